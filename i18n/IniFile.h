@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// A profile (INI) file read and written by the rules of the Windows profile
+// functions: case-insensitive section and key names, blanks trimmed, one pair of
+// enclosing quotes removed, values cut at 2,047 characters, sections and keys
+// listed in file order, new entries appended at the end of their section.
+// Text is Windows-1254 on disk and QString in memory.
+class IniFile
+{
+public:
+    static constexpr int MaxValueLength = 2047;
+
+    explicit IniFile(const QString& path);
+
+    const QString& path() const { return m_path; }
+
+    // Reads the file from disk; false (and an empty file) when it cannot be read.
+    bool load();
+    // Parses bytes as if they had been read from the file.
+    void loadFromBytes(const QByteArray& bytes);
+
+    QStringList sections() const;
+    QStringList keys(const QString& section) const;
+    bool contains(const QString& section, const QString& key) const;
+    QString value(const QString& section, const QString& key, const QString& defaultValue = {}) const;
+
+    // Writes key=value to disk at once: an existing key (any case) is changed in place,
+    // a new one is appended at the end of its section; the section and the file are
+    // created when missing. False when the file cannot be written.
+    bool write(const QString& section, const QString& key, const QString& value);
+
+    // Windows-1254 conversion used for the file's bytes.
+    static QString fromCp1254(const QByteArray& bytes);
+    static QByteArray toCp1254(const QString& text);
+
+private:
+    struct Line; // implementation detail
+    QString m_path;
+    QList<QByteArray> m_lines;
+};

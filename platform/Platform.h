@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The few operating-system calls the catalog makes, kept in one place so that a
+// Windows build only has to replace Platform.cpp.
+namespace platform {
+
+// Directory of the running executable, with a trailing '/'.
+QString executableDir();
+
+// Process id of this process.
+qint64 currentProcessId();
+
+// True while a process with this id exists.
+bool processExists(qint64 pid);
+
+// Starts a program without waiting, in its own session so that it outlives us.
+bool startDetached(const QString& program, const QStringList& arguments, const QString& workingDir = {});
+
+// Asks the desktop to open an address or a file with its default program ("shell open").
+bool openWithDesktop(const QString& urlOrPath);
+
+// The directory for temporary files, with a trailing '/'.
+QString tempDir();
+
+// Directories that stand for the Windows, system and program-files folders here.
+QString windowsDir();
+QString systemDir();
+QString programFilesDir();
+
+} // namespace platform

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into build/; the Application directory is build/dist/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
