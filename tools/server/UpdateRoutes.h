@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+// The update folder served by velkorn-server, behind Basic authentication.
+struct UpdateRouteOptions
+{
+    std::string folder;              // empty: no update routes
+    std::string user = "update";
+    std::string password = "refreshx";
+};
+
+// Takes the update options out of the command line (leaving the others) and
+// fills the options; returns false on a malformed option.
+bool parseUpdateOptions(std::vector<std::string>& args, UpdateRouteOptions& options);
+
+// Installs the update routes on the server when a folder is set.
+void addUpdateRoutes(httplib::Server& server, const UpdateRouteOptions& options);
