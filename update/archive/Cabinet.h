@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Microsoft cabinet (.CAB) unpacking through libmspack.
+namespace archive {
+
+// Writes every file of the cabinet below targetDir (empty: the current directory), creating the
+// directories the entries name and giving each file the time stored in the cabinet. Entries whose
+// names hold "..", an absolute path or a drive are refused: the whole unpacking then fails before
+// anything is written. False (and error set when given) on any failure.
+bool extractCabinet(const QString& cab, const QString& targetDir, QString* error);
+
+} // namespace archive
