@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,9 @@ class IniFile
 {
 public:
     static constexpr int MaxValueLength = 2047;
+    // Section and key lists are read into a buffer of this many characters,
+    // each name followed by a terminator, as the profile functions do.
+    static constexpr int ListBufferSize = 16 * 1024;
 
     explicit IniFile(const QString& path);
 
@@ -22,6 +26,8 @@ public:
     bool load();
     // Parses bytes as if they had been read from the file.
     void loadFromBytes(const QByteArray& bytes);
+    // The file's content as it would be written to disk.
+    QByteArray toBytes() const;
 
     QStringList sections() const;
     QStringList keys(const QString& section) const;
@@ -38,7 +44,25 @@ public:
     static QByteArray toCp1254(const QString& text);
 
 private:
-    struct Line; // implementation detail
+    struct Line
+    {
+        enum Kind
+        {
+            Other,
+            Section,
+            Entry
+        };
+        QByteArray raw;
+        Kind kind = Other;
+        QString name;  // section name or key, trimmed
+        QString value; // entry value, trimmed, quotes still on
+    };
+
+    static Line parseLine(const QByteArray& raw);
+    // Index of the entry for (section, key), or -1.
+    int findEntry(const QString& section, const QString& key) const;
+    bool save() const;
+
     QString m_path;
-    QList<QByteArray> m_lines;
+    QList<Line> m_lines;
 };
