@@ -112,6 +112,17 @@ bool expandSzdd(const QString& src, const QString& dst, QString* error)
         setError(error, QStringLiteral("cannot expand %1: %2").arg(src, mspackErrorText(rc)));
         return false;
     }
+    // libmspack decodes until the input ends and does not compare with the header's length, so a cut
+    // file would pass as a good one.
+    QByteArray header;
+    readHeader(src, &header);
+    const auto* h = reinterpret_cast<const uchar*>(header.constData()) + 10;
+    const qint64 expected = qint64(h[0]) | qint64(h[1]) << 8 | qint64(h[2]) << 16 | qint64(h[3]) << 24;
+    if (QFileInfo(dst).size() != expected) {
+        QFile::remove(dst);
+        setError(error, QStringLiteral("cannot expand %1: truncated data").arg(src));
+        return false;
+    }
     return true;
 }
 
