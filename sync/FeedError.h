@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace sync {
+
+// A defect in a feed record (unreadable value, unsafe file name, ...). It ends the run that applies the feed;
+// the run's changes are rolled back.
+class FeedError : public std::runtime_error
+{
+public:
+    explicit FeedError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// The run was told to stop (shutdown); treated like a failure: nothing of it is kept.
+class SyncStopped : public std::runtime_error
+{
+public:
+    SyncStopped() : std::runtime_error("synchronisation stopped") {}
+};
+
+} // namespace sync

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+namespace sync {
+
+// Limits of every transfer of the synchronisation. The stop flag is shared with the thread's owner: raising it
+// aborts a running transfer within a few tens of milliseconds.
+struct TransferOptions
+{
+    int connectTimeoutMs = 15000;
+    int stallTimeoutMs = 30000;        // no byte received for this long ends the transfer
+    qint64 maxBytes = qint64(256) << 20; // a body beyond this is cut off (the file keeps what came)
+    std::shared_ptr<const std::atomic_bool> stop;
+
+    bool stopRequested() const { return stop && stop->load(); }
+};
+
+// The reachability probe: true exactly when the server answers the GET with status 200 or 302. Redirects are
+// not followed and the body is not read. "http://" is put in front when the URL does not contain it.
+bool UrlReachable(const QString& url, const TransferOptions& options = {});
+
+// Downloads `url` into `fileName`, replacing the file; whatever body the server sends becomes the file, and a
+// broken or refused transfer leaves it empty or truncated. Returns true when the transfer loop has ended.
+// Throws std::runtime_error when the file cannot be created, written or closed, and SyncStopped on a stop.
+bool DownloadToFile(const QString& url, const QString& fileName, const TransferOptions& options = {});
+
+// Downloads one after another over one reused connection (the thumbnails of a run).
+class Downloader
+{
+public:
+    explicit Downloader(TransferOptions options);
+    ~Downloader();
+    Downloader(const Downloader&) = delete;
+    Downloader& operator=(const Downloader&) = delete;
+
+    bool DownloadToFile(const QString& url, const QString& fileName);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+// Puts a text into a URL's query: everything but unreserved characters and ':' is percent-encoded (the blank
+// becomes %20), so the server receives the text exactly.
+QString encodeQueryValue(const QString& text);
+
+} // namespace sync
