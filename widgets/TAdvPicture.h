@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPixmap>
+#include <QWidget>
+
+// A control that shows one picture, e.g. the background logo in the lower right corner of a page.
+class TAdvPicture : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum PicturePosition
+    {
+        bpTopLeft,
+        bpTopRight,
+        bpBottomLeft,
+        bpBottomRight,
+        bpCenter,
+        bpTiled,
+        bpStretched,
+        bpStretchedWithAspect
+    };
+    Q_ENUM(PicturePosition)
+
+    explicit TAdvPicture(QWidget* parent = nullptr);
+
+    // JPEG or BMP file bytes; empty bytes clear the picture. Throws PictureLoadError and keeps the old picture.
+    void setPicture(const QByteArray& fileBytes);
+    QByteArray picture() const { return m_bytes; }
+    QSize pictureSize() const { return m_pixmap.size(); }
+
+    void setPicturePosition(PicturePosition position);
+    PicturePosition picturePosition() const { return m_position; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QByteArray m_bytes;
+    QPixmap m_pixmap;
+    PicturePosition m_position = bpTopLeft;
+};
