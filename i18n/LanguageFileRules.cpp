@@ -1,0 +1,34 @@
+#include "i18n/LanguageFileRules.h"
+
+#include "platform/MessageBox.h"
+
+#include <QGuiApplication>
+
+namespace i18n {
+
+QString withTrailingSlash(const QString& dir)
+{
+    if (dir.isEmpty() || dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\')))
+        return dir;
+    return dir + QLatin1Char('/');
+}
+
+QString languageFileIn(const QString& applicationDir, const QString& value)
+{
+    // Both separators count, so a Windows path given on any system loses its directory.
+    const int cut = std::max(value.lastIndexOf(QLatin1Char('/')), value.lastIndexOf(QLatin1Char('\\')));
+    const QString name = value.mid(cut + 1);
+    if (name.isEmpty())
+        return {};
+    return withTrailingSlash(applicationDir) + name;
+}
+
+void showPlainMessage(const QString& text)
+{
+    platform::BoxRequest request;
+    request.caption = QGuiApplication::applicationDisplayName();
+    request.text = text;
+    platform::showMessageBox(request);
+}
+
+} // namespace i18n
