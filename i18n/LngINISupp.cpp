@@ -61,10 +61,22 @@ void TLngINISupp::setApplicationDir(const QString& dir)
     m_applicationDir = i18n::withTrailingSlash(dir);
 }
 
-void TLngINISupp::setMenu(QMenuBar* menu) { m_menu = menu; }
-QMenuBar* TLngINISupp::menu() const { return m_menu; }
-void TLngINISupp::setPopupMenu(QMenu* popup) { m_popupMenu = popup; }
-QMenu* TLngINISupp::popupMenu() const { return m_popupMenu; }
+void TLngINISupp::setMenu(QMenuBar* menu)
+{
+    m_menu = menu;
+}
+QMenuBar* TLngINISupp::menu() const
+{
+    return m_menu;
+}
+void TLngINISupp::setPopupMenu(QMenu* popup)
+{
+    m_popupMenu = popup;
+}
+QMenu* TLngINISupp::popupMenu() const
+{
+    return m_popupMenu;
+}
 
 bool TLngINISupp::fileNameMissing()
 {
