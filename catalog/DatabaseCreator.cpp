@@ -1,0 +1,134 @@
+#include "catalog/DatabaseCreator.h"
+
+#include "catalog/CatalogDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <ibase.h>
+
+namespace catalog {
+
+extern const char* const kSchemaScript; // generated from schema.sql at build time
+
+namespace {
+
+QString statusText(const ISC_STATUS* status)
+{
+    QStringList parts;
+    char buffer[1024];
+    const ISC_STATUS* cursor = status;
+    while (fb_interpret(buffer, sizeof buffer, &cursor) > 0)
+        parts << QString::fromUtf8(buffer);
+    return parts.join(QLatin1Char('\n'));
+}
+
+bool failed(const ISC_STATUS* status)
+{
+    return status[0] == 1 && status[1] != 0;
+}
+
+} // namespace
+
+QStringList splitSqlScript(const QString& script)
+{
+    QStringList statements;
+    QString current;
+    bool inString = false;
+    for (int i = 0; i < script.size(); ++i) {
+        const QChar c = script.at(i);
+        if (inString) {
+            current += c;
+            if (c == QLatin1Char('\''))
+                inString = false;
+            continue;
+        }
+        if (c == QLatin1Char('/') && i + 1 < script.size() && script.at(i + 1) == QLatin1Char('*')) {
+            const int end = script.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? script.size() : end + 1;
+            current += QLatin1Char(' ');
+            continue;
+        }
+        if (c == QLatin1Char('-') && i + 1 < script.size() && script.at(i + 1) == QLatin1Char('-')) {
+            const int end = script.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? script.size() : end;
+            current += QLatin1Char('\n');
+            continue;
+        }
+        if (c == QLatin1Char(';')) {
+            if (!current.trimmed().isEmpty())
+                statements << current.trimmed();
+            current.clear();
+            continue;
+        }
+        if (c == QLatin1Char('\''))
+            inString = true;
+        current += c;
+    }
+    if (!current.trimmed().isEmpty())
+        statements << current.trimmed();
+    return statements;
+}
+
+QStringList schemaStatements()
+{
+    return splitSqlScript(QString::fromUtf8(kSchemaScript));
+}
+
+void createDatabase(const QString& filePath)
+{
+    const QString absolute = QFileInfo(filePath).absoluteFilePath();
+    if (QFileInfo::exists(absolute))
+        throw DatabaseError(QStringLiteral("Database file \"%1\" already exists").arg(absolute));
+    if (absolute.contains(QLatin1Char('\'')))
+        throw DatabaseError(QStringLiteral("Database path \"%1\" contains a quote").arg(absolute));
+
+    ISC_STATUS_ARRAY status;
+    isc_db_handle db = 0;
+    isc_tr_handle trans = 0;
+    const QByteArray create = QStringLiteral("CREATE DATABASE '%1' USER 'SYSDBA' PASSWORD 'catalogpw' "
+                                             "PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8")
+                                  .arg(absolute)
+                                  .toUtf8();
+    isc_dsql_execute_immediate(status, &db, &trans, 0, create.constData(), 1, nullptr);
+    if (failed(status))
+        throw DatabaseError(statusText(status));
+
+    QString failure;
+    isc_start_transaction(status, &trans, 1, &db, 0, nullptr);
+    if (failed(status)) {
+        failure = statusText(status);
+    } else {
+        for (const QString& statement : schemaStatements()) {
+            const QByteArray sql = statement.toUtf8();
+            isc_dsql_execute_immediate(status, &db, &trans, 0, sql.constData(), 1, nullptr);
+            if (failed(status)) {
+                failure = statusText(status);
+                break;
+            }
+        }
+        ISC_STATUS_ARRAY endStatus;
+        if (failure.isEmpty()) {
+            isc_commit_transaction(endStatus, &trans);
+            if (failed(endStatus))
+                failure = statusText(endStatus);
+        } else {
+            isc_rollback_transaction(endStatus, &trans);
+        }
+    }
+
+    if (failure.isEmpty()) {
+        isc_detach_database(status, &db);
+        if (failed(status))
+            throw DatabaseError(statusText(status));
+        return;
+    }
+    // A half-built file is worse than none.
+    isc_drop_database(status, &db);
+    if (db)
+        isc_detach_database(status, &db);
+    QFile::remove(absolute);
+    throw DatabaseError(failure);
+}
+
+} // namespace catalog

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace catalog {
+
+// The statements of the catalog schema (tables and indexes), one per entry, without terminators.
+QStringList schemaStatements();
+
+// Splits a script into statements at ';', dropping /* */ and -- comments.
+QStringList splitSqlScript(const QString& script);
+
+// Creates a new, empty catalog file (dialect 1, UTF-8 text) with the catalog schema. Refuses to overwrite an
+// existing file. Throws DatabaseError with the database client's message on failure.
+void createDatabase(const QString& filePath);
+
+} // namespace catalog
