@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -163,6 +164,11 @@ struct Handles
 };
 
 } // namespace
+
+bool TransferOptions::stopRequested() const
+{
+    return (stop && stop->load()) || QThread::currentThread()->isInterruptionRequested();
+}
 
 bool UrlReachable(const QString& url, const TransferOptions& options)
 {

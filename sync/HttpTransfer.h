@@ -7,8 +7,8 @@
 
 namespace sync {
 
-// Limits of every transfer of the synchronisation. The stop flag is shared with the thread's owner: raising it
-// aborts a running transfer within a few tens of milliseconds.
+// Limits of every transfer of the synchronisation. A stop (the shared flag raised, or an interruption requested
+// on the calling QThread) aborts a running transfer within a few tens of milliseconds.
 struct TransferOptions
 {
     int connectTimeoutMs = 15000;
@@ -16,7 +16,7 @@ struct TransferOptions
     qint64 maxBytes = qint64(256) << 20; // a body beyond this is cut off (the file keeps what came)
     std::shared_ptr<const std::atomic_bool> stop;
 
-    bool stopRequested() const { return stop && stop->load(); }
+    bool stopRequested() const;
 };
 
 // The reachability probe: true exactly when the server answers the GET with status 200 or 302. Redirects are

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "sync/HttpTransfer.h"
+
+#include <QString>
+
+namespace sync {
+
+// Where the synchronisation finds the catalog server and the local catalog.
+struct SyncSettings
+{
+    QString appDir;                 // Application directory, with a trailing '/'
+    QString catalogHost;            // "host" or "host:port"
+    QString catalogPath;            // written right after the host; empty by default
+    QString catalogSeparator = "/"; // between the path and a feed's relative path
+    QString databaseFile;           // empty: appDir + "KATALOG.GDB"
+    TransferOptions transfer;       // the stop flag is set by CatalogSync
+
+    QString database() const { return databaseFile.isEmpty() ? appDir + QStringLiteral("KATALOG.GDB") : databaseFile; }
+    // "http://" + host + path + separator + relative
+    QString address(const QString& relative) const
+    {
+        return QStringLiteral("http://") + catalogHost + catalogPath + catalogSeparator + relative;
+    }
+};
+
+// The feed files, in request order (t = 1..4).
+inline const char* const kFeedFiles[4] = {"item.xml", "item_code.xml", "item_pictures.xml", "item_deleted.xml"};
+
+} // namespace sync
