@@ -1,0 +1,280 @@
+#include "catalog/CatalogBrowser.h"
+
+#include "catalog/CatalogDatabase.h"
+#include "catalog/PictureFiles.h"
+#include "catalog/SearchCode.h"
+
+#include <QDir>
+#include <QSqlDatabase>
+
+namespace catalog {
+
+namespace {
+
+// List ready flag and item ready flag values kept in the queries' tags.
+constexpr int kNotReady = 0;
+constexpr int kReady = 1;
+
+QString numberText(const QVariant& value)
+{
+    return value.isNull() || !value.isValid() ? QString() : QString::number(value.toLongLong());
+}
+
+} // namespace
+
+CatalogBrowser::CatalogBrowser(const QString& connectionName, const QString& applicationDir, MessageLookup lookup,
+                               QObject* parent)
+    : QObject(parent),
+      qryOEM(
+          makeQuery("qryOEM", {QStringLiteral("select code1.code velkorncode,"),
+                               QStringLiteral("code2.code code2,code1.item_id"), QStringLiteral("from item_code code1"),
+                               QStringLiteral("inner join item_code code2 on code2.item_id=code1.item_id and "
+                                              "code2.code_type_id=:code_type_id"),
+                               QStringLiteral("where code1.code_type_id=1")})),
+      qryStyle(makeQuery(
+          "qryStyle", {QStringLiteral("select item_code.code, item_code.item_id"), QStringLiteral("from item"),
+                       QStringLiteral("inner join item_code on item.id=item_code.item_id and item_code.code_type_id=1"),
+                       QStringLiteral("where item.type=:type")})),
+      qrySearch(makeQuery(
+          "qrySearch",
+          {QStringLiteral("select t.type,code2.code, item_code.item_id"), QStringLiteral("from item"),
+           QStringLiteral("inner join item_code on item.id=item_code.item_id and item_code.code_type_id=1"),
+           QStringLiteral("inner join item_code code2 on item.id=code2.item_id and code2.search_code like :CODE"),
+           QStringLiteral("inner join item_code_type t on code2.code_type_id=t.code_type_id"),
+           QStringLiteral("order by item_code.code_type_id")})),
+      qryKullanim(
+          makeQuery("qryKullanim",
+                    {QStringLiteral("select item_code.code, item_code.item_id"), QStringLiteral("from item"),
+                     QStringLiteral("inner join item_code on item.id=item_code.item_id and item_code.code_type_id=1"),
+                     QStringLiteral("where item.vehicle1=:type1 or item.vehicle2=:type2")})),
+      qryItem(makeQuery(
+          "qryItem", {QStringLiteral("select item_code.code, item.*"), QStringLiteral("from item"),
+                      QStringLiteral("inner join item_code on item.id=item_code.item_id and item_code.code_type_id=1"),
+                      QStringLiteral("where item.id=:item_id")})),
+      qryCodes(makeQuery(
+          "qryCodes",
+          {QStringLiteral("select"), QStringLiteral("item_code.id,"), QStringLiteral("item_code_type.type,"),
+           QStringLiteral("item_code.code,"), QStringLiteral("item_code_type.prefix"), QStringLiteral("from item_code"),
+           QStringLiteral("inner join item_code_type on item_code.code_type_id=item_code_type.code_type_id"),
+           QStringLiteral("where item_code.item_id=:item_id"), QStringLiteral("order by item_code_type.prefix")})),
+      qryPictures(makeQuery("qryPictures", {QStringLiteral("select"), QStringLiteral("item_pictures.picture_url"),
+                                            QStringLiteral("from item_pictures"),
+                                            QStringLiteral("where item_pictures.item_id=:item_id")})),
+      m_connectionName(connectionName), m_msg(std::move(lookup))
+{
+    QString dir = applicationDir;
+    if (!dir.endsWith(QLatin1Char('/')) && !dir.endsWith(QLatin1Char('\\')))
+        dir += QLatin1Char('/');
+    m_imagesDir = dir + QStringLiteral("images");
+
+    const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    for (TQuery* query : {qryOEM, qryStyle, qrySearch, qryKullanim, qryItem, qryCodes, qryPictures})
+        query->setDatabase(db);
+
+    // The list protocol, shared by the four list queries.
+    for (TQuery* list : {qryOEM, qryStyle, qrySearch, qryKullanim}) {
+        list->setBeforeOpen([](TQuery& q) { q.setTag(kNotReady); });
+        list->setAfterOpen([this](TQuery& q) {
+            m_currentList = &q;
+            q.setTag(kReady);
+            emit listOpened(pageOf(&q));
+        });
+        list->setAfterScroll([this](TQuery& q) {
+            if (q.tag() != kReady)
+                return;
+            handOver(q.field(QStringLiteral("ITEM_ID")));
+        });
+    }
+
+    qryItem->addCalcField(QStringLiteral("ptStr"));
+    qryItem->addCalcField(QStringLiteral("typeStr"));
+    qryItem->setBeforeOpen([](TQuery& q) { q.setTag(kNotReady); });
+    qryItem->setCalcFields([this](TQuery& q) {
+        q.setField(QStringLiteral("ptStr"),
+                   msg(QStringLiteral("pistonType") + numberText(q.field(QStringLiteral("PISTON_TYPE")))));
+        q.setField(QStringLiteral("typeStr"),
+                   msg(QStringLiteral("type") + numberText(q.field(QStringLiteral("TYPE")))));
+    });
+    qryItem->setAfterOpen([this](TQuery&) { emit itemOpened(); });
+    qryItem->setAfterScroll([this](TQuery&) { qryItemAfterScroll(); });
+    qryPictures->setAfterOpen([this](TQuery&) { qryPicturesAfterOpen(); });
+}
+
+TQuery* CatalogBrowser::makeQuery(const char* name, const QStringList& sql)
+{
+    auto* query = new TQuery(this);
+    query->setObjectName(QString::fromLatin1(name));
+    query->setSql(sql);
+    return query;
+}
+
+ListPage CatalogBrowser::pageOf(const TQuery* list) const
+{
+    if (list == qryOEM)
+        return ListPage::OemCross;
+    if (list == qryStyle)
+        return ListPage::Style;
+    if (list == qrySearch)
+        return ListPage::SearchResults;
+    if (list == qryKullanim)
+        return ListPage::Kullanim;
+    return ListPage::None;
+}
+
+TQuery* CatalogBrowser::queryOf(ListPage page) const
+{
+    switch (page) {
+    case ListPage::OemCross:
+        return qryOEM;
+    case ListPage::Style:
+        return qryStyle;
+    case ListPage::SearchResults:
+        return qrySearch;
+    case ListPage::Kullanim:
+        return qryKullanim;
+    case ListPage::None:
+        break;
+    }
+    return nullptr;
+}
+
+QVector<CodeTypeEntry> CatalogBrowser::localDbAfterConnect()
+{
+    TQuery table;
+    table.setDatabase(QSqlDatabase::database(m_connectionName, false));
+    table.setSql({QStringLiteral("select code_type_id, prefix, type from item_code_type order by code_type_id")});
+    table.open();
+
+    QVector<CodeTypeEntry> entries;
+    for (int row = 0; row < table.recordCount(); ++row) {
+        const int id = table.value(row, 0).toInt();
+        if (id == 1)
+            continue;
+        CodeTypeEntry entry;
+        entry.codeTypeId = id;
+        entry.hint = table.value(row, 1).toString();
+        entry.caption = table.value(row, 2).toString();
+        entry.name = QStringLiteral("codeType") + QString::number(id);
+        // Exact comparison: "oem" or "OEM " is a cross-reference type.
+        entry.oem = entry.hint == QLatin1String("OEM");
+        entries.append(entry);
+    }
+    return entries;
+}
+
+void CatalogBrowser::openList(ListPage page, const std::function<void(TQuery&)>& setParams)
+{
+    TQuery* list = queryOf(page);
+    m_currentGrid = page;
+    list->close();
+    setParams(*list);
+    list->open();
+}
+
+void CatalogBrowser::buttonClick(int codeTypeId)
+{
+    openList(ListPage::OemCross, [codeTypeId](TQuery& q) { q.setParam(QStringLiteral("code_type_id"), codeTypeId); });
+}
+
+void CatalogBrowser::btnSTYLE1Click(int style)
+{
+    openList(ListPage::Style, [style](TQuery& q) { q.setParam(QStringLiteral("type"), style); });
+}
+
+void CatalogBrowser::btnKullanim1Click(int usage)
+{
+    openList(ListPage::Kullanim, [usage](TQuery& q) {
+        q.setParam(QStringLiteral("type1"), usage);
+        q.setParam(QStringLiteral("type2"), usage);
+    });
+}
+
+bool CatalogBrowser::btnSearchClick(const QString& text)
+{
+    const QString normalised = normaliseSearchText(text);
+    if (normalised.isEmpty())
+        return false;
+    // Always a bound parameter: the typed text never becomes part of the statement.
+    qrySearch->close();
+    qrySearch->setParam(QStringLiteral("CODE"), searchPattern(normalised));
+    qrySearch->open();
+    m_currentGrid = ListPage::SearchResults;
+    return true;
+}
+
+void CatalogBrowser::btnPrevClick()
+{
+    if (m_currentList && m_currentList->isActive() && !m_currentList->bof())
+        m_currentList->prior();
+}
+
+void CatalogBrowser::btnNextClick()
+{
+    if (m_currentList && m_currentList->isActive() && !m_currentList->eof())
+        m_currentList->next();
+}
+
+void CatalogBrowser::closeAll()
+{
+    for (TQuery* query : {qryOEM, qryStyle, qrySearch, qryKullanim, qryItem, qryCodes, qryPictures})
+        query->close();
+    emit allClosed();
+}
+
+void CatalogBrowser::handOver(const QVariant& itemId)
+{
+    qryItem->close();
+    qryItem->setParam(QStringLiteral("item_id"), itemId);
+    qryItem->open();
+    qryItem->setTag(kReady);
+    qryItemAfterScroll();
+}
+
+void CatalogBrowser::qryItemAfterScroll()
+{
+    // Not ready during qryItem's own open, so the details load once per hand-over.
+    if (qryItem->tag() != kReady)
+        return;
+    const QVariant id = qryItem->field(QStringLiteral("ID"));
+    qryCodes->close();
+    qryCodes->setParam(QStringLiteral("item_id"), id);
+    qryCodes->open();
+    qryPictures->close();
+    qryPictures->setParam(QStringLiteral("item_id"), id);
+    qryPictures->open();
+    emit itemLoaded(itemDetails());
+}
+
+void CatalogBrowser::qryPicturesAfterOpen()
+{
+    QStringList urls;
+    for (int row = 0; row < qryPictures->recordCount(); ++row)
+        urls << qryPictures->value(row, 0).toString();
+    // Missing, unsafe and unreadable files end the loading silently; loadPictureSlots reports no errors.
+    emit picturesLoaded(loadPictureSlots(m_imagesDir, urls));
+}
+
+ItemDetails CatalogBrowser::itemDetails() const
+{
+    ItemDetails d;
+    if (!qryItem->isActive() || qryItem->isEmpty())
+        return d;
+    auto f = [this](const char* name) { return qryItem->field(QString::fromLatin1(name)); };
+    d.itemId = f("ID").toInt();
+    d.code = f("CODE").toString();
+    d.typeStr = f("typeStr").toString();
+    d.ptStr = f("ptStr").toString();
+    d.totalWeight = formatMeasure(f("TOTAL_WEIGHT"), m_locale);
+    d.operationPressureDefault = formatMeasure(f("OPERATION_PRESSURE_DEFAULT"), m_locale);
+    d.operationPressureMax = formatMeasure(f("OPERATION_PRESSURE_MAX"), m_locale);
+    d.operationPressureMin = formatMeasure(f("OPERATION_PRESSURE_MIN"), m_locale);
+    d.operationSpace = formatMeasure(f("OPERATION_SPACE"), m_locale);
+    d.assemblyHeight = formatMeasure(f("ASSEMBLY_HEIGHT"), m_locale);
+    d.loadingCapacity = f("LOADING_CAPACITY").toString();
+    d.studsVisible = f("TYPE").toInt() == 2;
+    d.largeVehicle = vehiclePictogram(f("VEHICLE1"));
+    d.smallVehicle = vehiclePictogram(f("VEHICLE2"));
+    return d;
+}
+
+} // namespace catalog
