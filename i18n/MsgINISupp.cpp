@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <thread>
 
 namespace {
 std::atomic<bool> s_opened{false};
@@ -21,10 +22,14 @@ const QString kSection = QStringLiteral("Project_Messages");
 const QString kError = QStringLiteral("ERROR");
 constexpr int kLineBreakGroup = 8;
 
+// Static initialisation runs on the program's first thread, which is the UI thread.
+const std::thread::id s_firstThread = std::this_thread::get_id();
+
 bool onGuiThread()
 {
-    const QCoreApplication* app = QCoreApplication::instance();
-    return !app || QThread::currentThread() == app->thread();
+    if (const QCoreApplication* app = QCoreApplication::instance())
+        return QThread::currentThread() == app->thread();
+    return std::this_thread::get_id() == s_firstThread;
 }
 
 // Message boxes are widgets and belong to the UI thread. A lookup on a worker thread
