@@ -1,0 +1,149 @@
+#pragma once
+
+#include "app/ProfileScrollRule.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class BackgroundJobs;
+class DataText;
+class PictureBox;
+class QAction;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QScrollBar;
+class QSplitter;
+class QStackedWidget;
+class QTableView;
+class TLngINISupp;
+class TMsgINISupp;
+
+// The catalog's main window: start-up and shutdown, the window keys, the banner, the menu bar and the eight pages
+// of `pgGlobal`. The catalog content of the item page is driven by the catalog module's browsing classes.
+class TfrmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    // `applicationDir` is the directory the database, language files and pictures are found in (trailing '/').
+    explicit TfrmMain(const QString& applicationDir, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Fields other modules read (the synchronisation reads the three catalog server fields).
+    QString languageCode;
+    QString catalogHost;
+    QString catalogPath;
+    QString catalogSeparator;
+    QPointer<QTableView> currentGrid;
+    QPointer<PictureBox> profilePicture;
+
+    const QString& applicationDir() const { return m_applicationDir; }
+    QSqlDatabase localDb() const;
+    static constexpr const char* LocalDbConnection = "localDb";
+
+    // Threads using the database register here; shutdown stops and awaits them before disconnecting.
+    BackgroundJobs* backgroundJobs() const { return m_jobs; }
+
+    // Replaceable in tests: the language dialog (defaults to the real dialog) and the start of the feed download
+    // thread (defaults to the synchronisation module's thread).
+    std::function<QString()> languageSelector;
+    std::function<void()> startFeedThread;
+
+    // Names of the start-up steps run so far, in order; "terminated" once the application was told to end.
+    const QStringList& startupSteps() const { return m_steps; }
+    bool terminateRequested() const { return m_terminateRequested; }
+    bool shutdownDone() const { return m_shutdownDone; }
+
+    // Message lookup in the chosen language (MIS); "ERROR" before a language is loaded.
+    QString msg(const QString& key) const;
+    QString columnCaption(const QString& column) const { return m_columnCaptions.value(column); }
+
+    // Handlers, public so that the catalog and synchronisation modules and the tests can drive them.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    // Returns true when the key was acted on; the key still goes on to the focused control.
+    bool FormKeyDown(int key);
+    void FormResize();
+    void btnProfileClick();
+    void btnInstructionsClick();
+    void ImageButton1Click();
+    void profile2scrollScroll(int position);
+    void btnPrevClick();
+    void btnNextClick();
+    void btnSTYLE1Click(int styleTag);
+    void btnKullanim1Click(int usageTag);
+    void buttonClick(QAction* codeTypeEntry);
+    void btnSearchClick();
+    void localDbAfterConnect();
+    void showPage(const QString& pageName);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    QWidget* buildBanner();
+    QMenuBar* buildMenu();
+    QWidget* buildItemPage();
+    QWidget* buildArtPage(const QString& name, const QStringList& pictures, int backButton, int forwardButton);
+    QWidget* buildProfileRangePage();
+    QWidget* buildCompanyPage();
+    QWidget* buildProfile2Page();
+    QWidget* buildIntroPage();
+    QWidget* addPageButton(QWidget* page, int number, bool forward, int x);
+    void imageButtonClick(int number);
+
+    void runStartup();
+    void step(const QString& name);
+    void terminateApplication();
+    bool openCatalogDatabase();
+    void showLanguageArtwork(const QStringList& baseNames);
+    void setCaptionsFromMessages();
+    void applyProfileScrollRule();
+    void searchBoxEntered(QLineEdit* box);
+    void searchBoxLeft(QLineEdit* box);
+    bool searchBoxKey(QLineEdit* box, int key);
+    void openList(int page, QTableView* grid, const std::function<void()>& open);
+
+    QString m_applicationDir;
+    QStringList m_steps;
+    bool m_shown = false;
+    bool m_terminateRequested = false;
+    bool m_shutdownDone = false;
+    BackgroundJobs* m_jobs = nullptr;
+    TLngINISupp* LIS = nullptr;
+    TMsgINISupp* MIS = nullptr;
+    app::ProfileScrollState m_profileScroll;
+    QHash<QString, QString> m_columnCaptions;
+
+    QStackedWidget* pgGlobal = nullptr;
+    QStackedWidget* pgGrid = nullptr;
+    QMenu* btnStyle = nullptr;
+    QMenu* btnOem = nullptr;
+    QMenu* btnKullanim = nullptr;
+    QMenu* btnCross = nullptr;
+    QAction* btnProfile = nullptr;
+    QAction* btnInstructions = nullptr;
+    QLineEdit* edtSearch = nullptr;
+    QLineEdit* dxEdit1 = nullptr;
+    QWidget* btnPrev = nullptr;
+    QWidget* btnNext = nullptr;
+    QWidget* btnSearch = nullptr;
+    QScrollBar* profile2scroll = nullptr;
+    QWidget* pgProfile2 = nullptr;
+    QTableView* gridOemCross = nullptr;
+    QTableView* gridStyle = nullptr;
+    QTableView* grdSearch = nullptr;
+    QTableView* grdKullanim = nullptr;
+    QTableView* dxDBGrid1 = nullptr;
+    DataText* DBText1 = nullptr;
+};

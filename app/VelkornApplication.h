@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object. Events are delivered through notify(), which is the one place where a silent
+// cancellation from the language components is dropped and any other failure of a handler is shown.
+class VelkornApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    VelkornApplication(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+};
