@@ -1,0 +1,632 @@
+#include "update/TWebUpdate.h"
+
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "update/FileVersion.h"
+#include "update/HttpTransfer.h"
+#include "update/LastUrlRegistry.h"
+#include "update/StatusTable.h"
+#include "update/TLoginForm.h"
+#include "update/archive/Cabinet.h"
+#include "update/archive/Szdd.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTemporaryFile>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+constexpr qint64 localBlockSize = 16384;
+
+QString withSeparator(const QString& dir)
+{
+    if (dir.isEmpty() || dir.endsWith('/'))
+        return dir;
+    return dir + '/';
+}
+
+// Deletes a temporary download file unless it was handed on; keeps failures from leaving debris behind.
+class TempFileGuard
+{
+public:
+    explicit TempFileGuard(QString& path) : m_path(path) {}
+    ~TempFileGuard()
+    {
+        if (!m_path.isEmpty())
+            QFile::remove(m_path);
+    }
+
+private:
+    QString& m_path;
+};
+
+} // namespace
+
+TWebUpdate::TWebUpdate(QObject* parent) : QObject(parent), m_userTempDir(platform::tempDir())
+{
+    loginPrompt = &TLoginForm::ask;
+}
+
+TWebUpdate::~TWebUpdate() = default;
+
+void TWebUpdate::setUserTempDirectory(const QString& dir)
+{
+    m_userTempDir = withSeparator(dir);
+}
+
+bool TWebUpdate::HasNewVersion()
+{
+    if (OpenSession() != 0)
+        return false;
+    bool result = false;
+    try {
+        if (UpdateType == ftpUpdate)
+            ConnectFtpHost();
+        if (m_session || UpdateType == fileUpdate) {
+            if (FetchControlFile() == 0)
+                result = EvaluateUpdate() != verdictNoUpdate;
+        }
+    } catch (...) {
+        CloseSession(); // the error itself goes on to the caller
+        throw;
+    }
+    CloseSession();
+    return result;
+}
+
+int TWebUpdate::OpenSession()
+{
+    m_session.reset();
+    if (UpdateType == fileUpdate)
+        return 0;
+    ReportStatus(918);
+    if (UpdateConnect == wucNone)
+        return 0;
+    // There is no dial-up here: the machine always counts as connected (see PLATFORM.md).
+    ReportStatus(921);
+    auto session = std::make_unique<HttpTransfer>();
+    if (!session->isValid()) {
+        ReportStatus(922);
+        return 2;
+    }
+    session->setAgent(Agent);
+    session->setProxy(Proxy);
+    session->setTimeouts(connectTimeoutSeconds, stallTimeoutSeconds);
+    session->setFtpLogin(UserID, Password, FTPPassive);
+    m_session = std::move(session);
+    m_sessionOpen = true;
+    m_ftpDirectorySet = false;
+    return 0;
+}
+
+int TWebUpdate::ConnectFtpHost()
+{
+    if (UpdateType != ftpUpdate || !m_session)
+        return 0;
+    ReportStatus(923, Host);
+    const HttpTransfer::Response r = m_session->connectOnly(QStringLiteral("ftp://%1:%2/").arg(Host).arg(Port));
+    if (r.opened)
+        return 0;
+    if (OnStatus)
+        OnStatus(this, r.error, 1, 0);
+    else
+        platform::showMessageBox({nullptr, QString(), r.error, platform::BoxIcon::Error});
+    return -1;
+}
+
+int TWebUpdate::FetchControlFile()
+{
+    QString url;
+    if (!LastURLEntry.Key.isEmpty() && !LastURLEntry.Section.isEmpty() && LastURLEntry.Save)
+        url = update::readLastUrlValue(LastURLEntry, "LastURL");
+    if (url.isEmpty())
+        url = URL;
+    url = ExpandMacros(url);
+
+    m_controlFile.close();
+    if (!DownloadFile(url, m_userTempDir, false)) {
+        ReportStatus(925);
+        return 4;
+    }
+    ReportStatus(926);
+    m_controlFilePath = m_userTempDir + FileNameFromUrl(url);
+    m_controlFile.open(m_controlFilePath);
+
+    int result = 0;
+    if (SignatureCheck && m_controlFile.text("update", "signature") != Signature) {
+        ReportStatus(927);
+        result = 5;
+    }
+
+    m_appUpdate = m_controlFile.flag("application", "appupdate");
+    const QString name = ExpandMacros(m_controlFile.text("application", "appname"));
+    if (name.isEmpty())
+        m_appUpdate = false;
+    QString params = m_controlFile.text("application", "appparam");
+    if (OnSetAppParams)
+        OnSetAppParams(this, params);
+    if (params.contains(' '))
+        params = '"' + params + '"';
+    if (params.isEmpty())
+        m_restartCommand = name;
+    else
+        m_restartCommand = (name.contains(' ') ? '"' + name + '"' : name) + ' ' + params;
+    m_componentText = ExpandMacros(m_controlFile.text("application", "appcomps"));
+    m_silentRestart = m_controlFile.flag("application", "silentrestart");
+    return result;
+}
+
+int TWebUpdate::EvaluateUpdate()
+{
+    int verdict = verdictNoUpdate;
+    m_releaseDescription = m_controlFile.text("update", "descr");
+
+    const QString date = m_controlFile.text("update", "date");
+    if (!date.isEmpty()) {
+        ReportStatus(928);
+        m_releaseStamp = ParseDateTime(date, m_controlFile.text("update", "time"));
+        m_localVersionPath = pathKey("update", "localversion");
+        m_localStamp = ReadLastStamp();
+        if (m_localStamp >= m_releaseStamp) {
+            ReportStatus(930);
+        } else {
+            ReportStatus(929, QLocale::system().toString(m_releaseStamp.date(), QLocale::ShortFormat));
+            verdict = verdictByDate;
+        }
+    }
+
+    if (verdict == verdictNoUpdate && m_controlFile.present("update", "unconditional"))
+        verdict = verdictUnconditional;
+
+    if (verdict == verdictNoUpdate) {
+        QString newVersion = m_controlFile.text("update", "newversion");
+        const qint32 newSize = m_controlFile.integer("update", "newsize", 0);
+        QString local = pathKey("update", "localversion");
+        const qint32 newChecksum = m_controlFile.integer("update", "newchecksum", -1);
+        if (!local.isEmpty() && (!newVersion.isEmpty() || newSize > 0 || newChecksum != -1)) {
+            if (newChecksum != -1) {
+                verdict = verdictByChecksum;
+                ReportStatus(931);
+            } else if (newSize > 0) {
+                verdict = verdictBySize;
+                ReportStatus(932);
+            } else {
+                verdict = verdictByVersion;
+                ReportStatus(933);
+            }
+            if (CheckFileIsNewer(newVersion, local, newSize, newChecksum)) {
+                ReportStatus(929, newVersion);
+            } else {
+                ReportStatus(930);
+                verdict = verdictNoUpdate;
+            }
+        }
+        m_newVersion = newVersion;
+        m_localVersion = local;
+    }
+
+    if (OnCustomValidate) {
+        bool allow = verdict != verdictNoUpdate;
+        OnCustomValidate(this, m_controlFile.text("custom", "validatemsg"),
+                         m_controlFile.text("custom", "validateparam"), allow);
+        verdict = allow ? verdictByCustomValidation : verdictNoUpdate;
+    }
+    return verdict;
+}
+
+QDateTime TWebUpdate::ReadLastStamp()
+{
+    m_stampFromRegistry = false;
+    if (!LastURLEntry.Key.isEmpty() && !LastURLEntry.Section.isEmpty()) {
+        m_stampFromRegistry = true;
+        QDateTime stamp = update::defaultStamp();
+        const QLocale locale = QLocale::system();
+        const QDate date = locale.toDate(update::readLastUrlValue(LastURLEntry, "LastDate"), QLocale::ShortFormat);
+        if (date.isValid())
+            stamp.setDate(date);
+        const QTime time = locale.toTime(update::readLastUrlValue(LastURLEntry, "LastTime"), QLocale::ShortFormat);
+        if (time.isValid())
+            stamp.setTime(time);
+        return stamp;
+    }
+    if (!m_localVersionPath.isEmpty() && QFileInfo::exists(m_localVersionPath))
+        return QFileInfo(m_localVersionPath).lastModified();
+    return update::defaultStamp();
+}
+
+QDateTime TWebUpdate::ParseDateTime(const QString& date, const QString& time) const
+{
+    return update::parseDateTime(date, time, DateFormat, DateSeparator, TimeFormat, TimeSeparator);
+}
+
+bool TWebUpdate::CheckFileIsNewer(QString& newVersion, QString& localFile, qint32 newSize, qint32 newChecksum)
+{
+    if (newVersion.isEmpty() && newSize == 0 && newChecksum == -1)
+        return true;
+    if (localFile.isEmpty() && VersionCheck == vcUpdateOnly)
+        return true;
+    const QString local = update::toLocalPath(localFile);
+
+    if (newChecksum != -1) {
+        const qint32 sum = FileChecksum(local);
+        // The comparison goes to the one status text that shows its argument.
+        ReportStatus(944, QStringLiteral("Checksum compare of %1:%2:%3").arg(localFile).arg(sum).arg(newChecksum));
+        return sum != newChecksum;
+    }
+    if (newSize > 0) {
+        QFile file(local);
+        const qint64 size = file.open(QIODevice::ReadOnly) ? file.size() : -1;
+        return size != newSize && (size > 0 || VersionCheck == vcAlways);
+    }
+
+    const update::PackedVersion newer = ParseVersion(newVersion);
+    if (newer.high == -1 || newer.low == -1)
+        return false;
+    const update::PackedVersion current = GetFileVersion(local);
+    if ((current.high == -1 || current.low == -1) && VersionCheck == vcUpdateOnly)
+        return false;
+    localFile = update::versionText(current.high, current.low);
+    newVersion = update::versionText(newer.high, newer.low);
+    return newer.high > current.high || (newer.high == current.high && newer.low > current.low);
+}
+
+update::PackedVersion TWebUpdate::ParseVersion(const QString& text)
+{
+    return update::ParseVersion(text);
+}
+
+update::PackedVersion TWebUpdate::GetFileVersion(const QString& path)
+{
+    return update::GetFileVersion(path);
+}
+
+qint32 TWebUpdate::FileChecksum(const QString& path) const
+{
+    return UseCRC32 ? update::crcSumChecksum(path) : update::byteSumChecksum(path);
+}
+
+QString TWebUpdate::ExpandMacros(const QString& text)
+{
+    QString path = text;
+    if (OnConvertPrefix)
+        OnConvertPrefix(this, path);
+    return update::expandMacros(path, [this](const QString& name) { return ExpandPathMacro(name); });
+}
+
+std::optional<QString> TWebUpdate::ExpandPathMacro(const QString& name)
+{
+    const QString key = name.toUpper();
+    if (key == "WIN")
+        return update::macroDirectory(platform::windowsDir());
+    if (key == "SYS")
+        return update::macroDirectory(platform::systemDir());
+    if (key == "APP")
+        return update::macroDirectory(QDir::currentPath());
+    if (key == "TMP")
+        return update::macroDirectory(m_userTempDir);
+    if (key == "PF")
+        return update::macroDirectory(platform::programFilesDir());
+    return std::nullopt;
+}
+
+QString TWebUpdate::FileNameFromUrl(const QString& url)
+{
+    QString name = update::fileNameFromUrl(url);
+    if (OnFileNameFromURL)
+        OnFileNameFromURL(this, url, name);
+    return name;
+}
+
+QString TWebUpdate::pathKey(const QString& section, const QString& key)
+{
+    return update::toLocalPath(ExpandMacros(m_controlFile.text(section, key)));
+}
+
+void TWebUpdate::ReportStatus(int id, const QString& argument, int statusCode, int errCode)
+{
+    const QString text = update::statusText(id, argument);
+    if (Logging)
+        AppendLogLine(QStringLiteral("%1 : [%2] %3 (Status:%4) (Error:%5)")
+                          .arg(QDateTime::currentDateTime().toString("dd/MM/yyyy hh:mm:ss"))
+                          .arg(id)
+                          .arg(text)
+                          .arg(statusCode)
+                          .arg(errCode));
+    if (OnStatus)
+        OnStatus(this, text, statusCode, errCode);
+}
+
+void TWebUpdate::ReportStatus(int id, const QString& argument)
+{
+    const update::StatusEntry entry = update::statusEntry(id);
+    ReportStatus(id, argument, entry.statusCode, entry.errCode);
+}
+
+void TWebUpdate::AppendLogLine(const QString& text)
+{
+    QFile log(LogFileName);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+        throw UpdateIoError(("Unable to write to " + LogFileName).toStdString());
+    if (log.write((text + '\n').toLocal8Bit()) < 0)
+        throw UpdateIoError(("Unable to write to " + LogFileName).toStdString());
+}
+
+bool TWebUpdate::QueryCancel()
+{
+    bool cancel = false;
+    if (OnProgressCancel)
+        OnProgressCancel(this, cancel);
+    if (cancel)
+        ReportStatus(964);
+    return cancel;
+}
+
+void TWebUpdate::processPendingEvents()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
+        QCoreApplication::processEvents();
+}
+
+QString TWebUpdate::newTempFile(const QString& directory)
+{
+    const QString dir = withSeparator(update::toLocalPath(directory.isEmpty() ? QStringLiteral(".") : directory));
+    QTemporaryFile file(dir + QStringLiteral("WUPDXXXXXX.tmp"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        throw UpdateIoError(("Unable to create a temporary file in " + dir).toStdString());
+    return file.fileName();
+}
+
+int TWebUpdate::CloseSession()
+{
+    if (UpdateType != fileUpdate) {
+        if (UpdateType == ftpUpdate && m_session)
+            ReportStatus(954);
+        if (m_session) {
+            m_session.reset();
+            ReportStatus(949);
+        }
+    }
+    m_controlFile.close();
+    if (!m_controlFilePath.isEmpty())
+        QFile::remove(m_controlFilePath);
+    m_sessionOpen = false;
+    return 0;
+}
+
+bool TWebUpdate::DownloadFile(const QString& url, const QString& targetDir, bool compressed)
+{
+    if (UpdateType == fileUpdate)
+        return downloadLocal(url, targetDir, compressed);
+
+    ReportStatus(915, url);
+    const QString localPath = withSeparator(update::toLocalPath(targetDir)) + FileNameFromUrl(url);
+    return downloadHttp(url, localPath, targetDir, compressed);
+}
+
+bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, const QString& targetDir, bool compressed)
+{
+    QString requestUrl = url;
+    if (!ProxyUserID.isEmpty() && url.startsWith("http://", Qt::CaseInsensitive))
+        requestUrl = "http://" + ProxyUserID + ':' + ProxyPassword + '@' + url.mid(7);
+    if (UpdateType == ftpUpdate) {
+        QString dir = ExpandMacros(FTPDirectory);
+        dir.replace('\\', '/');
+        while (dir.startsWith('/'))
+            dir.remove(0, 1);
+        requestUrl = QStringLiteral("ftp://%1:%2/%3%4")
+                         .arg(Host)
+                         .arg(Port)
+                         .arg(dir.isEmpty() ? QString() : withSeparator(dir), FileNameFromUrl(url));
+        m_ftpDirectorySet = true;
+    }
+
+    const QString host = QUrl(url).host();
+    if (Authenticate == waAlways && (UserID.isEmpty() || Password.isEmpty())) {
+        if (!loginPrompt || !loginPrompt("Connect to " + host, UserID, Password)) {
+            ReportStatus(956);
+            return false;
+        }
+    }
+    if (!m_session) {
+        ReportStatus(917, url);
+        return false;
+    }
+
+    QString tempPath;
+    TempFileGuard guard(tempPath);
+    QFile temp;
+    qint64 received = 0;
+    qint64 announced = 0;
+    bool cancelled = false;
+    HttpTransfer::Response response;
+    bool statusFailed = false;
+
+    for (;;) {
+        QList<QByteArray> headers{"Pragma: no-cache", "Cache-Control: no-cache"};
+        if (HTTPKeepAliveAuthentication)
+            headers << "Connection: Keep-Alive";
+        if (!UserID.isEmpty() || !Password.isEmpty())
+            headers << "Authorization: " + update::basicAuthorization(UserID, Password);
+
+        bool needLogin = false;
+        const bool ftp = UpdateType == ftpUpdate;
+        auto onResponse = [&](long status, qint64 length) {
+            if (!ftp && status == 401 && Authenticate == waAuto) {
+                needLogin = true;
+                return false;
+            }
+            if (!ftp && (status >= 300 || status < 100)) {
+                ReportStatus(916, QString::number(status), 6, static_cast<int>(status));
+                statusFailed = true;
+                return false;
+            }
+            tempPath = newTempFile(TempDirectory);
+            temp.setFileName(tempPath);
+            if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw UpdateIoError(("Unable to write to " + tempPath).toStdString());
+            announced = length;
+            return true;
+        };
+        auto onBlock = [&](const char* data, qint64 size) {
+            processPendingEvents();
+            if (temp.write(data, size) != size)
+                throw UpdateIoError(("Unable to write to " + tempPath).toStdString());
+            received += size;
+            if (OnFileProgress)
+                OnFileProgress(this, localPath, received, announced);
+            if (QueryCancel()) {
+                cancelled = true;
+                return false;
+            }
+            return true;
+        };
+        response = m_session->get(requestUrl, headers, onResponse, onBlock);
+        if (!needLogin)
+            break;
+        if (!loginPrompt || !loginPrompt("Connect to " + host, UserID, Password)) {
+            ReportStatus(956);
+            return false;
+        }
+    }
+
+    if (!response.opened) {
+        ReportStatus(917, url);
+        return false;
+    }
+    if (statusFailed || tempPath.isEmpty())
+        return false;
+    temp.close();
+    m_cancelled = cancelled;
+    // Nothing received counts as a failure too; the old file stays untouched.
+    if (cancelled || response.readError || received == 0) {
+        if (!QFile::remove(tempPath))
+            AppendLogLine("Unable to delete file " + tempPath);
+        tempPath.clear();
+        return false;
+    }
+    const QString finished = tempPath;
+    tempPath.clear();
+    return finishDownload(finished, localPath, targetDir, compressed);
+}
+
+bool TWebUpdate::downloadLocal(const QString& url, const QString& targetDir, bool compressed)
+{
+    const QString source = update::toLocalPath(url);
+    const QString target = update::toLocalPath(targetDir);
+    const QFileInfo targetInfo(target);
+    const QString localPath = (target.isEmpty() || target.endsWith('/') || targetInfo.isDir())
+                                  ? withSeparator(target) + FileNameFromUrl(source)
+                                  : target;
+    const QString targetDirectory = QFileInfo(localPath).path();
+    if (!QFileInfo::exists(source)) {
+        ReportStatus(913, source);
+        return false;
+    }
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(localPath).canonicalFilePath()) {
+        ReportStatus(912, source);
+        return false;
+    }
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly) || in.size() <= 0) {
+        ReportStatus(914, source);
+        return false;
+    }
+    ReportStatus(965);
+
+    QString tempPath = newTempFile(TempDirectory);
+    TempFileGuard guard(tempPath);
+    QFile out(tempPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw UpdateIoError(("Unable to write to " + tempPath).toStdString());
+    const qint64 announced = in.size();
+    qint64 received = 0;
+    bool cancelled = false;
+    bool readError = false;
+    QByteArray block(localBlockSize, Qt::Uninitialized);
+    while (!cancelled) {
+        processPendingEvents();
+        const qint64 n = in.read(block.data(), block.size());
+        if (n < 0)
+            readError = true;
+        if (n <= 0)
+            break;
+        if (out.write(block.constData(), n) != n)
+            throw UpdateIoError(("Unable to write to " + tempPath).toStdString());
+        received += n;
+        if (OnFileProgress)
+            OnFileProgress(this, localPath, received, announced);
+        cancelled = QueryCancel();
+    }
+    out.close();
+    m_cancelled = cancelled;
+    if (cancelled || readError || received == 0) {
+        if (!QFile::remove(tempPath))
+            AppendLogLine("Unable to delete file " + tempPath);
+        tempPath.clear();
+        return false;
+    }
+    const QString finished = tempPath;
+    tempPath.clear();
+    return finishDownload(finished, localPath, targetDirectory, compressed);
+}
+
+bool TWebUpdate::finishDownload(const QString& tempPath, const QString& localPath, const QString& targetDir,
+                                bool compressed)
+{
+    const QFileInfo local(localPath);
+    if ((local.exists() || local.isSymLink()) && !QFile::remove(localPath)) {
+        QFile::remove(tempPath);
+        AppendLogLine("Unable to delete file " + localPath);
+        return false;
+    }
+    if (!QFile::rename(tempPath, localPath)) {
+        QFile::remove(tempPath);
+        AppendLogLine("Unable to rename file " + tempPath + " to " + localPath);
+        return false;
+    }
+    if (OnFileDownloaded)
+        OnFileDownloaded(this, localPath);
+    if (compressed) {
+        if (QFileInfo(localPath).suffix().compare("CAB", Qt::CaseInsensitive) != 0) {
+            expandCompressed(localPath, targetDir);
+        } else {
+            // Failures on this path are not reported; ExtractCAB in DownloadFiles reports its own.
+            archive::extractCabinet(localPath, update::toLocalPath(targetDir), nullptr);
+            if (!KeepIntermediateFiles)
+                QFile::remove(localPath);
+        }
+    }
+    return true;
+}
+
+void TWebUpdate::expandCompressed(const QString& localPath, const QString& targetDir)
+{
+    Q_UNUSED(targetDir) // the expanded file goes beside the compressed one
+    const QString expanded = archive::expandedSzddName(localPath);
+    if (!expanded.isEmpty()) {
+        if (QFileInfo(expanded).absoluteFilePath() == QFileInfo(localPath).absoluteFilePath()) {
+            // A name without the trailing "_" expands onto itself: go through a second name.
+            const QString staged = localPath + ".expanded";
+            if (archive::expandSzdd(localPath, staged, nullptr) && QFile::remove(localPath))
+                QFile::rename(staged, localPath);
+            else
+                QFile::remove(staged);
+            return;
+        }
+        QFile::remove(expanded);
+        archive::expandSzdd(localPath, expanded, nullptr);
+    }
+    QFile::remove(localPath);
+}
+
+bool TWebUpdate::isComponent(const QString& fileName) const
+{
+    return !fileName.isEmpty() && m_componentText.contains(fileName, Qt::CaseInsensitive);
+}

@@ -1,0 +1,204 @@
+#pragma once
+
+#include "update/ControlFile.h"
+#include "update/TFileList.h"
+#include "update/UpdateFormats.h"
+#include "update/WebUpdateTypes.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+class HttpTransfer;
+
+// A temporary download file or a log file that cannot be created or written. It ends the running
+// operation and propagates to the caller.
+class UpdateIoError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The update engine: opens a session to the update server, fetches and reads the update control file,
+// decides whether the local installation is older, transfers files with progress, cancel and expansion,
+// and carries out the installation steps that the wizard drives one by one.
+class TWebUpdate : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TWebUpdate(QObject* parent = nullptr);
+    ~TWebUpdate() override;
+
+    // Settings (values at creation; the main window sets this system's values).
+    QString Agent = "TWebUpdate";
+    bool ApplyPatch = false;
+    TWebUpdateAuthentication Authenticate = waNever;
+    QString DateFormat = "dd/mm/yyyy";
+    QChar DateSeparator = '/';
+    bool ExtractCAB = false;
+    bool ExistingConnection = false;
+    QString FTPDirectory;
+    bool FTPPassive = false;
+    QString Host;
+    bool HTTPKeepAliveAuthentication = false;
+    bool KeepIntermediateFiles = false;
+    QString LanguageID;
+    bool Logging = false;
+    QString LogFileName = "WUPDATE.LOG";
+    TLastURLEntry LastURLEntry;
+    QString Password;
+    int Port = 21;
+    TPostUpdateInfo PostUpdateInfo;
+    QString Proxy;
+    QString ProxyUserID;
+    QString ProxyPassword;
+    QString Signature = "WebUpdate";
+    bool SignatureCheck = false;
+    QString TempDirectory = ".";
+    QString TimeFormat = "hh:nn";
+    QChar TimeSeparator = ':';
+    TWebUpdateType UpdateType = ftpUpdate;
+    TWebUpdateConnect UpdateConnect = wucNoConnect;
+    TWebUpdateUpdate UpdateUpdate = wuuPromptOnce;
+    QString URL;
+    QString UserID;
+    bool UseCRC32 = false;
+    TWebUpdateUtility* Utility = nullptr;
+    TWebUpdateVersionCheck VersionCheck = vcUpdateOnly;
+    QString Version() const { return QStringLiteral("1.7.0.0"); }
+
+    // Transfer time-outs in seconds: connecting, and a transfer that receives nothing for that long.
+    int connectTimeoutSeconds = 30;
+    int stallTimeoutSeconds = 60;
+
+    // Events.
+    std::function<void(QObject*, const QString& fileName, qint64 pos, qint64 size)> OnFileProgress;
+    std::function<void(QObject*, const QString& fileName)> OnFileDownloaded;
+    std::function<void(QObject*, const QString& newVersion, const QString& localVersion, bool& isNew)>
+        OnFileVersionCheck;
+    std::function<void(QObject*, bool& allowPostResult)> OnProcessPostResult;
+    std::function<void(QObject*, bool& allowPost)> OnBeforePost;
+    std::function<void(QObject*, const QString& action)> OnProgress;
+    std::function<void(QObject*, bool& cancel)> OnProgressCancel;
+    std::function<void(QObject*, const QString& statusStr, int statusCode, int errCode)> OnStatus;
+    std::function<void(QObject*)> OnThreadUpdateDone;
+    std::function<void(QObject*, bool& allow)> OnAppRestart;
+    std::function<void(QObject*)> OnAppDoClose;
+    std::function<void(QObject*, int fileIdx, const QString& fileDescription, QString& url)> OnBeforeFileDownload;
+    std::function<void(QObject*, const QString& msg, const QString& param, bool& allow)> OnCustomValidate;
+    std::function<void(QObject*, const QString& msg, const QString& param)> OnCustomProcess;
+    std::function<void(QObject*, QStringList& list)> OnGetFileList;
+    std::function<void(QObject*, QString& path)> OnConvertPrefix;
+    std::function<void(QObject*, QString& appParams)> OnSetAppParams;
+    std::function<void(QObject*, QStringList& text, int& res)> OnDownloadedWhatsNew;
+    std::function<void(QObject*, QStringList& text, int& res)> OnDownloadedEULA;
+    std::function<void(QObject*, const QString& url, QString& fileName)> OnFileNameFromURL;
+    std::function<void(QObject*)> OnSuccess;
+
+    // Asks for credentials (TLoginForm by default); tests replace it.
+    std::function<bool(const QString& caption, QString& user, QString& password)> loginPrompt;
+
+    TFileList FileList;
+
+    // The update check of the feed-applying thread: session, control file, decision, close. Opens no window.
+    bool HasNewVersion();
+
+    // Steps of a run, in order.
+    virtual int OpenSession();
+    virtual int ConnectFtpHost();
+    virtual int FetchControlFile();
+    virtual int EvaluateUpdate();
+    virtual int RunPreUpdateActions();
+    virtual std::optional<QStringList> FetchWhatsNew();
+    virtual std::optional<QStringList> FetchLicense();
+    virtual int LoadFileList();
+    virtual int FilterFileList();
+    virtual int DownloadFiles();
+    int FinishUpdate();
+    virtual int CloseSession();
+    void LaunchRestart();
+
+    // Single operations.
+    bool DownloadFile(const QString& url, const QString& targetDir, bool compressed);
+    virtual bool CheckFileIsNewer(QString& newVersion, QString& localFile, qint32 newSize, qint32 newChecksum);
+    static update::PackedVersion ParseVersion(const QString& text);
+    static update::PackedVersion GetFileVersion(const QString& path);
+    QDateTime ParseDateTime(const QString& date, const QString& time) const;
+    QDateTime ReadLastStamp();
+    QString ExpandMacros(const QString& text);
+    virtual std::optional<QString> ExpandPathMacro(const QString& name);
+    QString FileNameFromUrl(const QString& url);
+    virtual void ReportStatus(int id, const QString& argument, int statusCode, int errCode);
+    void ReportStatus(int id, const QString& argument = {});
+    void AppendLogLine(const QString& text);
+    virtual bool QueryCancel();
+    virtual bool ExtractRestartHelper();
+
+    // The checksum of a file in the configured mode.
+    qint32 FileChecksum(const QString& path) const;
+
+    // Run state, for the wizard.
+    QDateTime releaseStamp() const { return m_releaseStamp; }
+    QDateTime localStamp() const { return m_localStamp; }
+    QString newVersionText() const { return m_newVersion; }
+    QString localVersionText() const { return m_localVersion; }
+    QString releaseDescription() const { return m_releaseDescription; }
+    bool appUpdate() const { return m_appUpdate; }
+    bool componentDownloaded() const { return m_componentDownloaded; }
+    bool silentRestart() const { return m_silentRestart; }
+    bool cancelled() const { return m_cancelled; }
+    void setCancelled(bool cancelled) { m_cancelled = cancelled; }
+    bool sessionOpen() const { return m_sessionOpen; }
+    QString restartCommand() const { return m_restartCommand; }
+    QString componentText() const { return m_componentText; }
+    QString controlFilePath() const { return m_controlFilePath; }
+    const ControlFile& controlFile() const { return m_controlFile; }
+
+    // The user's temporary directory (where the control file, release notes and helper go), with a final "/".
+    QString userTempDirectory() const { return m_userTempDir; }
+    void setUserTempDirectory(const QString& dir);
+
+    // The restart helper's command line as LaunchRestart starts it.
+    QString restartHelperCommandLine() const;
+    // Starts the restart helper; replaced by tests. Answers false with the error number on failure.
+    std::function<bool(const QString& commandLine, int& errorNumber)> startProcess;
+
+private:
+    bool downloadHttp(const QString& url, const QString& localPath, const QString& targetDir, bool compressed);
+    bool downloadLocal(const QString& source, const QString& targetDir, bool compressed);
+    bool finishDownload(const QString& tempPath, const QString& localPath, const QString& targetDir, bool compressed);
+    void expandCompressed(const QString& localPath, const QString& targetDir);
+    QString newTempFile(const QString& directory);
+    QString pathKey(const QString& section, const QString& key);
+    void processPendingEvents();
+    std::optional<QStringList> fetchTextFile(const QString& sectionBase, int statusId);
+    bool postUpdateInfo();
+    bool isComponent(const QString& fileName) const;
+
+    std::unique_ptr<HttpTransfer> m_session;
+    bool m_sessionOpen = false;
+    bool m_dialled = false;
+    bool m_ftpDirectorySet = false;
+    bool m_stampFromRegistry = false;
+    QString m_controlFilePath;
+    ControlFile m_controlFile;
+    QString m_restartCommand;
+    QString m_componentText;
+    bool m_appUpdate = false;
+    bool m_componentDownloaded = false;
+    bool m_silentRestart = false;
+    bool m_cancelled = false;
+    QDateTime m_releaseStamp;
+    QDateTime m_localStamp;
+    QString m_localVersionPath;
+    QString m_localVersion;
+    QString m_newVersion;
+    QString m_releaseDescription;
+    QString m_userTempDir;
+};

@@ -1,0 +1,374 @@
+// The installation steps of TWebUpdate: the control file's instructions, release notes and licence, the
+// file list, the download loop, the closing actions and the launch of the restart helper.
+#include "update/TWebUpdate.h"
+
+#include "i18n/IniFile.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "update/HttpTransfer.h"
+#include "update/LastUrlRegistry.h"
+#include "update/StatusTable.h"
+#include "update/UpdateQuestion.h"
+#include "update/archive/Cabinet.h"
+#include "update/archive/Szdd.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString withSeparator(const QString& dir)
+{
+    if (dir.isEmpty() || dir.endsWith('/'))
+        return dir;
+    return dir + '/';
+}
+
+QString lineBreaks(QString text)
+{
+    text.replace(QLatin1String("\\n"), QLatin1String("\n"));
+    return text;
+}
+
+// Starts a command line without waiting; the first word is the program.
+bool startCommandLine(const QString& commandLine)
+{
+    const QStringList words = QProcess::splitCommand(commandLine);
+    if (words.isEmpty())
+        return false;
+    return platform::startDetached(words.first(), words.mid(1), QDir::currentPath());
+}
+
+QStringList readLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = IniFile::fromCp1254(bytes); // release notes written on the Windows side
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QStringList lines = text.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+int TWebUpdate::RunPreUpdateActions()
+{
+    const QString msg = m_controlFile.text("action", "msg");
+    if (!msg.isEmpty()) {
+        ReportStatus(934);
+        platform::showMessageBox({nullptr, QString(), lineBreaks(msg), platform::BoxIcon::Information});
+    }
+    const QString htmlDialog = ExpandMacros(m_controlFile.text("action", "htmldlg"));
+    if (!htmlDialog.isEmpty()) {
+        ReportStatus(935);
+        platform::openWithDesktop(htmlDialog); // no HTML dialog here: the browser shows the page
+    }
+    const QString runBefore = ExpandMacros(m_controlFile.text("action", "runbefore"));
+    if (!runBefore.isEmpty())
+        startCommandLine(runBefore);
+    if (OnCustomProcess)
+        OnCustomProcess(this, m_controlFile.text("custom", "processmsg"), m_controlFile.text("custom", "processparam"));
+    QString showUrl = ExpandMacros(m_controlFile.text("action", "showURL"));
+    if (!showUrl.isEmpty()) {
+        if (!ProxyUserID.isEmpty() && showUrl.startsWith("http://", Qt::CaseInsensitive))
+            showUrl = "http://" + ProxyUserID + ':' + ProxyPassword + '@' + showUrl.mid(7);
+        ReportStatus(942);
+        platform::openWithDesktop(showUrl);
+    }
+    const QString query = m_controlFile.text("action", "query");
+    if (!query.isEmpty()) {
+        ReportStatus(936);
+        if (!update::askYesNo({QString(), lineBreaks(query), platform::BoxIcon::Information})) {
+            m_appUpdate = false;
+            return -1;
+        }
+    }
+    return 0;
+}
+
+std::optional<QStringList> TWebUpdate::fetchTextFile(const QString& sectionBase, int statusId)
+{
+    const QString url = m_controlFile.text(sectionBase + LanguageID, "file");
+    if (url.isEmpty())
+        return std::nullopt;
+    ReportStatus(statusId);
+    if (!DownloadFile(url, m_userTempDir, false))
+        return std::nullopt;
+    const QString local = m_userTempDir + FileNameFromUrl(url);
+    const QStringList lines = readLines(local);
+    QFile::remove(local);
+    return lines;
+}
+
+std::optional<QStringList> TWebUpdate::FetchWhatsNew()
+{
+    return fetchTextFile("whatsnew", 937);
+}
+
+std::optional<QStringList> TWebUpdate::FetchLicense()
+{
+    return fetchTextFile("eula", 939);
+}
+
+int TWebUpdate::LoadFileList()
+{
+    FileList.clear();
+    const qint32 count = m_controlFile.integer("files", "count", 0);
+    if (count <= 0)
+        return 0;
+    ReportStatus(943);
+    // A count beyond the sections that the file holds would only add empty entries; capping it keeps a
+    // bogus count from exhausting memory.
+    const int n = std::min<qint64>(count, m_controlFile.sectionCount());
+    for (int i = 1; i <= n; ++i) {
+        const QString section = "file" + QString::number(i);
+        TFileDescription& d = FileList.add();
+        d.URL = ExpandMacros(m_controlFile.text(section, "url"));
+        d.NewVersion = m_controlFile.text(section, "newversion");
+        d.NewSize = m_controlFile.integer(section, "newsize", 0);
+        d.NewCheckSum = m_controlFile.integer(section, "newchecksum", -1);
+        d.NewCustomVer = m_controlFile.text(section, "customversion");
+        d.NewDate = m_controlFile.text(section, "date");
+        d.NewTime = m_controlFile.text(section, "time");
+        d.LocalVersion = ExpandMacros(m_controlFile.text(section, "localversion"));
+        d.Description = m_controlFile.text(section, "descr");
+        d.TargetDir = withSeparator(update::toLocalPath(ExpandMacros(m_controlFile.text(section, "targetdir"))));
+        d.Compressed = m_controlFile.flag(section, "compressed");
+        d.FileSize = m_controlFile.integer(section, "filesize", 0);
+        d.Mandatory = m_controlFile.flag(section, "mandatory");
+        d.Hidden = m_controlFile.flag(section, "hidden");
+    }
+    return n;
+}
+
+int TWebUpdate::FilterFileList()
+{
+    int i = 0;
+    while (i < FileList.count()) {
+        TFileDescription& item = FileList.item(i);
+        bool keep;
+        if (!item.LocalVersion.isEmpty() && !item.NewDate.isEmpty()) {
+            const QFileInfo local(update::toLocalPath(item.LocalVersion));
+            keep = !(local.exists() && local.lastModified() >= ParseDateTime(item.NewDate, item.NewTime));
+        } else {
+            QString newVersion = item.NewVersion;
+            QString localVersion = item.LocalVersion;
+            keep = CheckFileIsNewer(newVersion, localVersion, item.NewSize, item.NewCheckSum);
+            if (keep && OnFileVersionCheck && !item.NewCustomVer.isEmpty()) {
+                bool isNew = true;
+                OnFileVersionCheck(this, item.NewCustomVer, localVersion, isNew);
+                keep = isNew;
+            }
+        }
+        if (keep)
+            ++i;
+        else
+            FileList.removeAt(i);
+    }
+
+    if (OnGetFileList) {
+        QStringList names;
+        for (int k = 0; k < FileList.count(); ++k)
+            names << FileList.item(k).Description;
+        OnGetFileList(this, names);
+        for (int k = std::min(FileList.count(), int(names.size())) - 1; k >= 0; --k)
+            if (names.at(k).isEmpty())
+                FileList.removeAt(k);
+    }
+    return FileList.isEmpty() ? -1 : 0;
+}
+
+int TWebUpdate::DownloadFiles()
+{
+    TWebUpdateUpdate mode = UpdateUpdate;
+    int result = 0;
+    for (int p = 0; p < FileList.count(); ++p) {
+        TFileDescription& item = FileList.item(p);
+        if (mode == wuuPromptAll) {
+            const QString text = update::statusText(909, {}) + FileNameFromUrl(item.URL);
+            if (!update::askYesNo({QString(), text, platform::BoxIcon::Question}))
+                continue;
+        } else if (mode == wuuPromptOnce) {
+            if (!update::askYesNo({QString(), update::statusText(910, {}), platform::BoxIcon::Question}))
+                break;
+        }
+
+        FileList.ActiveItem = p;
+        QString url = item.URL;
+        if (OnBeforeFileDownload)
+            OnBeforeFileDownload(this, p + 1, item.Description, url);
+        const QString target = update::toLocalPath(item.TargetDir);
+        if (!target.isEmpty() && !QDir(target).exists())
+            QDir().mkpath(target);
+
+        if (DownloadFile(url, item.TargetDir, item.Compressed)) {
+            const QString name = FileNameFromUrl(url);
+            if (isComponent(name)) {
+                m_componentDownloaded = true;
+                ReportStatus(962, name);
+            } else if (ExtractCAB && !item.Compressed &&
+                       QFileInfo(name).suffix().compare("CAB", Qt::CaseInsensitive) == 0) {
+                const QString cab = withSeparator(target) + name;
+                if (!archive::extractCabinet(cab, target, nullptr))
+                    ReportStatus(947, cab);
+                else if (!KeepIntermediateFiles)
+                    QFile::remove(cab);
+            }
+        } else {
+            result = -1;
+            ReportStatus(946, url);
+            m_appUpdate = false;
+        }
+        if (mode == wuuPromptOnce)
+            mode = wuuSilent;
+    }
+    return result;
+}
+
+bool TWebUpdate::postUpdateInfo()
+{
+    PostUpdateInfo.PostResult.clear();
+    if (PostUpdateInfo.Server.isEmpty() || PostUpdateInfo.Action.isEmpty())
+        return false;
+    HttpTransfer post;
+    post.setAgent(Agent);
+    post.setTimeouts(connectTimeoutSeconds, stallTimeoutSeconds);
+    const QString action = PostUpdateInfo.Action.startsWith('/') ? PostUpdateInfo.Action : '/' + PostUpdateInfo.Action;
+    QByteArray answer;
+    const HttpTransfer::Response r = post.post("http://" + PostUpdateInfo.Server + ":80" + action,
+                                               {"Content-Type: application/x-www-form-urlencoded"},
+                                               PostUpdateInfo.Data.toUtf8(), [&answer](const char* data, qint64 size) {
+                                                   answer.append(data, size);
+                                                   return true;
+                                               });
+    if (!r.opened) {
+        ReportStatus(951);
+        return false;
+    }
+    if (r.status >= 300 || r.readError) {
+        ReportStatus(952);
+        return false;
+    }
+    PostUpdateInfo.PostResult = QString::fromUtf8(answer);
+    return true;
+}
+
+int TWebUpdate::FinishUpdate()
+{
+    if (m_cancelled)
+        return -1;
+    if (PostUpdateInfo.Enabled) {
+        bool allowPost = true;
+        if (OnBeforePost)
+            OnBeforePost(this, allowPost);
+        if (!allowPost)
+            return -1;
+        postUpdateInfo();
+        bool allowResult = true;
+        if (OnProcessPostResult)
+            OnProcessPostResult(this, allowResult);
+        if (!allowResult)
+            return -1;
+    }
+    if (m_stampFromRegistry && LastURLEntry.Save) {
+        const QLocale locale = QLocale::system();
+        update::writeLastUrlValue(LastURLEntry, "LastDate",
+                                  locale.toString(m_releaseStamp.date(), QLocale::ShortFormat));
+        if (m_releaseStamp.time() != QTime(0, 0))
+            update::writeLastUrlValue(LastURLEntry, "LastTime",
+                                      locale.toString(m_releaseStamp.time(), QLocale::ShortFormat));
+    }
+    const QString updateUrl = m_controlFile.text("action", "updateURL");
+    if (!updateUrl.isEmpty()) {
+        ReportStatus(941);
+        if (!LastURLEntry.Key.isEmpty() && !LastURLEntry.Section.isEmpty() && LastURLEntry.Save)
+            update::writeLastUrlValue(LastURLEntry, "LastURL", updateUrl);
+    }
+    const QString runAfter = ExpandMacros(m_controlFile.text("action", "runafter"));
+    if (!runAfter.isEmpty())
+        startCommandLine(runAfter);
+    ReportStatus(948);
+    return 0;
+}
+
+bool TWebUpdate::ExtractRestartHelper()
+{
+    QFile resource(":/UPD");
+    if (!resource.open(QIODevice::ReadOnly))
+        return false;
+    const QString compressed = m_userTempDir + "upd.ex_";
+    const QString expanded = m_userTempDir + "upd.exe";
+    {
+        QFile out(compressed);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(resource.readAll()) < 0)
+            throw UpdateIoError(("Unable to write to " + compressed).toStdString());
+    }
+    QFile::remove(expanded);
+    const bool ok = archive::expandSzdd(compressed, expanded, nullptr);
+    QFile::remove(compressed);
+    if (ok)
+        QFile::setPermissions(expanded,
+                              QFile::permissions(expanded) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+    return ok;
+}
+
+QString TWebUpdate::restartHelperCommandLine() const
+{
+    QString appPath = withSeparator(QDir::currentPath()) + m_restartCommand;
+    if (appPath.contains(' '))
+        appPath = '"' + appPath + '"';
+    return m_userTempDir + "upd.exe " + QString::number(platform::currentProcessId()) + (Logging ? " L " : " X ") +
+           appPath + ' ' + m_componentText;
+}
+
+void TWebUpdate::LaunchRestart()
+{
+    ReportStatus(959, QDir::currentPath());
+    if (QueryCancel())
+        return;
+    bool allow = true;
+    if (OnAppRestart)
+        OnAppRestart(this, allow);
+    else if (!m_silentRestart)
+        allow = update::askYesNo({QString(), update::statusText(911, {}), platform::BoxIcon::Question});
+    if (!allow)
+        return;
+
+    ExtractRestartHelper();
+    const QString commandLine = restartHelperCommandLine();
+    ReportStatus(958, commandLine);
+    int error = 0;
+    bool started;
+    if (startProcess) {
+        started = startProcess(commandLine, error);
+    } else {
+        // The helper's own path is not quoted in the command line, so it is taken apart here.
+        const QString helper = m_userTempDir + "upd.exe";
+        const QStringList args = QProcess::splitCommand(commandLine.mid(helper.size() + 1));
+        started = QFileInfo(helper).isExecutable() && platform::startDetached(helper, args, QDir::currentPath());
+        if (!started)
+            error = QFileInfo::exists(helper) ? EACCES : ENOENT;
+    }
+    if (!started)
+        ReportStatus(950, QString::fromLocal8Bit(std::strerror(error)), 9, error);
+
+    if (OnAppDoClose)
+        OnAppDoClose(this);
+    else
+        QCoreApplication::quit();
+}
