@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QSet>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -109,44 +110,18 @@ int hexValue(char c)
 // Destinations whose content is never shown.
 bool isSkippedDestination(const QByteArray& word)
 {
-    static const char* const skipped[] = {
-        "info",         "stylesheet",
-        "pict",         "object",
-        "header",       "headerl",
-        "headerr",      "headerf",
-        "footer",       "footerl",
-        "footerr",      "footerf",
-        "footnote",     "fldinst",
-        "xe",           "tc",
-        "txe",          "rxe",
-        "listtable",    "listoverridetable",
-        "revtbl",       "rsidtbl",
-        "filetbl",      "generator",
-        "themedata",    "colorschememapping",
-        "latentstyles", "datastore",
-        "xmlnstbl",     "pgdsctbl",
-        "nonshppict",   "shpinst",
-        "sp",           "sn",
-        "sv",           "bkmkstart",
-        "bkmkend",      "annotation",
-        "atnid",        "atnauthor",
-        "template",     "userprops",
-        "docvar",       "private",
-        "comment",      "title",
-        "author",       "operator",
-        "keywords",     "subject",
-        "doccomm",      "company",
-        "buptim",       "creatim",
-        "printim",      "revtim",
-        "pn",           "objdata",
-        "result",       "blipuid",
-        "mmathPr",
+    // clang-format off
+    static const QSet<QByteArray> skipped = {
+        "info", "stylesheet", "pict", "object", "objdata", "result", "header", "headerl", "headerr", "headerf",
+        "footer", "footerl", "footerr", "footerf", "footnote", "fldinst", "xe", "tc", "txe", "rxe", "listtable",
+        "listoverridetable", "revtbl", "rsidtbl", "filetbl", "generator", "themedata", "colorschememapping",
+        "latentstyles", "datastore", "xmlnstbl", "pgdsctbl", "nonshppict", "shpinst", "sp", "sn", "sv", "bkmkstart",
+        "bkmkend", "annotation", "atnid", "atnauthor", "template", "userprops", "docvar", "private", "comment",
+        "title", "author", "operator", "keywords", "subject", "doccomm", "company", "buptim", "creatim", "printim",
+        "revtim", "pn", "blipuid", "mmathPr",
     };
-    for (const char* name : skipped) {
-        if (word == name)
-            return true;
-    }
-    return false;
+    // clang-format on
+    return skipped.contains(word);
 }
 
 class Reader
