@@ -12,7 +12,7 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace sync {
+namespace catalogsync {
 
 CatalogSync::CatalogSync(QObject* parent) : QObject(parent), m_stop(std::make_shared<std::atomic_bool>(false))
 {
@@ -144,4 +144,4 @@ void CatalogSync::requestStopAndWait()
         m_thread2->wait();
 }
 
-} // namespace sync
+} // namespace catalogsync

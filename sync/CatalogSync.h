@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-namespace sync {
+namespace catalogsync {
 
 class TThread1;
 class TThread2;
@@ -82,4 +82,4 @@ private:
     QPointer<TThread2> m_thread2;
 };
 
-} // namespace sync
+} // namespace catalogsync

@@ -14,7 +14,7 @@
 #include <limits>
 #include <stdexcept>
 
-namespace sync {
+namespace catalogsync {
 
 namespace {
 
@@ -38,10 +38,7 @@ public:
     QSqlQuery& query() { return m_query; }
 
 private:
-    [[noreturn]] void fail() const
-    {
-        throw std::runtime_error(catalog::errorText(m_query.lastError()).toStdString());
-    }
+    [[noreturn]] void fail() const { throw std::runtime_error(catalog::errorText(m_query.lastError()).toStdString()); }
     QSqlQuery m_query;
 };
 
@@ -250,4 +247,4 @@ void FeedApplier::recordLastUpdate(const QDateTime& value)
     write.run({value});
 }
 
-} // namespace sync
+} // namespace catalogsync

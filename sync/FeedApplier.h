@@ -9,7 +9,7 @@
 
 #include <functional>
 
-namespace sync {
+namespace catalogsync {
 
 // Writes the four feed documents into a catalog connection: the item, code, picture and deletion passes and the
 // new PARAMS.LAST_UPDATE. It neither starts nor ends a transaction: the caller wraps apply() in one, commits when
@@ -48,4 +48,4 @@ private:
     QHash<QString, int> m_widths;
 };
 
-} // namespace sync
+} // namespace catalogsync

@@ -2,7 +2,7 @@
 
 #include "sync/FeedError.h"
 
-namespace sync {
+namespace catalogsync {
 
 namespace {
 
@@ -75,4 +75,4 @@ QDateTime FeedDateTime(const QString& text)
     return QDateTime(date, time);
 }
 
-} // namespace sync
+} // namespace catalogsync

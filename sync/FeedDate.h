@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace sync {
+namespace catalogsync {
 
 // The zero date-time that an empty LAST_UPDATE stands for: 30 December 1899, midnight.
 QDateTime zeroDateTime();
@@ -17,4 +17,4 @@ QString FeedDateText(const QDateTime& value);
 // mean midnight. Throws FeedError for a text that does not fit or a date or time that does not exist.
 QDateTime FeedDateTime(const QString& text);
 
-} // namespace sync
+} // namespace catalogsync

@@ -7,7 +7,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
-namespace sync {
+namespace catalogsync {
 
 namespace {
 
@@ -118,4 +118,4 @@ int FeedDocument::recordCount() const
     return n;
 }
 
-} // namespace sync
+} // namespace catalogsync

@@ -7,7 +7,7 @@
 struct _xmlDoc;
 struct _xmlNode;
 
-namespace sync {
+namespace catalogsync {
 
 // One record element of a feed document: its field elements are read by name.
 class FeedRecord
@@ -63,4 +63,4 @@ private:
 
 using FeedDocumentPtr = std::shared_ptr<const FeedDocument>;
 
-} // namespace sync
+} // namespace catalogsync

@@ -2,7 +2,7 @@
 
 #include "sync/FeedDocument.h"
 
-namespace sync {
+namespace catalogsync {
 
 // The four documents of one run, each present or absent (null): changed items, their codes, their pictures,
 // deleted items.
@@ -14,4 +14,4 @@ struct FeedDocuments
     FeedDocumentPtr xmlItemDeleted;
 };
 
-} // namespace sync
+} // namespace catalogsync

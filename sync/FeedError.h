@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-namespace sync {
+namespace catalogsync {
 
 // A defect in a feed record (unreadable value, unsafe file name, ...). It ends the run that applies the feed;
 // the run's changes are rolled back.
@@ -21,4 +21,4 @@ public:
     SyncStopped() : std::runtime_error("synchronisation stopped") {}
 };
 
-} // namespace sync
+} // namespace catalogsync

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-namespace sync {
+namespace catalogsync {
 
 namespace {
 
@@ -115,4 +115,4 @@ bool isPlainFileName(const QString& name)
     return !name.contains(QLatin1String(".."));
 }
 
-} // namespace sync
+} // namespace catalogsync

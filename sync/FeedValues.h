@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace sync {
+namespace catalogsync {
 
 // Conversions of feed field texts into column values. All of them are independent of the machine's locale and
 // throw FeedError for a text they cannot read.
@@ -26,4 +26,4 @@ QString feedText(const QString& text, int width);
 // part, no drive, not "." or "..", no control characters.
 bool isPlainFileName(const QString& name);
 
-} // namespace sync
+} // namespace catalogsync

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <stdexcept>
 
-namespace sync {
+namespace catalogsync {
 
 namespace {
 
@@ -132,8 +132,7 @@ bool download(CURLM* multi, CURL* easy, const QString& url, const QString& fileN
     if (stopped)
         throw SyncStopped();
     if (sink.writeFailed)
-        throw std::runtime_error(
-            QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()).toStdString());
+        throw std::runtime_error(QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()).toStdString());
     if (!file.flush())
         throw std::runtime_error(QStringLiteral("Cannot close %1").arg(fileName).toStdString());
     file.close();
@@ -227,4 +226,4 @@ QString encodeQueryValue(const QString& text)
     return QString::fromLatin1(QUrl::toPercentEncoding(text, QByteArrayLiteral(":")));
 }
 
-} // namespace sync
+} // namespace catalogsync

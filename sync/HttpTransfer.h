@@ -5,14 +5,14 @@
 #include <atomic>
 #include <memory>
 
-namespace sync {
+namespace catalogsync {
 
 // Limits of every transfer of the synchronisation. A stop (the shared flag raised, or an interruption requested
 // on the calling QThread) aborts a running transfer within a few tens of milliseconds.
 struct TransferOptions
 {
     int connectTimeoutMs = 15000;
-    int stallTimeoutMs = 30000;        // no byte received for this long ends the transfer
+    int stallTimeoutMs = 30000;          // no byte received for this long ends the transfer
     qint64 maxBytes = qint64(256) << 20; // a body beyond this is cut off (the file keeps what came)
     std::shared_ptr<const std::atomic_bool> stop;
 
@@ -48,4 +48,4 @@ private:
 // becomes %20), so the server receives the text exactly.
 QString encodeQueryValue(const QString& text);
 
-} // namespace sync
+} // namespace catalogsync

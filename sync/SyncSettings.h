@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace sync {
+namespace catalogsync {
 
 // Where the synchronisation finds the catalog server and the local catalog.
 struct SyncSettings
@@ -27,4 +27,4 @@ struct SyncSettings
 // The feed files, in request order (t = 1..4).
 inline const char* const kFeedFiles[4] = {"item.xml", "item_code.xml", "item_pictures.xml", "item_deleted.xml"};
 
-} // namespace sync
+} // namespace catalogsync

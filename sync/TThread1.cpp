@@ -9,7 +9,7 @@
 
 #include <stdexcept>
 
-namespace sync {
+namespace catalogsync {
 
 namespace {
 
@@ -59,4 +59,4 @@ void TThread1::download(const SyncSettings& settings)
     }
 }
 
-} // namespace sync
+} // namespace catalogsync

@@ -4,7 +4,7 @@
 
 #include <QThread>
 
-namespace sync {
+namespace catalogsync {
 
 // The feed download thread: reads PARAMS.LAST_UPDATE through its own connection, probes the catalog server and
 // downloads the four feed files into the Application directory. It reports nothing; its end is handled by
@@ -25,4 +25,4 @@ private:
     SyncSettings m_settings;
 };
 
-} // namespace sync
+} // namespace catalogsync

@@ -9,7 +9,7 @@
 
 #include <stdexcept>
 
-namespace sync {
+namespace catalogsync {
 
 namespace {
 
@@ -92,4 +92,4 @@ void TThread2::run()
         m_hooks.handOffToApplicationUpdate();
 }
 
-} // namespace sync
+} // namespace catalogsync

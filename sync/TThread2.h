@@ -8,7 +8,7 @@
 
 #include <functional>
 
-namespace sync {
+namespace catalogsync {
 
 // The feed application thread: applies the four documents to the catalog through its own connection in one
 // transaction, downloads the thumbnails into images/, records LAST_UPDATE and commits; then it lets the user
@@ -43,4 +43,4 @@ private:
     QString m_outcome;
 };
 
-} // namespace sync
+} // namespace catalogsync
