@@ -137,12 +137,15 @@ void TfrmLanguageSelector::closeEvent(QCloseEvent* event)
 QString SelectLanguage()
 {
     QPointer<TfrmLanguageSelector> dialog = new TfrmLanguageSelector;
-    const int result = dialog->exec();
     QString chosen;
-    if (dialog && result == 1)
-        chosen = dialog->SelectedLanguage;
-    // The dialog frees itself once the event loop runs again; it goes now, so that it
-    // is not taken for one of the application's forms by what the caller does next.
+    // The dialog frees itself as its modal loop ends, so the code is taken as it finishes.
+    QObject::connect(dialog, &QDialog::finished, dialog, [&chosen, &dialog](int result) {
+        if (result == 1)
+            chosen = dialog->SelectedLanguage;
+    });
+    dialog->exec();
+    // Should it outlive its loop, it goes now, so that the caller's walk over the
+    // application's forms does not meet it.
     delete dialog.data();
     return chosen;
 }
