@@ -333,7 +333,10 @@ void Reader::applyWord(const QByteArray& word, bool hasParam, int param)
         return;
     }
     if (word == "u") {
-        appendChar(QChar(char16_t(param < 0 ? param + 65536 : param)));
+        const char16_t unit = char16_t(param < 0 ? param + 65536 : param);
+        // Control characters and paragraph separators would break the block structure; they carry no text.
+        if (unit >= 0x20 && unit != 0x2029 && unit != 0xFFFE && unit != 0xFFFF)
+            appendChar(QChar(unit));
         m_pendingSkip = m_state.unicodeSkip;
         return;
     }

@@ -2,10 +2,14 @@
 
 #include <QBuffer>
 #include <QImageWriter>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <random>
+#include <set>
 
 namespace {
 
@@ -162,5 +166,26 @@ TEST(PictureData, ReadResource)
         FAIL() << "no error for a missing file";
     } catch (const PictureLoadError& error) {
         EXPECT_STREQ(error.what(), "Could not create image stream");
+    }
+}
+
+// Damaged pictures either decode or fail with one of the five texts; they never crash the decoder.
+TEST(PictureData, DamagedBytesFailCleanly)
+{
+    const std::set<std::string> texts = {
+        "Could not allocate memory for image",  "Could not create image stream", "Empty image stream created",
+        "Could not load image. Invalid format", "Could not load image",          "decoded"};
+    const QByteArray sources[] = {encode(solid(40, 30, Qt::darkCyan), "jpeg"),
+                                  encode(solid(40, 30, Qt::darkCyan), "jpeg", true),
+                                  encode(solid(13, 7, Qt::darkCyan), "bmp")};
+    QLoggingCategory::setFilterRules("qt.gui.imageio.jpeg=false"); // libjpeg's complaints about each damaged file
+    std::mt19937 random(7);
+    for (const QByteArray& source : sources) {
+        for (int round = 0; round < 150; ++round) {
+            QByteArray damaged = source;
+            for (int hits = 1 + round % 8; hits > 0; --hits)
+                damaged[2 + random() % (damaged.size() - 2)] = char(random());
+            EXPECT_EQ(texts.count(errorOf(damaged)), 1u);
+        }
     }
 }

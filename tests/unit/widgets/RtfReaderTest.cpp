@@ -194,6 +194,7 @@ TEST(RtfReader, MalformedInput)
     EXPECT_EQ(read("{\\rtf1 \\bin999999 z}")->toPlainText(), "");
     EXPECT_EQ(read(QByteArray())->toPlainText(), "");
     EXPECT_EQ(read("{\\rtf1 \\b99999999999999999999 big}")->toPlainText(), "big");
+    EXPECT_EQ(read("{\\rtf1 a\\u0?b\\u10?c\\u8233?d}")->toPlainText(), "abcd");
 
     // Deep nesting: groups beyond the depth limit share state, braces still balance.
     QByteArray deep = "{\\rtf1 ";
