@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -215,4 +217,20 @@ TEST(RtfReader, HugeDocumentIsCut)
     EXPECT_GT(doc->characterCount(), 50000);
     EXPECT_LE(doc->characterCount(), 100001);
     EXPECT_TRUE(doc->toPlainText().startsWith("The quick brown fox jumps over the lazy dog.\n"));
+}
+
+// Documents assembled at random from pieces of RTF are read without a crash and stay small.
+TEST(RtfReader, RandomTokenSoup)
+{
+    const char* const pieces[] = {"{",           "}",       "\\b ",       "\\i0 ",   "\\u-5?", "\\'e",   "\\'fd",
+                                  "\\bin3 ",     "\\*",     "\\fonttbl ", "\\f7 ",   "x;",     "\\par ", "\\pard",
+                                  "\\colortbl ", "\\red9 ", "\\cf3 ",     "\\fs-9 ", "\\uc9 ", "\\",     "word "};
+    std::mt19937 random(11);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray rtf = "{\\rtf1 ";
+        for (int i = 0; i < 60; ++i)
+            rtf += pieces[random() % std::size(pieces)];
+        const auto doc = read(rtf);
+        EXPECT_LE(doc->characterCount(), 1000);
+    }
 }
