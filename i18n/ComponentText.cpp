@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMovie>
+#include <QPicture>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -27,10 +29,20 @@ QTabWidget* tabWidgetOf(const QWidget* page)
     return stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
 }
 
+const char* const kUntranslated = "velkornUntranslated";
+
+// A page carries a caption: its tab's text, or the window title of a tab-less page.
 bool isPage(const QObject* object)
 {
     const auto* widget = qobject_cast<const QWidget*>(object);
-    return widget && qobject_cast<QStackedWidget*>(widget->parentWidget());
+    if (!widget || !qobject_cast<QStackedWidget*>(widget->parentWidget()))
+        return false;
+    return tabWidgetOf(widget) || !widget->windowTitle().isEmpty();
+}
+
+bool showsPicture(const QLabel* label)
+{
+    return !label->pixmap().isNull() || !label->picture().isNull() || label->movie();
 }
 
 bool isStatusPanel(const QObject* object)
@@ -69,14 +81,14 @@ void collect(const QObject* parent, QList<QObject*>& out)
 
 TextKind textKindOf(const QObject* component)
 {
-    if (!component || component->inherits("TRTFLabel"))
+    if (!component || component->inherits("TRTFLabel") || component->property(kUntranslated).toBool())
         return TextKind::None;
     if (qobject_cast<const QPushButton*>(component))
         return TextKind::PushButton;
     if (qobject_cast<const QToolButton*>(component))
         return TextKind::ToolButton;
-    if (qobject_cast<const QLabel*>(component))
-        return isStatusPanel(component) ? TextKind::None : TextKind::Label;
+    if (const auto* label = qobject_cast<const QLabel*>(component))
+        return isStatusPanel(component) || showsPicture(label) ? TextKind::None : TextKind::Label;
     if (qobject_cast<const QFileDialog*>(component))
         return TextKind::FileDialog;
     if (qobject_cast<const QAction*>(component) || qobject_cast<const QMenu*>(component))
@@ -92,6 +104,11 @@ TextKind textKindOf(const QObject* component)
     if (qobject_cast<const QStatusBar*>(component))
         return TextKind::StatusBar;
     return TextKind::None;
+}
+
+void excludeFromTranslation(QObject* component)
+{
+    component->setProperty(kUntranslated, true);
 }
 
 QString componentText(const QObject* component, TextKind kind)

@@ -16,17 +16,22 @@ enum class TextKind
     None,
     PushButton,  // QPushButton: text
     ToolButton,  // QToolButton: text
-    Label,       // QLabel (also static text): text
+    Label,       // QLabel (also static text): text; a label showing a picture is a picture control
     FileDialog,  // QFileDialog: window title
     MenuItem,    // QAction: text; QMenu: title
     CheckBox,    // QCheckBox: text
     GroupBox,    // QGroupBox: title
     RadioButton, // QRadioButton: text
-    Page,        // a page of a QStackedWidget (tab text inside a QTabWidget, else window title)
+    Page,        // a QTabWidget page (tab text), or a QStackedWidget page with a window title
     StatusBar,   // QStatusBar: one text per panel
 };
 
 TextKind textKindOf(const QObject* component);
+
+// Keeps a component of a translatable class out of the language files, for controls
+// that stand for library components outside the kinds above (bar buttons, grid
+// columns) and get their texts from message lookup instead.
+void excludeFromTranslation(QObject* component);
 QString componentText(const QObject* component, TextKind kind);
 void setComponentText(QObject* component, TextKind kind, const QString& text);
 

@@ -1,4 +1,5 @@
 #include "i18n/LngINISupp.h"
+#include "i18n/ComponentText.h"
 #include "i18n/SilentCancel.h"
 
 #include "platform/MessageBox.h"
@@ -238,11 +239,17 @@ TEST_F(LanguageFile, EveryKindOfTranslatableComponentIsStoredAndApplied)
     page->setObjectName("pgIntro");
     page->setWindowTitle("intro");
     stack->addWidget(page);
+    auto* untitled = new QWidget;
+    untitled->setObjectName("pgItem");
+    stack->addWidget(untitled);
     auto* bar = new QMenuBar(&form);
     auto* menu = bar->addMenu("menu");
     menu->setObjectName("mnuFile");
     auto* action = menu->addAction("action");
     action->setObjectName("actOpen");
+    auto* style = menu->addAction("style");
+    style->setObjectName("btnSTYLE1");
+    i18n::excludeFromTranslation(style);
     auto* dialog = new QFileDialog(&form, "open");
     dialog->setObjectName("dlgOpen");
     dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -254,6 +261,11 @@ TEST_F(LanguageFile, EveryKindOfTranslatableComponentIsStoredAndApplied)
     rtf->setObjectName("rtfIntro");
     (new QLineEdit("edit", &form))->setObjectName("edtSearch");
     new QLabel("nameless", &form);
+    auto* picture = new QLabel(&form);
+    picture->setObjectName("imgLogo");
+    QPixmap pixels(4, 4);
+    pixels.fill(Qt::red);
+    picture->setPixmap(pixels);
 
     lis.setFileName("kinds.lng");
     lis.LoadLanguage();
@@ -266,7 +278,7 @@ TEST_F(LanguageFile, EveryKindOfTranslatableComponentIsStoredAndApplied)
 
     QByteArray translated = expected;
     translated.replace("=", "=X ");
-    writeFile(translated + "rtfIntro=never\r\nedtSearch=never\r\n", "kinds.lng");
+    writeFile(translated + "rtfIntro=never\r\nedtSearch=never\r\nimgLogo=never\r\nbtnSTYLE1=never\r\n", "kinds.lng");
     lis.LoadLanguage();
     EXPECT_EQ(form.findChild<QPushButton*>("btnPush")->text(), "X push");
     EXPECT_EQ(form.findChild<QToolButton*>("btnTool")->text(), "X tool");
@@ -282,6 +294,8 @@ TEST_F(LanguageFile, EveryKindOfTranslatableComponentIsStoredAndApplied)
     EXPECT_EQ(panels.at(12)->text(), "X panel 12");
     EXPECT_EQ(panels.at(0)->text(), "X panel 0");
     EXPECT_EQ(form.findChild<QLineEdit*>("edtSearch")->text(), "edit");
+    EXPECT_FALSE(picture->pixmap().isNull());
+    EXPECT_EQ(style->text(), "style");
 }
 
 TEST_F(LanguageFile, EveryFormAliveIsWalkedHiddenOrNot)
