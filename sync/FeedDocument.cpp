@@ -39,6 +39,9 @@ xmlNode* nextElement(xmlNode* node)
     return node;
 }
 
+// No column takes more than a few dozen characters; a value beyond this is a broken or hostile feed.
+const int kMaxFieldBytes = 64 * 1024;
+
 // Larger feed files are refused unread (the downloads are capped well below this).
 const qint64 kMaxFeedBytes = qint64(1) << 30;
 
@@ -54,6 +57,8 @@ QString FeedRecord::field(const char* name) const
         if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) {
             if (c->content)
                 text += reinterpret_cast<const char*>(c->content);
+            if (text.size() > kMaxFieldBytes)
+                throw FeedError(QStringLiteral("field <%1> is too long").arg(QLatin1String(name)));
         } else if (c->type != XML_COMMENT_NODE && c->type != XML_PI_NODE) {
             throw FeedError(QStringLiteral("field <%1> holds more than text").arg(QLatin1String(name)));
         }
