@@ -35,13 +35,17 @@ CatalogBrowser::CatalogBrowser(const QString& connectionName, const QString& app
           "qryStyle", {QStringLiteral("select item_code.code, item_code.item_id"), QStringLiteral("from item"),
                        QStringLiteral("inner join item_code on item.id=item_code.item_id and item_code.code_type_id=1"),
                        QStringLiteral("where item.type=:type")})),
-      qrySearch(makeQuery(
-          "qrySearch",
-          {QStringLiteral("select t.type,code2.code, item_code.item_id"), QStringLiteral("from item"),
-           QStringLiteral("inner join item_code on item.id=item_code.item_id and item_code.code_type_id=1"),
-           QStringLiteral("inner join item_code code2 on item.id=code2.item_id and code2.search_code like :CODE"),
-           QStringLiteral("inner join item_code_type t on code2.code_type_id=t.code_type_id"),
-           QStringLiteral("order by item_code.code_type_id")})),
+      qrySearch(
+          makeQuery("qrySearch",
+                    {QStringLiteral("select t.type,code2.code, item_code.item_id"), QStringLiteral("from item"),
+                     QStringLiteral("inner join item_code on item.id=item_code.item_id and item_code.code_type_id=1"),
+                     // The cast only widens the parameter, which would otherwise take the column's length and fail
+                     // on longer patterns; the rows are those of "like :CODE".
+                     QStringLiteral("inner join item_code code2 on item.id=code2.item_id and code2.search_code like "
+                                    "cast(:CODE as varchar(%1))")
+                         .arg(kSearchParameterLength),
+                     QStringLiteral("inner join item_code_type t on code2.code_type_id=t.code_type_id"),
+                     QStringLiteral("order by item_code.code_type_id")})),
       qryKullanim(
           makeQuery("qryKullanim",
                     {QStringLiteral("select item_code.code, item_code.item_id"), QStringLiteral("from item"),
@@ -195,8 +199,9 @@ bool CatalogBrowser::btnSearchClick(const QString& text)
     if (normalised.isEmpty())
         return false;
     // Always a bound parameter: the typed text never becomes part of the statement.
+    const QVariant pattern = searchParameter(searchPattern(normalised));
     qrySearch->close();
-    qrySearch->setParam(QStringLiteral("CODE"), searchPattern(normalised));
+    qrySearch->setParam(QStringLiteral("CODE"), pattern);
     qrySearch->open();
     m_currentGrid = ListPage::SearchResults;
     return true;

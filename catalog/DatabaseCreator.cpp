@@ -75,7 +75,7 @@ QStringList schemaStatements()
     return splitSqlScript(QString::fromUtf8(kSchemaScript));
 }
 
-void createDatabase(const QString& filePath)
+void createDatabase(const QString& filePath, bool forcedWrites)
 {
     const QString absolute = QFileInfo(filePath).absoluteFilePath();
     if (QFileInfo::exists(absolute))
@@ -95,9 +95,43 @@ void createDatabase(const QString& filePath)
         throw DatabaseError(statusText(status));
 
     QString failure;
-    isc_start_transaction(status, &trans, 1, &db, 0, nullptr);
-    if (failed(status)) {
-        failure = statusText(status);
+    if (!forcedWrites) {
+        // Forced writes are a property of the file; they can only be changed by an attachment that asks for it.
+        isc_detach_database(status, &db);
+        const QByteArray path = absolute.toUtf8();
+        const char dpb[] = {isc_dpb_version1,
+                            isc_dpb_user_name,
+                            6,
+                            'S',
+                            'Y',
+                            'S',
+                            'D',
+                            'B',
+                            'A',
+                            isc_dpb_password,
+                            9,
+                            'c',
+                            'a',
+                            't',
+                            'a',
+                            'l',
+                            'o',
+                            'g',
+                            'p',
+                            'w',
+                            isc_dpb_force_write,
+                            1,
+                            0};
+        if (!failed(status))
+            isc_attach_database(status, short(path.size()), path.constData(), &db, short(sizeof dpb), dpb);
+        if (failed(status))
+            failure = statusText(status);
+    }
+    if (failure.isEmpty())
+        isc_start_transaction(status, &trans, 1, &db, 0, nullptr);
+    if (!failure.isEmpty() || failed(status)) {
+        if (failure.isEmpty())
+            failure = statusText(status);
     } else {
         for (const QString& statement : schemaStatements()) {
             const QByteArray sql = statement.toUtf8();
@@ -124,7 +158,8 @@ void createDatabase(const QString& filePath)
         return;
     }
     // A half-built file is worse than none.
-    isc_drop_database(status, &db);
+    if (db)
+        isc_drop_database(status, &db);
     if (db)
         isc_detach_database(status, &db);
     QFile::remove(absolute);

@@ -12,7 +12,8 @@ QStringList schemaStatements();
 QStringList splitSqlScript(const QString& script);
 
 // Creates a new, empty catalog file (dialect 1, UTF-8 text) with the catalog schema. Refuses to overwrite an
-// existing file. Throws DatabaseError with the database client's message on failure.
-void createDatabase(const QString& filePath);
+// existing file. Throws DatabaseError with the database client's message on failure. Without forced writes the
+// file is much faster to fill but may lose committed work on a power failure: for tests and benchmarks only.
+void createDatabase(const QString& filePath, bool forcedWrites = true);
 
 } // namespace catalog

@@ -24,4 +24,23 @@ QString searchPattern(const QString& normalisedText)
     return QLatin1Char('%') + normalisedText + QLatin1Char('%');
 }
 
+QVariant searchParameter(const QString& pattern)
+{
+    QString collapsed;
+    collapsed.reserve(pattern.size());
+    int literals = 0;
+    for (const QChar c : pattern) {
+        if (c == QLatin1Char('%')) {
+            if (collapsed.endsWith(QLatin1Char('%')))
+                continue;
+        } else {
+            ++literals;
+        }
+        collapsed += c;
+    }
+    if (literals > kSearchCodeLength)
+        return QVariant(QMetaType::fromType<QString>());
+    return collapsed;
+}
+
 } // namespace catalog
