@@ -250,15 +250,11 @@ QImage slogan(const LanguageTexts& texts)
     QPainter p(&image);
     prepare(p);
     paintBanner(p, image.rect());
-    p.save();
-    p.setClipRect(QRectF(0, 0, 218, 86));
-    paintSpringWatermark(p, QRectF(-6, 4, 90, 110), 0.13, SpringPainter::Convoluted2);
-    p.restore();
     const qreal right = 208;
     QFont big = font(17, true);
     QFontMetricsF fm(big);
     // Long slogans shrink to fit beside the watermark.
-    while (fm.horizontalAdvance(texts.slogan) > 180 && big.pixelSize() > 11) {
+    while (fm.horizontalAdvance(texts.slogan) > 196 && big.pixelSize() > 11) {
         big.setPixelSize(big.pixelSize() - 1);
         fm = QFontMetricsF(big);
     }
@@ -282,32 +278,34 @@ QImage introLogo(bool over)
     glow.setColorAt(1, colors::white);
     p.fillRect(image.rect(), glow);
 
-    // Brand mark and word.
+    // Brand mark and word, centred as one group.
     const qreal markSize = 128;
-    const QRectF mark(84, 54, markSize, markSize);
+    QFont word = font(76, true);
+    word.setLetterSpacing(QFont::PercentageSpacing, 103);
+    const qreal wordWidth = QFontMetricsF(word).horizontalAdvance(QStringLiteral("VELKORN"));
+    const qreal left = (690 - (markSize + 26 + wordWidth)) / 2;
+    const QRectF mark(left, 50, markSize, markSize);
     if (over) {
         p.setPen(QPen(QColor(204, 17, 17, 90), 6));
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(mark.adjusted(-7, -7, 7, 7));
     }
     drawBrandMark(p, mark);
-    QFont word = font(82, true);
-    word.setLetterSpacing(QFont::PercentageSpacing, 103);
+    const qreal wx = mark.right() + 26;
     p.setFont(word);
     p.setPen(colors::ink);
-    p.drawText(QPointF(236, 148), QStringLiteral("VELKORN"));
-    const qreal wordWidth = QFontMetricsF(word).horizontalAdvance(QStringLiteral("VELKORN"));
-    p.fillRect(QRectF(240, 162, 70, 5), colors::red);
-    p.fillRect(QRectF(316, 164, wordWidth - 80, 2), colors::midGrey);
-    QFont tag = font(13, true);
-    tag.setLetterSpacing(QFont::AbsoluteSpacing, 2.2);
+    p.drawText(QPointF(wx, 140), QStringLiteral("VELKORN"));
+    p.fillRect(QRectF(wx + 4, 156, 70, 5), colors::red);
+    p.fillRect(QRectF(wx + 80, 158, wordWidth - 84, 2), colors::midGrey);
+    QFont tag = font(12, true);
+    tag.setLetterSpacing(QFont::AbsoluteSpacing, 2.0);
     p.setFont(tag);
     p.setPen(colors::grey);
-    p.drawText(QPointF(240, 190), QStringLiteral("AIR SPRINGS · HAVA KÖRÜKLERİ · LUFTFEDERN"));
+    p.drawText(QPointF(wx + 4, 184), QStringLiteral("AIR SPRINGS · HAVA KÖRÜKLERİ · LUFTFEDERN"));
 
     // A row of the eight families in light grey.
     for (int kind = 1; kind <= 8; ++kind) {
-        const QRectF cell(78 + (kind - 1) * 67, 214, 54, 70);
+        const QRectF cell(84 + (kind - 1) * 67, 214, 54, 70);
         p.save();
         p.setOpacity(over ? 0.5 : 0.32);
         const SpringPainter spring(static_cast<SpringPainter::Kind>(kind));
@@ -381,11 +379,21 @@ QImage companyBackground()
     QImage image = canvas(520, 420);
     QPainter p(&image);
     prepare(p);
+    QImage mark(300, 300, QImage::Format_ARGB32_Premultiplied);
+    mark.fill(Qt::transparent);
+    {
+        QPainter mp(&mark);
+        prepare(mp);
+        drawBrandMark(mp, QRectF(0, 0, 300, 300));
+    }
+    // Grey, not pink: the mark as a watermark must not tint the text above it.
+    QImage greyMark = mark.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_ARGB32);
+    greyMark.setAlphaChannel(mark.convertToFormat(QImage::Format_Alpha8));
     p.save();
-    p.setOpacity(0.06);
-    drawBrandMark(p, QRectF(250, 150, 300, 300));
+    p.setOpacity(0.09);
+    p.drawImage(QPointF(212, 108), greyMark);
     p.restore();
-    paintSpringWatermark(p, QRectF(90, 120, 220, 300), 0.07, SpringPainter::RollingLobeComplete);
+    paintSpringWatermark(p, QRectF(24, 130, 200, 280), 0.07, SpringPainter::RollingLobeComplete);
     // Fade towards the top-left, where the text begins.
     QLinearGradient fade(0, 0, 260, 220);
     fade.setColorAt(0, QColor(255, 255, 255, 255));

@@ -180,28 +180,35 @@ void InstallScene::airLine(QPainter& p, bool connected)
 
 void InstallScene::torqueWrench(QPainter& p)
 {
-    const QPointF nut(kSpringX + kStudDx, kPlateY - 12);
+    const QPointF nut(kSpringX + kStudDx, kPlateY - 11.5);
+    p.save();
+    p.translate(nut);
+    p.rotate(164);
     p.setPen(edge());
-    p.setBrush(
-        verticalGradient(QRectF(nut.x() - 8, nut.y() - 20, 16, 20), QColor(230, 230, 234), QColor(140, 140, 146)));
-    p.drawRect(QRectF(nut.x() - 8, nut.y() - 22, 16, 20));
+    p.setBrush(verticalGradient(QRectF(-9, -9, 18, 18), QColor(236, 236, 240), QColor(140, 140, 146)));
+    p.drawRoundedRect(QRectF(-9, -9, 18, 18), 3, 3);
     QPainterPath handle;
-    handle.addRoundedRect(QRectF(nut.x() - 4, nut.y() - 30, 112, 9), 4, 4);
-    p.setBrush(verticalGradient(handle.boundingRect(), QColor(200, 200, 206), QColor(110, 110, 116)));
+    handle.addRoundedRect(QRectF(6, -4.5, 112, 9), 4, 4);
+    p.setBrush(verticalGradient(handle.boundingRect(), QColor(214, 214, 220), QColor(110, 110, 116)));
     p.drawPath(handle);
-    p.setBrush(QColor(40, 40, 44));
-    p.drawRoundedRect(QRectF(nut.x() + 70, nut.y() - 32, 40, 13), 5, 5);
     p.setBrush(colors::white);
-    p.drawRect(QRectF(nut.x() + 34, nut.y() - 29, 22, 7));
-    // Turning direction.
-    p.setPen(QPen(colors::red, 2.2));
+    p.drawRect(QRectF(36, -2.5, 24, 5));
+    p.setPen(QPen(colors::red, 1));
+    p.drawLine(QPointF(48, -2.5), QPointF(48, 2.5));
+    p.setPen(edge());
+    p.setBrush(QColor(40, 40, 44));
+    p.drawRoundedRect(QRectF(76, -6.5, 44, 13), 5, 5);
+    p.restore();
+    // Turning direction at the grip.
+    const QPointF grip = nut + QPointF(qCos(qDegreesToRadians(164.0)) * 98, qSin(qDegreesToRadians(164.0)) * 98);
+    p.setPen(QPen(colors::red, 2.4, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
-    const QRectF arc(nut.x() + 54, nut.y() - 66, 44, 44);
-    p.drawArc(arc, 200 * 16, -130 * 16);
-    drawArrowHead(p,
-                  QPointF(arc.center().x() + qCos(qDegreesToRadians(70.0)) * 22,
-                          arc.center().y() - qSin(qDegreesToRadians(70.0)) * 22),
-                  QPointF(arc.center().x() + 12, arc.top() - 4), 9, colors::red);
+    const QPointF from = grip + QPointF(8, -28), to = grip + QPointF(10, 26);
+    QPainterPath turn;
+    turn.moveTo(from);
+    turn.quadTo(grip + QPointF(-22, 0), to);
+    p.drawPath(turn);
+    drawArrowHead(p, to, grip + QPointF(-4, 14), 9, colors::red);
 }
 
 void InstallScene::callout(QPainter& p, const QRectF& box, const QString& text)
@@ -273,7 +280,7 @@ void InstallScene::paint(QPainter& p, int step)
     case 5:
         nuts(p, 0);
         torqueWrench(p);
-        callout(p, QRectF(112, 56, 72, 28), QStringLiteral("70 Nm"));
+        callout(p, QRectF(22, 58, 72, 28), QStringLiteral("70 Nm"));
         break;
     default: {
         nuts(p, 0);

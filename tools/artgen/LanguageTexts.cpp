@@ -44,9 +44,10 @@ LanguageTexts turkish()
         QStringLiteral("Velkorn; otobüs, kamyon, römork ve sürücü kabinleri için hava körükleri tasarlar ve üretir. "
                        "Kauçuk karışımından son basınç testine kadar her adım tek elde: karışım, körük imalatı, "
                        "vulkanizasyon, metal parçalar ve montaj."),
-        QStringLiteral("Her hava körüğü, patlama basıncı testi ve ölçü kontrolünden geçmeden hattan çıkmaz. Kauçuk "
-                       "karışımlarımız ozon dayanımı, -40 °C'ye kadar soğukta esneklik ve milyonlarca stroka varan "
-                       "yorulma için test edilir."),
+        QStringLiteral(
+            "Her hava körüğü, patlama basıncı testi ve ölçü kontrolünden geçmeden hattan çıkmaz. Kauçuk "
+            "karışımlarımız ozon dayanımı, -40\u00a0°C'ye kadar soğukta esneklik ve milyonlarca stroka varan "
+            "yorulma için test edilir."),
         QStringLiteral("1.500'ü aşkın tip: pistonlu ve pistonsuz roll körükler; tek, çift ve üç katlı körükler; kabin "
                        "ve koltuk körükleri. Her biri OEM ve muadil kodlarıyla bu katalogda yer alır."),
         QStringLiteral("Teknik ekibimiz doğru körüğü bulmanıza yardım eder, montaj bilgilerini sağlar ve bir iş günü "
@@ -83,7 +84,7 @@ LanguageTexts english()
 {
     LanguageTexts t;
     t.suffix = QStringLiteral("EN");
-    t.slogan = QStringLiteral("Carries with confidence.");
+    t.slogan = QStringLiteral("Built to carry.");
     t.sloganSub = QStringLiteral("Air springs for every axle");
     t.installTitle = QStringLiteral("Installation instructions");
     t.stepTitles = {QStringLiteral("Raise and support"),     QStringLiteral("Release the air"),
@@ -118,7 +119,7 @@ LanguageTexts english()
                        "our own rubber mixing to the final pressure test, every step is in one hand: compounds, "
                        "bellows building, vulcanisation, metal parts and assembly."),
         QStringLiteral("No air spring leaves the line before a burst-pressure test and a dimensional check. Our rubber "
-                       "compounds are tested for ozone resistance, flexibility in the cold down to -40 °C and "
+                       "compounds are tested for ozone resistance, flexibility in the cold down to -40\u00a0°C and "
                        "fatigue over millions of strokes."),
         QStringLiteral("More than 1,500 types: rolling-lobe air springs with and without piston; single-, double- and "
                        "triple-convoluted bellows; cab and seat air springs. Each is listed in this catalog with its "
@@ -158,7 +159,7 @@ LanguageTexts german()
 {
     LanguageTexts t;
     t.suffix = QStringLiteral("DE");
-    t.slogan = QStringLiteral("Trägt mit Sicherheit.");
+    t.slogan = QStringLiteral("Sicher getragen.");
     t.sloganSub = QStringLiteral("Luftfedern für jede Achse");
     t.installTitle = QStringLiteral("Einbauanleitung");
     t.stepTitles = {QStringLiteral("Anheben und abstützen"),   QStringLiteral("Luft ablassen"),
@@ -194,7 +195,7 @@ LanguageTexts german()
                        "eigenen Gummimischung bis zur abschließenden Druckprüfung liegt jeder Schritt in einer Hand: "
                        "Mischung, Balgaufbau, Vulkanisation, Metallteile und Montage."),
         QStringLiteral("Keine Luftfeder verlässt die Linie ohne Berstdruckprüfung und Maßkontrolle. Unsere "
-                       "Gummimischungen werden auf Ozonbeständigkeit, Kälteflexibilität bis -40 °C und "
+                       "Gummimischungen werden auf Ozonbeständigkeit, Kälteflexibilität bis -40\u00a0°C und "
                        "Dauerfestigkeit über Millionen Hübe geprüft."),
         QStringLiteral("Mehr als 1.500 Typen: Rollbalg-Luftfedern mit und ohne Kolben; Ein-, Zwei- und "
                        "Dreifaltenbälge; Fahrerhaus- und Sitzluftfedern. Jede steht mit ihren OEM- und "

@@ -155,23 +155,25 @@ QImage productCodePage(const LanguageTexts& texts)
         SpringPainter::fitInto(p, QRectF(cx + 34, cy + 3, 30, 28), spring.sideExtent());
         spring.paintSide(p);
         p.restore();
+        // Long names take two lines.
         QFont nameFont = font(12, true);
-        while (QFontMetricsF(nameFont).horizontalAdvance(texts.familyNames[i]) > 246 && nameFont.pixelSize() > 9)
-            nameFont.setPixelSize(nameFont.pixelSize() - 1);
+        if (QFontMetricsF(nameFont).horizontalAdvance(texts.familyNames[i]) > 244)
+            nameFont.setPixelSize(11);
         p.setFont(nameFont);
         p.setPen(colors::ink);
-        p.drawText(QRectF(cx + 70, cy, 246, 34), Qt::AlignLeft | Qt::AlignVCenter, texts.familyNames[i]);
+        p.drawText(QRectF(cx + 70, cy, 244, 34), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                   texts.familyNames[i]);
     }
 
     // Sectional drawing with named parts.
-    top = 612;
+    top = 630;
     p.setFont(font(17, true));
     p.setPen(colors::ink);
     p.drawText(QRectF(24, top, 652, 26), Qt::AlignLeft | Qt::AlignVCenter, texts.sectionTitle);
     p.fillRect(QRectF(24, top + 28, 40, 3), colors::red);
     const SpringPainter spring(SpringPainter::RollingLobeComplete);
     p.save();
-    SpringPainter::fitInto(p, QRectF(190, top + 50, 320, 370), spring.sideExtent());
+    SpringPainter::fitInto(p, QRectF(190, top + 46, 320, 352), spring.sideExtent());
     const QTransform map = p.transform();
     spring.paintSection(p);
     p.restore();
@@ -197,9 +199,12 @@ QImage productCodePage(const LanguageTexts& texts)
         p.setPen(Qt::NoPen);
         p.setBrush(colors::red);
         p.drawEllipse(at, 3, 3);
-        p.setFont(font(13, true));
+        QFont labelFont = font(13, true);
+        while (QFontMetricsF(labelFont).horizontalAdvance(texts.partNames[l.name]) > 150 && labelFont.pixelSize() > 9)
+            labelFont.setPixelSize(labelFont.pixelSize() - 1);
+        p.setFont(labelFont);
         p.setPen(colors::ink);
-        const QRectF text = l.left ? QRectF(14, y - 10, 152, 20) : QRectF(534, y - 10, 160, 20);
+        const QRectF text = l.left ? QRectF(14, y - 10, 152, 20) : QRectF(534, y - 10, 156, 20);
         p.drawText(text, (l.left ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, texts.partNames[l.name]);
     }
     p.setFont(font(11, false, true));

@@ -352,6 +352,12 @@ void SpringPainter::paintSideImpl(QPainter& p, bool section) const
                 paintEye(p, 322, section);
             else
                 paintStud(p, 0, 282, 306, 16, section);
+        } else if (section) {
+            QPen wall(QColor(40, 40, 44), 6);
+            wall.setJoinStyle(Qt::RoundJoin);
+            p.setPen(wall);
+            p.setBrush(Qt::white);
+            p.drawPath(tailPath());
         } else {
             paintRubber(p, tailPath());
         }
@@ -432,6 +438,8 @@ void SpringPainter::paintSideImpl(QPainter& p, bool section) const
             p.drawPath(bellows);
         } else {
             paintRubber(p, bellows);
+            p.save();
+            p.setClipPath(bellows);
             for (int i = 0; i < n; ++i) {
                 const qreal y0 = top + i * h;
                 QLinearGradient shade(0, y0, 0, y0 + h);
@@ -443,6 +451,7 @@ void SpringPainter::paintSideImpl(QPainter& p, bool section) const
                 p.setBrush(shade);
                 p.drawRect(QRectF(-maxRadius(), y0, 2 * maxRadius(), h));
             }
+            p.restore();
             p.setBrush(Qt::NoBrush);
             p.setPen(outline());
             p.drawPath(bellows);
