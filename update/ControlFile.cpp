@@ -3,28 +3,64 @@
 #include "i18n/IniFile.h"
 #include "update/UpdateFormats.h"
 
+#include <QFile>
+#include <QList>
+
 ControlFile::ControlFile() = default;
 ControlFile::~ControlFile() = default;
 
 bool ControlFile::open(const QString& path)
 {
-    m_ini = std::make_unique<IniFile>(path);
-    return m_ini->load();
+    close();
+    m_path = path;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray content = file.readAll();
+    if (content.startsWith("\xEF\xBB\xBF"))
+        content.remove(0, 3);
+
+    // Cut the text at every section header (the profile rules: a trimmed line starting with "["); sections
+    // of the same name are joined, as the profile reader treats them as one.
+    QHash<QString, QByteArray> chunks;
+    QList<QString> order;
+    QString current;
+    bool inSection = false;
+    for (const QByteArray& line : content.split('\n')) {
+        const QString text = IniFile::fromCp1254(line).trimmed();
+        if (text.startsWith('[')) {
+            IniFile header(QString{});
+            header.loadFromBytes(line);
+            current = header.sections().value(0).toCaseFolded();
+            inSection = true;
+            if (!chunks.contains(current))
+                order.append(current);
+        }
+        if (inSection) {
+            QByteArray& chunk = chunks[current];
+            chunk.append(line);
+            chunk.append('\n');
+        }
+    }
+    for (const QString& name : order) {
+        auto ini = std::make_shared<IniFile>(path);
+        ini->loadFromBytes(chunks.value(name));
+        m_sections.insert(name, ini);
+    }
+    m_open = true;
+    return true;
 }
 
 void ControlFile::close()
 {
-    m_ini.reset();
-}
-
-QString ControlFile::path() const
-{
-    return m_ini ? m_ini->path() : QString();
+    m_sections.clear();
+    m_open = false;
 }
 
 QString ControlFile::text(const QString& section, const QString& key) const
 {
-    return m_ini ? m_ini->value(section, key) : QString();
+    const auto it = m_sections.constFind(section.toCaseFolded());
+    return it == m_sections.constEnd() ? QString() : (*it)->value(section, key);
 }
 
 qint32 ControlFile::integer(const QString& section, const QString& key, qint32 defaultValue) const
@@ -40,9 +76,4 @@ bool ControlFile::flag(const QString& section, const QString& key) const
 bool ControlFile::present(const QString& section, const QString& key) const
 {
     return !text(section, key).isEmpty();
-}
-
-int ControlFile::sectionCount() const
-{
-    return m_ini ? m_ini->sections().size() : 0;
 }

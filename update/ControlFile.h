@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -8,6 +9,8 @@ class IniFile;
 
 // The local copy of the update control file, read with the profile-file rules and the control file's
 // value types: text, integer (decimal, "0x" or "$" hex), flag (exactly 1) and presence (non-empty).
+// Each section is held as a profile file of its own, so that a file with thousands of file sections
+// is read in time proportional to its size.
 class ControlFile
 {
 public:
@@ -17,15 +20,17 @@ public:
     // Reads the file; false when it cannot be read (every key then yields its default).
     bool open(const QString& path);
     void close();
-    bool isOpen() const { return m_ini != nullptr; }
-    QString path() const;
+    bool isOpen() const { return m_open; }
+    QString path() const { return m_path; }
 
     QString text(const QString& section, const QString& key) const;
     qint32 integer(const QString& section, const QString& key, qint32 defaultValue) const;
     bool flag(const QString& section, const QString& key) const;
     bool present(const QString& section, const QString& key) const;
-    int sectionCount() const;
+    int sectionCount() const { return m_sections.size(); }
 
 private:
-    std::unique_ptr<IniFile> m_ini;
+    QString m_path;
+    bool m_open = false;
+    QHash<QString, std::shared_ptr<IniFile>> m_sections; // by case-folded section name
 };

@@ -1,0 +1,203 @@
+#include "UpdateFixture.h"
+
+#include "platform/MessageBox.h"
+#include "update/UpdateQuestion.h"
+#include "update/archive/Szdd.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace {
+// Answers the engine's questions from a script and records them.
+struct ScriptedAnswers
+{
+    explicit ScriptedAnswers(QList<bool> answers) : m_answers(std::move(answers))
+    {
+        update::setQuestionHandler([this](const update::Question& q) {
+            asked << q.text;
+            return m_answers.isEmpty() ? false : m_answers.takeFirst();
+        });
+    }
+    ~ScriptedAnswers() { update::setQuestionHandler({}); }
+    QStringList asked;
+
+private:
+    QList<bool> m_answers;
+};
+} // namespace
+
+TEST_F(UpdateFixture, FileListIsReadWithExpansions)
+{
+    ASSERT_EQ(verdictFor("[files]\ncount=3\n"
+                         "[file1]\nurl={TMP}\\a.dat\ntargetdir={APP}\\sub\nlocalversion={APP}\\a.dat\n"
+                         "mandatory=1\nhidden=1\ncompressed=1\nfilesize=0x10\nnewchecksum=7\ndescr=First\n"
+                         "[FILE2]\nURL=b.dat\n"),
+              verdictNoUpdate);
+    // count=3 but the file holds only the sections it holds; the missing third reads as defaults.
+    ASSERT_EQ(upd.LoadFileList(), 3);
+    const TFileDescription& first = upd.FileList.item(0);
+    EXPECT_EQ(first.URL, upd.userTempDirectory().chopped(1) + "\\a.dat");
+    EXPECT_EQ(first.TargetDir, QDir::currentPath() + "/sub/");
+    EXPECT_TRUE(first.Mandatory && first.Hidden && first.Compressed);
+    EXPECT_EQ(first.FileSize, 16);
+    EXPECT_EQ(first.NewCheckSum, 7);
+    EXPECT_EQ(upd.FileList.item(1).URL, "b.dat");
+    EXPECT_EQ(upd.FileList.item(1).NewCheckSum, -1);
+    EXPECT_EQ(upd.FileList.totalSize(), 16);
+
+    verdictFor("[files]\ncount=-5\n[file1]\nurl=x\n");
+    EXPECT_EQ(upd.LoadFileList(), 0);
+    EXPECT_TRUE(upd.FileList.isEmpty());
+    verdictFor("[files]\ncount=99999999\n[file1]\nurl=x\n");
+    EXPECT_LE(upd.LoadFileList(), 2);
+}
+
+TEST_F(UpdateFixture, FilterKeepsOnlyNewerFiles)
+{
+    writeFile(app + "current.dat", "abc");
+    setModified(app + "current.dat", QDateTime(QDate(2010, 1, 1), QTime(0, 0)));
+    verdictFor("[files]\ncount=5\n"
+               "[file1]\ndescr=dated, local newer\nlocalversion={APP}\\current.dat\ndate=01/01/2009\n"
+               "[file2]\ndescr=dated, local missing\nlocalversion={APP}\\none.dat\ndate=01/01/2009\n"
+               "[file3]\ndescr=same checksum\nlocalversion={APP}\\current.dat\nnewchecksum=293\n"
+               "[file4]\ndescr=no comparison\n"
+               "[file5]\ndescr=custom\nlocalversion={APP}\\current.dat\nnewsize=4\ncustomversion=7\n");
+    upd.LoadFileList();
+    upd.OnFileVersionCheck = [](QObject*, const QString& custom, const QString&, bool& isNew) {
+        isNew = custom != "7";
+    };
+    EXPECT_EQ(upd.FilterFileList(), 0);
+    QStringList left;
+    for (int i = 0; i < upd.FileList.count(); ++i)
+        left << upd.FileList.item(i).Description;
+    EXPECT_EQ(left, QStringList({"dated, local missing", "no comparison"}));
+
+    upd.OnGetFileList = [](QObject*, QStringList& names) { names[0].clear(); };
+    EXPECT_EQ(upd.FilterFileList(), 0);
+    ASSERT_EQ(upd.FileList.count(), 1);
+    upd.OnGetFileList = [](QObject*, QStringList& names) { names[0].clear(); };
+    EXPECT_EQ(upd.FilterFileList(), -1);
+}
+
+TEST_F(UpdateFixture, DownloadLoopPromptsAndComponents)
+{
+    writeFile(server + "A.DLL", "component");
+    writeFile(server + "notes.txt", "plain");
+    verdictFor(("[application]\nappupdate=1\nappname=velkorn\nappcomps=XA.DLL_NEW\n"
+                "[files]\ncount=2\n[file1]\nurl=" +
+                server + "A.DLL\n[file2]\nurl=" + server + "notes.txt\n")
+                   .toUtf8());
+    upd.LoadFileList();
+
+    upd.UpdateUpdate = wuuPromptOnce;
+    {
+        ScriptedAnswers answers({false});
+        EXPECT_EQ(upd.DownloadFiles(), 0);
+        EXPECT_EQ(answers.asked, QStringList{"Download update files ?"});
+    }
+    EXPECT_FALSE(QFile::exists(app + "A.DLL"));
+    EXPECT_FALSE(QFile::exists(app + "notes.txt"));
+
+    upd.UpdateUpdate = wuuPromptAll;
+    {
+        ScriptedAnswers answers({false, true});
+        EXPECT_EQ(upd.DownloadFiles(), 0);
+        EXPECT_EQ(answers.asked, QStringList({"Download update file : A.DLL", "Download update file : notes.txt"}));
+    }
+    EXPECT_FALSE(QFile::exists(app + "A.DLL"));
+    EXPECT_TRUE(QFile::exists(app + "notes.txt"));
+    EXPECT_FALSE(upd.componentDownloaded());
+
+    // A.DLL occurs inside the entry XA.DLL_NEW, so it counts as a component.
+    upd.UpdateUpdate = wuuSilent;
+    EXPECT_EQ(upd.DownloadFiles(), 0);
+    EXPECT_TRUE(upd.componentDownloaded());
+    EXPECT_TRUE(reported("Found application component : A.DLL"));
+    EXPECT_TRUE(upd.appUpdate());
+
+    // A failed file fails the loop and withdraws the restart; the others still come.
+    QFile::remove(server + "A.DLL");
+    EXPECT_EQ(upd.DownloadFiles(), -1);
+    EXPECT_TRUE(reported("Cannot download update file : " + server + "A.DLL"));
+    EXPECT_FALSE(upd.appUpdate());
+}
+
+TEST_F(UpdateFixture, LocalCopiesExpandAndFailCleanly)
+{
+    writeFile(server + "data.tx_", archive::compressSzdd("expanded text", 't'));
+    EXPECT_TRUE(upd.DownloadFile(server + "data.tx_", app, true));
+    EXPECT_EQ(readFile(app + "data.txt"), "expanded text");
+    EXPECT_FALSE(QFile::exists(app + "data.tx_"));
+
+    writeFile(server + "empty", {});
+    EXPECT_FALSE(upd.DownloadFile(server + "empty", app, false));
+    EXPECT_TRUE(reported("Zero length source file : " + server + "empty"));
+    EXPECT_FALSE(upd.DownloadFile(server + "data.tx_", server, false));
+    EXPECT_FALSE(upd.DownloadFile(server + "nothing", app, false));
+    EXPECT_TRUE(reported("File not found : " + server + "nothing"));
+
+    // Cancel after the first block: nothing arrives and no temporary file stays.
+    writeFile(server + "big.bin", QByteArray(100000, 'b'));
+    writeFile(app + "big.bin", "old");
+    qint64 lastPos = 0;
+    upd.OnFileProgress = [&](QObject*, const QString&, qint64 pos, qint64 size) {
+        lastPos = pos;
+        EXPECT_EQ(size, 100000);
+    };
+    upd.OnProgressCancel = [](QObject*, bool& cancel) { cancel = true; };
+    EXPECT_FALSE(upd.DownloadFile(server + "big.bin", app, false));
+    EXPECT_TRUE(upd.cancelled());
+    EXPECT_EQ(lastPos, 16384);
+    EXPECT_EQ(readFile(app + "big.bin"), "old");
+    EXPECT_TRUE(tempLeftovers().isEmpty());
+    EXPECT_EQ(upd.FinishUpdate(), -1);
+
+    // A target that cannot be replaced is logged even though logging is off.
+    upd.OnProgressCancel = nullptr;
+    upd.OnFileProgress = nullptr;
+    QDir(app).mkpath("blocked.bin/inner");
+    writeFile(server + "blocked.bin", "x");
+    EXPECT_FALSE(upd.DownloadFile(server + "blocked.bin", app, false));
+    EXPECT_TRUE(readFile(upd.LogFileName).startsWith("Unable to delete file " + (app + "blocked.bin").toUtf8()));
+    EXPECT_FALSE(upd.DownloadFile(server + "blocked.bin", app + "missing/dir/", false));
+    EXPECT_TRUE(readFile(upd.LogFileName).contains("Unable to rename file " + tmp.toUtf8() + "WUPD"));
+    EXPECT_TRUE(tempLeftovers().isEmpty());
+}
+
+TEST_F(UpdateFixture, PreUpdateActionsAndRestart)
+{
+    std::vector<platform::BoxRequest> boxes;
+    platform::setMessageBoxHandler([&](const platform::BoxRequest& r) { boxes.push_back(r); });
+    verdictFor("[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW de.lng_NEW\n"
+               "[action]\nmsg=first\\nsecond\nquery=Go on?\n");
+    {
+        ScriptedAnswers answers({false});
+        EXPECT_EQ(upd.RunPreUpdateActions(), -1);
+        EXPECT_EQ(answers.asked, QStringList{"Go on?"});
+    }
+    platform::setMessageBoxHandler({});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "first\nsecond");
+    EXPECT_FALSE(upd.appUpdate());
+
+    // The helper's command line: pid, no log, the application path quoted when it holds a blank.
+    QDir(app).mkpath("with blank");
+    QDir::setCurrent(app + "with blank");
+    QString started;
+    bool closed = false;
+    upd.startProcess = [&](const QString& commandLine, int&) {
+        started = commandLine;
+        return true;
+    };
+    upd.OnAppDoClose = [&](QObject*) { closed = true; };
+    upd.OnAppRestart = [](QObject*, bool& allow) { allow = true; };
+    upd.LaunchRestart();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(started, tmp + "upd.exe " + QString::number(QCoreApplication::applicationPid()) + " X \"" + app +
+                           "with blank/velkorn\" velkorn_NEW de.lng_NEW");
+
+    closed = false;
+    upd.OnAppRestart = [](QObject*, bool& allow) { allow = false; };
+    upd.LaunchRestart();
+    EXPECT_FALSE(closed);
+}
