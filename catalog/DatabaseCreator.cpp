@@ -28,6 +28,37 @@ bool failed(const ISC_STATUS* status)
     return status[0] == 1 && status[1] != 0;
 }
 
+QString attachSettingForcedWrites(const QString& absolute, bool forcedWrites, isc_db_handle* db)
+{
+    ISC_STATUS_ARRAY status;
+    const QByteArray path = absolute.toUtf8();
+    const char dpb[] = {isc_dpb_version1,
+                        isc_dpb_user_name,
+                        6,
+                        'S',
+                        'Y',
+                        'S',
+                        'D',
+                        'B',
+                        'A',
+                        isc_dpb_password,
+                        9,
+                        'c',
+                        'a',
+                        't',
+                        'a',
+                        'l',
+                        'o',
+                        'g',
+                        'p',
+                        'w',
+                        isc_dpb_force_write,
+                        1,
+                        char(forcedWrites ? 1 : 0)};
+    isc_attach_database(status, short(path.size()), path.constData(), db, short(sizeof dpb), dpb);
+    return failed(status) ? statusText(status) : QString();
+}
+
 } // namespace
 
 QStringList splitSqlScript(const QString& script)
@@ -96,36 +127,9 @@ void createDatabase(const QString& filePath, bool forcedWrites)
 
     QString failure;
     if (!forcedWrites) {
-        // Forced writes are a property of the file; they can only be changed by an attachment that asks for it.
+        // Forced writes are a property of the file; only an attachment that asks for it changes them.
         isc_detach_database(status, &db);
-        const QByteArray path = absolute.toUtf8();
-        const char dpb[] = {isc_dpb_version1,
-                            isc_dpb_user_name,
-                            6,
-                            'S',
-                            'Y',
-                            'S',
-                            'D',
-                            'B',
-                            'A',
-                            isc_dpb_password,
-                            9,
-                            'c',
-                            'a',
-                            't',
-                            'a',
-                            'l',
-                            'o',
-                            'g',
-                            'p',
-                            'w',
-                            isc_dpb_force_write,
-                            1,
-                            0};
-        if (!failed(status))
-            isc_attach_database(status, short(path.size()), path.constData(), &db, short(sizeof dpb), dpb);
-        if (failed(status))
-            failure = statusText(status);
+        failure = failed(status) ? statusText(status) : attachSettingForcedWrites(absolute, false, &db);
     }
     if (failure.isEmpty())
         isc_start_transaction(status, &trans, 1, &db, 0, nullptr);
@@ -164,6 +168,21 @@ void createDatabase(const QString& filePath, bool forcedWrites)
         isc_detach_database(status, &db);
     QFile::remove(absolute);
     throw DatabaseError(failure);
+}
+
+void setForcedWrites(const QString& filePath, bool forcedWrites)
+{
+    const QString absolute = QFileInfo(filePath).absoluteFilePath();
+    if (!QFileInfo(absolute).isFile())
+        throw DatabaseError(QStringLiteral("Database file \"%1\" does not exist").arg(absolute));
+    isc_db_handle db = 0;
+    const QString failure = attachSettingForcedWrites(absolute, forcedWrites, &db);
+    if (db) {
+        ISC_STATUS_ARRAY status;
+        isc_detach_database(status, &db);
+    }
+    if (!failure.isEmpty())
+        throw DatabaseError(failure);
 }
 
 } // namespace catalog

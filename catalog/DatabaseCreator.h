@@ -16,4 +16,7 @@ QStringList splitSqlScript(const QString& script);
 // file is much faster to fill but may lose committed work on a power failure: for tests and benchmarks only.
 void createDatabase(const QString& filePath, bool forcedWrites = true);
 
+// Switches forced (synchronous) writes of an existing, unused file on or off.
+void setForcedWrites(const QString& filePath, bool forcedWrites);
+
 } // namespace catalog

@@ -136,7 +136,8 @@ void check(bool ok, const QSqlQuery& query)
 
 DemoCatalogSummary generateDemoCatalog(const DemoCatalogOptions& options)
 {
-    createDatabase(options.filePath);
+    // Filled without forced writes (many times faster); the finished file gets the safe setting back.
+    createDatabase(options.filePath, false);
 
     const QString connection = QStringLiteral("velkorn-catalog-gen");
     DemoCatalogSummary summary;
@@ -249,6 +250,8 @@ DemoCatalogSummary generateDemoCatalog(const DemoCatalogOptions& options)
         throw;
     }
     closeDatabase(connection);
+    if (options.forcedWrites)
+        setForcedWrites(options.filePath, true);
     return summary;
 }
 

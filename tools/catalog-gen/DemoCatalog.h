@@ -10,6 +10,7 @@ struct DemoCatalogOptions
     QString filePath;
     int items = 400;
     quint32 seed = 1;
+    bool forcedWrites = true; // the setting the finished file keeps
 };
 
 struct DemoCatalogSummary
