@@ -1,0 +1,293 @@
+#include "LoopbackServers.h"
+
+#include "update/TWebUpdate.h"
+#include "update/archive/Szdd.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray pattern(int size)
+{
+    QByteArray b(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 131 + 7) & 0xFF);
+    return b;
+}
+
+} // namespace
+
+// The engine in this system's configuration against the update routes of velkorn-server on loopback.
+class DownloadTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(root.isValid());
+        for (const char* d : {"updates", "tmp", "target"})
+            QDir(root.path()).mkpath(d);
+        updates = root.filePath("updates") + '/';
+        tmp = root.filePath("tmp") + '/';
+        target = root.filePath("target") + '/';
+        writeFile(updates + "file.bin", pattern(10000));
+
+        server = std::make_unique<UpdateServer>(updates.toStdString(), [](httplib::Server& s) {
+            s.Get("/nolength", [](const httplib::Request&, httplib::Response& res) {
+                res.set_chunked_content_provider("application/octet-stream",
+                                                 [](size_t offset, httplib::DataSink& sink) {
+                                                     if (offset >= 10000) {
+                                                         sink.done();
+                                                         return true;
+                                                     }
+                                                     const QByteArray part = pattern(10000).mid(int(offset), 2500);
+                                                     sink.write(part.constData(), size_t(part.size()));
+                                                     return true;
+                                                 });
+            });
+            s.Get("/zero.bin",
+                  [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
+            s.Get("/fail500", [](const httplib::Request&, httplib::Response& res) { res.status = 500; });
+            s.Get("/loop", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
+            s.Get("/stall.bin", [](const httplib::Request&, httplib::Response& res) {
+                res.set_chunked_content_provider("application/octet-stream",
+                                                 [](size_t offset, httplib::DataSink& sink) {
+                                                     if (offset == 0) {
+                                                         sink.write("first", 5);
+                                                         return true;
+                                                     }
+                                                     for (int i = 0; i < 40 && sink.is_writable(); ++i)
+                                                         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                                                     return false;
+                                                 });
+            });
+        });
+        base = QString::fromStdString(server->base());
+
+        upd.UpdateType = httpUpdate;
+        upd.VersionCheck = vcAlways;
+        upd.UpdateUpdate = wuuPromptAll;
+        upd.TempDirectory = tmp;
+        upd.setUserTempDirectory(tmp);
+        upd.LogFileName = root.filePath("WUPDATE.LOG");
+        upd.Host = base.mid(7);
+        upd.URL = "http://" + upd.Host + "/velkorn.INF";
+        upd.UserID = "update";
+        upd.Password = "refreshx";
+        upd.stallTimeoutSeconds = 1;
+        upd.loginPrompt = [this](const QString&, QString&, QString&) {
+            ++loginPrompts;
+            return false;
+        };
+        upd.OnStatus = [this](QObject*, const QString& text, int code, int err) {
+            statuses << QString("%1|%2|%3").arg(text).arg(code).arg(err);
+        };
+        ASSERT_EQ(upd.OpenSession(), 0);
+    }
+
+    void TearDown() override { upd.CloseSession(); }
+
+    QStringList leftovers() const { return QDir(tmp).entryList({"WUPD*"}, QDir::Files); }
+
+    QTemporaryDir root;
+    QString updates, tmp, target, base;
+    std::unique_ptr<UpdateServer> server;
+    TWebUpdate upd;
+    QStringList statuses;
+    int loginPrompts = 0;
+};
+
+TEST_F(DownloadTest, HasNewVersionWithCredentials)
+{
+    upd.CloseSession();
+    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    EXPECT_TRUE(upd.HasNewVersion());
+    writeFile(updates + "velkorn.INF", "[update]\nnewversion=1.0\n");
+    EXPECT_FALSE(upd.HasNewVersion());
+
+    // Wrong credentials: the server answers 401, no login dialog, no update.
+    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    upd.Password = "wrong";
+    statuses.clear();
+    EXPECT_FALSE(upd.HasNewVersion());
+    EXPECT_TRUE(statuses.contains("Http status : 401|6|401"));
+    EXPECT_TRUE(statuses.contains("Update control file not found|2|0"));
+    EXPECT_EQ(loginPrompts, 0);
+    upd.UserID.clear();
+    upd.Password.clear();
+    EXPECT_FALSE(upd.HasNewVersion());
+    EXPECT_TRUE(leftovers().isEmpty());
+    EXPECT_FALSE(QFile::exists(tmp + "velkorn.INF"));
+}
+
+TEST_F(DownloadTest, ProgressWithAndWithoutLength)
+{
+    QList<QPair<qint64, qint64>> progress;
+    upd.OnFileProgress = [&](QObject*, const QString& name, qint64 pos, qint64 size) {
+        EXPECT_EQ(name, target + "file.bin");
+        progress.append({pos, size});
+    };
+    ASSERT_TRUE(upd.DownloadFile(base + "/file.bin", target, false));
+    EXPECT_EQ(readFile(target + "file.bin"), pattern(10000));
+    ASSERT_GE(progress.size(), 3);
+    for (int i = 0; i < progress.size(); ++i) {
+        EXPECT_EQ(progress[i].second, 10000);
+        EXPECT_LE(progress[i].first - (i ? progress[i - 1].first : 0), 4096);
+    }
+    EXPECT_EQ(progress.last().first, 10000);
+
+    progress.clear();
+    upd.OnFileProgress = [&](QObject*, const QString&, qint64 pos, qint64 size) { progress.append({pos, size}); };
+    ASSERT_TRUE(upd.DownloadFile(base + "/nolength", target, false));
+    EXPECT_EQ(readFile(target + "nolength"), pattern(10000));
+    ASSERT_FALSE(progress.isEmpty());
+    for (const auto& p : progress)
+        EXPECT_EQ(p.second, 0);
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+TEST_F(DownloadTest, CancelLeavesOldFileAndNoTemporary)
+{
+    writeFile(target + "file.bin", "old");
+    int blocks = 0;
+    upd.OnProgressCancel = [&](QObject*, bool& cancel) { cancel = ++blocks == 2; };
+    EXPECT_FALSE(upd.DownloadFile(base + "/file.bin", target, false));
+    EXPECT_TRUE(upd.cancelled());
+    EXPECT_EQ(blocks, 2);
+    EXPECT_EQ(readFile(target + "file.bin"), "old");
+    EXPECT_TRUE(leftovers().isEmpty());
+    EXPECT_TRUE(statuses.contains("|0|0")); // status 964 has no text
+}
+
+TEST_F(DownloadTest, FailingAnswersKeepTheOldFile)
+{
+    struct Case
+    {
+        QString path;
+        QString status;
+    };
+    const Case cases[] = {{"/missing.bin", "Http status : 404|6|404"},
+                          {"/fail500", "Http status : 500|6|500"},
+                          {"/loop", "Http status : 302|6|302"},
+                          {"/zero.bin", ""},
+                          {"/stall.bin", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const QString local = target + c.path.mid(1);
+        writeFile(local, "old");
+        statuses.clear();
+        EXPECT_FALSE(upd.DownloadFile(base + c.path, target, false));
+        EXPECT_EQ(readFile(local), "old");
+        if (!c.status.isEmpty())
+            EXPECT_TRUE(statuses.contains(c.status)) << statuses.join('\n').toStdString();
+        EXPECT_TRUE(leftovers().isEmpty());
+    }
+
+    // Nothing listens: the request cannot be made.
+    const int port = server->port;
+    server.reset();
+    statuses.clear();
+    EXPECT_FALSE(upd.DownloadFile(QString("http://127.0.0.1:%1/file.bin").arg(port), target, false));
+    EXPECT_TRUE(statuses.last().startsWith("File not found : http://127.0.0.1")) << statuses.join('\n').toStdString();
+}
+
+TEST_F(DownloadTest, LengthHeaderThatDoesNotMatchTheBody)
+{
+    {
+        RawServer longer("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n" +
+                         std::string(1000, 'a'));
+        EXPECT_FALSE(upd.DownloadFile(QString::fromStdString(longer.url("/cut.bin")), target, false));
+        EXPECT_FALSE(QFile::exists(target + "cut.bin"));
+        EXPECT_TRUE(leftovers().isEmpty());
+    }
+    {
+        RawServer shorter("HTTP/1.1 200 OK\r\nContent-Length: 10\r\nConnection: close\r\n\r\n" +
+                          std::string(1000, 'b'));
+        EXPECT_TRUE(upd.DownloadFile(QString::fromStdString(shorter.url("/short.bin")), target, false));
+        EXPECT_EQ(readFile(target + "short.bin"), QByteArray(10, 'b'));
+    }
+    {
+        RawServer garbage("this is not http at all\r\n\r\n");
+        EXPECT_FALSE(upd.DownloadFile(QString::fromStdString(garbage.url("/x.bin")), target, false));
+        EXPECT_TRUE(leftovers().isEmpty());
+    }
+}
+
+TEST_F(DownloadTest, LoginDialogModes)
+{
+    upd.Password = "wrong";
+    upd.Authenticate = waAuto;
+    upd.loginPrompt = [this](const QString& caption, QString& user, QString& password) {
+        EXPECT_EQ(caption, "Connect to 127.0.0.1");
+        ++loginPrompts;
+        user = "update";
+        password = "refreshx";
+        return true;
+    };
+    EXPECT_TRUE(upd.DownloadFile(base + "/file.bin", target, false));
+    EXPECT_EQ(loginPrompts, 1);
+
+    upd.Authenticate = waAlways;
+    upd.Password.clear();
+    upd.loginPrompt = [](const QString&, QString&, QString&) { return false; };
+    EXPECT_FALSE(upd.DownloadFile(base + "/file.bin", target, false));
+    EXPECT_TRUE(statuses.contains("Authentication cancelled|0|0"));
+}
+
+TEST_F(DownloadTest, CompressedDownloadIsExpanded)
+{
+    writeFile(updates + "notes.tx_", archive::compressSzdd(pattern(30000), 't'));
+    ASSERT_TRUE(upd.DownloadFile(base + "/notes.tx_", target, true));
+    EXPECT_EQ(readFile(target + "notes.txt"), pattern(30000));
+    EXPECT_FALSE(QFile::exists(target + "notes.tx_"));
+}
+
+TEST(UpdateRoutes, OptionsAndConfinement)
+{
+    std::vector<std::string> args{"--port", "1", "--update-dir", "/srv/u", "--update-user=me", "--db", "x"};
+    UpdateRouteOptions options;
+    ASSERT_TRUE(parseUpdateOptions(args, options));
+    EXPECT_EQ(options.folder, "/srv/u");
+    EXPECT_EQ(options.user, "me");
+    EXPECT_EQ(options.password, "refreshx");
+    EXPECT_EQ(args, (std::vector<std::string>{"--port", "1", "--db", "x"}));
+    std::vector<std::string> bad{"--update-dir"};
+    EXPECT_FALSE(parseUpdateOptions(bad, options));
+
+    QTemporaryDir root;
+    QDir(root.path()).mkpath("updates");
+    writeFile(root.filePath("secret"), "secret");
+    writeFile(root.filePath("updates/ok.txt"), "ok");
+    UpdateServer server(root.filePath("updates").toStdString(), [](httplib::Server&) {});
+    httplib::Client client("127.0.0.1", server.port);
+    client.set_basic_auth("update", "refreshx");
+    auto ok = client.Get("/ok.txt");
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->status, 200);
+    EXPECT_EQ(ok->body, "ok");
+    for (const char* path : {"/../secret", "/%2e%2e/secret", "/updates/../../secret", "/"}) {
+        auto r = client.Get(path);
+        ASSERT_TRUE(r);
+        EXPECT_NE(r->status, 200) << path;
+    }
+    httplib::Client anonymous("127.0.0.1", server.port);
+    auto denied = anonymous.Get("/ok.txt");
+    ASSERT_TRUE(denied);
+    EXPECT_EQ(denied->status, 401);
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "UpdateRoutes.h"
+
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+// The update routes on a loopback port, with room for extra routes in front of them.
+class UpdateServer
+{
+public:
+    template <typename Setup> UpdateServer(const std::string& folder, Setup extraRoutes)
+    {
+        extraRoutes(server);
+        UpdateRouteOptions options;
+        options.folder = folder;
+        addUpdateRoutes(server, options);
+        port = server.bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.listen_after_bind(); });
+        while (!server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~UpdateServer()
+    {
+        server.stop();
+        thread.join();
+    }
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(port); }
+
+    httplib::Server server;
+    int port = 0;
+    std::thread thread;
+};
+
+// Answers every connection with the same raw bytes and then closes it, so that a test can send a
+// response whose length header does not match its body.
+class RawServer
+{
+public:
+    explicit RawServer(std::string response) : m_response(std::move(response))
+    {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        int yes = 1;
+        ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        ::listen(m_socket, 4);
+        socklen_t len = sizeof addr;
+        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&addr), &len);
+        port = ntohs(addr.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~RawServer()
+    {
+        m_stop = true;
+        ::shutdown(m_socket, SHUT_RDWR);
+        ::close(m_socket);
+        m_thread.join();
+    }
+    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port) + path; }
+
+    int port = 0;
+
+private:
+    void serve()
+    {
+        while (!m_stop) {
+            const int client = ::accept(m_socket, nullptr, nullptr);
+            if (client < 0)
+                return;
+            std::string request;
+            char buffer[1024];
+            while (request.find("\r\n\r\n") == std::string::npos) {
+                const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+                if (n <= 0)
+                    break;
+                request.append(buffer, static_cast<size_t>(n));
+            }
+            ::send(client, m_response.data(), m_response.size(), MSG_NOSIGNAL);
+            ::shutdown(client, SHUT_RDWR);
+            ::close(client);
+        }
+    }
+
+    std::string m_response;
+    int m_socket = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
