@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <ibase.h>
 
 namespace catalog {
@@ -183,6 +185,32 @@ void setForcedWrites(const QString& filePath, bool forcedWrites)
     }
     if (!failure.isEmpty())
         throw DatabaseError(failure);
+}
+
+void recomputeIndexStatistics(const QSqlDatabase& db)
+{
+    QStringList names;
+    {
+        QSqlQuery query(db);
+        if (!query.exec(
+                QStringLiteral("select rdb$index_name from rdb$indices where coalesce(rdb$system_flag, 0) = 0")))
+            throw DatabaseError(errorText(query.lastError()));
+        while (query.next())
+            names << query.value(0).toString().trimmed();
+    }
+    QSqlDatabase connection = db;
+    const bool own = connection.transaction();
+    for (const QString& name : names) {
+        QSqlQuery query(connection);
+        if (!query.exec(QStringLiteral("set statistics index %1").arg(name))) {
+            const QString message = errorText(query.lastError());
+            if (own)
+                connection.rollback();
+            throw DatabaseError(message);
+        }
+    }
+    if (own && !connection.commit())
+        throw DatabaseError(errorText(connection.lastError()));
 }
 
 } // namespace catalog

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,10 @@ QStringList splitSqlScript(const QString& script);
 // existing file. Throws DatabaseError with the database client's message on failure. Without forced writes the
 // file is much faster to fill but may lose committed work on a power failure: for tests and benchmarks only.
 void createDatabase(const QString& filePath, bool forcedWrites = true);
+
+// Recomputes the selectivity of every user index; the optimizer chooses its plans by them, and an index made on
+// an empty table reports none until this runs. Commits. Throws DatabaseError.
+void recomputeIndexStatistics(const QSqlDatabase& db);
 
 // Switches forced (synchronous) writes of an existing, unused file on or off.
 void setForcedWrites(const QString& filePath, bool forcedWrites);

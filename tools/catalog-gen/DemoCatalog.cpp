@@ -244,6 +244,7 @@ DemoCatalogSummary generateDemoCatalog(const DemoCatalogOptions& options)
 
         if (!db.commit())
             throw DatabaseError(errorText(db.lastError()));
+        recomputeIndexStatistics(db);
     } catch (...) {
         closeDatabase(connection);
         QFile::remove(options.filePath);
