@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 
+#include <QFile>
 #include <QGuiApplication>
 
 namespace i18n {
@@ -21,6 +22,15 @@ QString languageFileIn(const QString& applicationDir, const QString& value)
     if (name.isEmpty())
         return {};
     return withTrailingSlash(applicationDir) + name;
+}
+
+bool canReadWhole(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    file.readAll();
+    return file.error() == QFileDevice::NoError;
 }
 
 void showPlainMessage(const QString& text)

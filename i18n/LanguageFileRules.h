@@ -17,6 +17,9 @@ QString languageFileIn(const QString& applicationDir, const QString& value);
 // The directory with exactly one trailing '/'.
 QString withTrailingSlash(const QString& dir);
 
+// True when the whole file can be read.
+bool canReadWhole(const QString& path);
+
 // A plain box with an OK button, captioned with the application's name.
 void showPlainMessage(const QString& text);
 

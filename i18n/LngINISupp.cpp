@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -106,8 +105,7 @@ void TLngINISupp::CheckLanguageFile(const QString& name)
         return;
     }
     s_fileNameMissing = false;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly) || (file.readAll(), file.error() != QFileDevice::NoError))
+    if (!i18n::canReadWhole(name))
         i18n::showPlainMessage(i18n::kFileNotFound);
 }
 

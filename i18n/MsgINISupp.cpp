@@ -8,7 +8,6 @@
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QThread>
 
 #include <atomic>
@@ -108,8 +107,7 @@ void TMsgINISupp::CheckLanguageFile(const QString& name)
         return;
     }
     s_fileNameMissing = false;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly) || (file.readAll(), file.error() != QFileDevice::NoError))
+    if (!i18n::canReadWhole(name))
         warn(i18n::kFileNotFound);
 }
 

@@ -30,7 +30,6 @@ protected:
         platform::setMessageBoxHandler({});
         TMsgINISupp::resetSharedState();
     }
-
     void writeLanguage(const QByteArray& bytes)
     {
         QFile file(dir.filePath("en.lng"));
@@ -45,74 +44,42 @@ protected:
 
 } // namespace
 
-TEST(LineBreaks, EveryGroupEndsALine)
+TEST(LineBreaks, EveryGroupEndsALineAndTrailingTextIsKept)
 {
-    EXPECT_EQ(TMsgINISupp::convertLineBreaks(R"(First line"#13#10"Second line"#13#10")"),
-              "First line\r\nSecond line\r\n");
+    EXPECT_EQ(TMsgINISupp::convertLineBreaks(R"(First"#13#10"Second"#13#10")"), "First\r\nSecond\r\n");
     // The seven characters after the quote are skipped whatever they are.
     EXPECT_EQ(TMsgINISupp::convertLineBreaks(R"(a"1234567b"xxxxxxx)"), "a\r\nb\r\n");
-    EXPECT_EQ(TMsgINISupp::convertLineBreaks(R"("#13#10"")"), "\r\n\r\n");
-}
-
-TEST(LineBreaks, TextAfterTheLastGroupIsKeptAsTheLastLine)
-{
     EXPECT_EQ(TMsgINISupp::convertLineBreaks(R"(One"#13#10"Two and more)"), "One\r\nTwo and more");
-    // A group cut short at the end of the value still ends its line.
     EXPECT_EQ(TMsgINISupp::convertLineBreaks(R"(End"#1)"), "End\r\n");
 }
 
-TEST_F(MessageLookup, ReadsProjectMessagesByTheFileRules)
+TEST_F(MessageLookup, ReadsProjectMessagesAfreshByTheFileRules)
 {
-    writeLanguage("[Project_Messages]\r\n"
-                  "plain=A \"B\" and more\r\n"
-                  "quoted=\"Velkorn\"\r\n"
-                  "lines=Catalog updated.\"#13#10\"Restart not needed.\"#13#10\"\r\n"
-                  "MixedCase=ok\r\n"
-                  "err=ERROR\r\n"
-                  "[Other]\r\nonly=here\r\n");
-    mis.setFileName("en.lng");
+    writeLanguage("[Project_Messages]\r\nquoted=\"Velkorn\"\r\nlines=Updated.\"#13#10\"Done.\"#13#10\"\r\n"
+                  "MixedCase=ok\r\n[Other]\r\nonly=here\r\n");
+    mis.setFileName("/somewhere/else/en.lng");
+    EXPECT_EQ(mis.fileName(), dir.filePath("en.lng"));
     EXPECT_EQ(mis.MessageText("quoted"), "Velkorn");
-    EXPECT_EQ(mis.MessageText("lines"), "Catalog updated.\r\nRestart not needed.\r\n");
+    EXPECT_EQ(mis.MessageText("lines"), "Updated.\r\nDone.\r\n");
     EXPECT_EQ(mis.MessageText("mixedcase"), "ok");
     EXPECT_EQ(mis.MessageText("missing"), "ERROR");
     EXPECT_EQ(mis.MessageText("only"), "ERROR");
-    EXPECT_EQ(mis.MessageText("err"), "ERROR");
-    // Any quote starts a group: the seven characters after it go.
-    EXPECT_EQ(mis.MessageText("plain"), "A \r\nmore");
+
+    writeLanguage("[Project_Messages]\r\nquoted=changed\r\n");
+    EXPECT_EQ(mis.MessageText("quoted"), "changed");
     EXPECT_TRUE(boxes.isEmpty());
 }
 
-TEST_F(MessageLookup, ReadsTheFileAfreshOnEveryLookup)
+TEST_F(MessageLookup, NoFileNameWarnsAndCancelsEveryTimeAMissingFileOnce)
 {
-    writeLanguage("[Project_Messages]\r\nmsg003=Before\r\n");
-    mis.setFileName("en.lng");
-    EXPECT_EQ(mis.MessageText("msg003"), "Before");
-    writeLanguage("[Project_Messages]\r\nmsg003=After\r\n");
-    EXPECT_EQ(mis.MessageText("msg003"), "After");
-}
-
-TEST_F(MessageLookup, FileNameKeepsOnlyItsNameInTheApplicationDirectory)
-{
-    mis.setFileName("/somewhere/else/de.lng");
-    EXPECT_EQ(mis.fileName(), dir.filePath("de.lng"));
-    mis.setFileName("C:\\Program Files\\Velkorn\\tr.lng");
-    EXPECT_EQ(mis.fileName(), dir.filePath("tr.lng"));
-    mis.setFileName("/only/a/directory/");
-    EXPECT_TRUE(mis.fileName().isEmpty());
-}
-
-TEST_F(MessageLookup, NoFileNameWarnsAndCancelsEveryTime)
-{
+    mis.setFileName("C:\\Program Files\\Velkorn\\");
     EXPECT_THROW(mis.OpenMessages(), SilentCancel);
     EXPECT_THROW(mis.MessageText("msg001"), SilentCancel);
     EXPECT_EQ(boxes, QStringList({kNotPreset, kNotPreset}));
     EXPECT_FALSE(TMsgINISupp::opened());
-}
 
-TEST_F(MessageLookup, MissingFileWarnsOnceAndThenReadsError)
-{
+    boxes.clear();
     mis.setFileName("en.lng");
-    mis.OpenMessages();
     EXPECT_EQ(mis.MessageText("msg001"), "ERROR");
     EXPECT_EQ(mis.MessageText("msg002"), "ERROR");
     EXPECT_EQ(boxes, QStringList({kNotFound}));
@@ -125,13 +92,10 @@ TEST_F(MessageLookup, FollowsTheLinkedLanguageComponentUntilClosed)
     TLngINISupp lis;
     lis.setApplicationDir(dir.path());
     mis.setLngINISupp(&lis);
-    EXPECT_TRUE(mis.fileName().isEmpty());
-
     lis.setFileName("en.lng");
     EXPECT_EQ(mis.MessageText("btnNext"), "Next item");
     EXPECT_EQ(mis.fileName(), lis.fileName());
 
-    // Shutdown order: the messages forget their file, then the language component.
     mis.CloseMessages();
     lis.ReleaseLanguage();
     EXPECT_THROW(mis.MessageText("btnNext"), SilentCancel);
@@ -143,12 +107,11 @@ TEST_F(MessageLookup, AWorkerThreadLooksUpWithoutShowingBoxes)
     writeLanguage("[Project_Messages]\r\nmsg004=Updated\"#13#10\"\r\n");
     mis.setFileName("en.lng");
     mis.OpenMessages();
-
     QString text;
     std::thread([&] { text = mis.MessageText("msg004"); }).join();
     EXPECT_EQ(text, "Updated\r\n");
 
-    // After shutdown a late lookup on the worker is cancelled; no box is built off the UI thread.
+    // A late lookup after shutdown is cancelled; no box is built off the UI thread.
     mis.CloseMessages();
     bool cancelled = false;
     std::thread([&] {
