@@ -203,6 +203,13 @@ qreal drawLogo(QPainter& painter, const QPointF& topLeft, qreal height, const QS
     return width;
 }
 
+qreal logoWidth(qreal height, bool withMark)
+{
+    QFont word = font(qRound(height * 0.56), true);
+    word.setLetterSpacing(QFont::PercentageSpacing, 104);
+    return (withMark ? height * 1.14 : 0) + QFontMetricsF(word).horizontalAdvance(QStringLiteral("VELKORN"));
+}
+
 bool saveJpeg(const QImage& image, const QString& path, int quality)
 {
     return image.convertToFormat(QImage::Format_RGB32).save(path, "JPEG", quality);

@@ -50,6 +50,9 @@ void drawBrandMark(QPainter& painter, const QRectF& square);
 // Mark plus the word "VELKORN" and a small tagline; height decides the scale, returns the width used.
 qreal drawLogo(QPainter& painter, const QPointF& topLeft, qreal height, const QString& tagline, bool withMark = true);
 
+// The width drawLogo() takes at that height.
+qreal logoWidth(qreal height, bool withMark = true);
+
 bool saveJpeg(const QImage& image, const QString& path, int quality = 92);
 bool savePng(const QImage& image, const QString& path);
 

@@ -240,7 +240,11 @@ QImage bannerLogo()
     QPainter p(&image);
     prepare(p);
     paintBanner(p, image.rect());
-    drawLogo(p, QPointF(10, 24), 40, QStringLiteral("AIR SPRINGS"));
+    // As large as fits with a margin, so the banner tiles continue the logo's right edge.
+    qreal height = 40;
+    while (logoWidth(height) > 173 - 22 && height > 20)
+        height -= 1;
+    drawLogo(p, QPointF(10, 44 - height / 2 - 4), height, QStringLiteral("AIR SPRINGS"));
     return image;
 }
 

@@ -23,9 +23,7 @@ void paintTitleBand(QPainter& p, int width, int height, const QString& title)
     p.setPen(colors::ink);
     p.drawText(QRectF(32, 0, width - 200, height), Qt::AlignLeft | Qt::AlignVCenter, title);
     const qreal logoHeight = 26;
-    QFont word = font(qRound(logoHeight * 0.56), true);
-    const qreal logoWidth = logoHeight * 1.14 + QFontMetricsF(word).horizontalAdvance(QStringLiteral("VELKORN")) * 1.04;
-    drawLogo(p, QPointF(width - logoWidth - 18, (height - logoHeight) / 2.0 - 2), logoHeight, QString());
+    drawLogo(p, QPointF(width - logoWidth(logoHeight) - 18, (height - logoHeight) / 2.0 - 2), logoHeight, QString());
 }
 
 void drawWrapped(QPainter& p, const QRectF& box, const QString& text, const QFont& f, const QColor& colour)
