@@ -58,6 +58,23 @@ QPainterPath lobePath(const Lobe& l)
     return path;
 }
 
+// The two cut walls of a rolling lobe, without the closing lines across the top and the piston.
+QPainterPath lobeWalls(const Lobe& l)
+{
+    const qreal r = l.outer, k = l.crimp, f = l.fold, pr = l.piston;
+    const qreal shoulder = l.top + (r - k) * 2.4;
+    const qreal belly = f - (r - pr) * 0.95;
+    QPainterPath path;
+    for (const qreal s : {-1.0, 1.0}) {
+        path.moveTo(s * k, l.top - 2);
+        path.cubicTo(s * (r - 3), l.top, s * r, l.top + (shoulder - l.top) * 0.5, s * r, shoulder);
+        path.lineTo(s * r, belly);
+        path.cubicTo(s * r, f - (f - belly) * 0.1, s * (r - (r - pr) * 0.35), f, s * (pr + (r - pr) * 0.35), f);
+        path.cubicTo(s * (pr + 4), f, s * pr, f - 4, s * pr, f - 10);
+    }
+    return path;
+}
+
 Lobe lobeFor(SpringPainter::Kind kind)
 {
     if (kind == SpringPainter::Cab)
@@ -353,11 +370,22 @@ void SpringPainter::paintSideImpl(QPainter& p, bool section) const
             else
                 paintStud(p, 0, 282, 306, 16, section);
         } else if (section) {
+            // The open lower end of the sleeve: two walls ending in beads.
             QPen wall(QColor(40, 40, 44), 6);
             wall.setJoinStyle(Qt::RoundJoin);
+            wall.setCapStyle(Qt::RoundCap);
             p.setPen(wall);
-            p.setBrush(Qt::white);
-            p.drawPath(tailPath());
+            p.setBrush(Qt::NoBrush);
+            for (const qreal s : {-1.0, 1.0}) {
+                QPainterPath side;
+                side.moveTo(s * 92, 168);
+                side.lineTo(s * 89, 198);
+                side.quadTo(s * 98, 202, s * 96, 210);
+                p.drawPath(side);
+                p.setBrush(QColor(40, 40, 44));
+                p.drawEllipse(QPointF(s * 94, 208), 3, 3);
+                p.setBrush(Qt::NoBrush);
+            }
         } else {
             paintRubber(p, tailPath());
         }
@@ -371,7 +399,7 @@ void SpringPainter::paintSideImpl(QPainter& p, bool section) const
             wall.setJoinStyle(Qt::RoundJoin);
             p.setPen(wall);
             p.setBrush(Qt::NoBrush);
-            p.drawPath(bellows);
+            p.drawPath(lobeWalls(lobe));
             // The sleeve rolls up the piston's side back to the piston top.
             p.drawLine(QPointF(-lobe.piston + 3, lobe.fold - 8), QPointF(-lobe.piston + 3, lobe.fold - 22));
             p.drawLine(QPointF(lobe.piston - 3, lobe.fold - 8), QPointF(lobe.piston - 3, lobe.fold - 22));
