@@ -230,9 +230,12 @@ void InstallScene::paint(QPainter& p, int step)
     ground(p);
     const bool springInPlace = step != 3 && step != 4;
     const qreal drop = step == 3 || step == 4 ? 10 : 0;
-    if (step == 1 || step == 3 || step == 4)
-        axleStand(p, 150, 170 + drop + 22);
     wheelAndArm(p, drop);
+    if (step == 1 || step == 3 || step == 4) {
+        // The stand's saddle meets the underside of the trailing arm.
+        const qreal x = 150;
+        axleStand(p, x, 189 + (x - 78) * 17.0 / (kSpringX + 56 - 78) + drop);
+    }
     if (springInPlace) {
         spring(p, QPointF(0, 0), 0);
     } else if (step == 3) {
