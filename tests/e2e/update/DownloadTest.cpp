@@ -291,3 +291,24 @@ TEST(UpdateRoutes, OptionsAndConfinement)
     ASSERT_TRUE(denied);
     EXPECT_EQ(denied->status, 401);
 }
+
+// A temporary file that cannot be made is an input/output error for the caller, not a silent failure;
+// the run still closes its session and leaves nothing behind.
+TEST_F(DownloadTest, UnwritableTemporaryDirectoryIsAnError)
+{
+    upd.TempDirectory = root.filePath("no/such/dir");
+    EXPECT_THROW(upd.DownloadFile(base + "/file.bin", target, false), UpdateIoError);
+    EXPECT_FALSE(QFile::exists(target + "file.bin"));
+
+    upd.CloseSession();
+    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    EXPECT_THROW(upd.HasNewVersion(), UpdateIoError);
+    EXPECT_FALSE(upd.sessionOpen());
+
+    // The log file is written even with logging off, and failing to write it is an error too.
+    upd.TempDirectory = tmp;
+    upd.LogFileName = root.filePath("no/such/dir/WUPDATE.LOG");
+    ASSERT_EQ(upd.OpenSession(), 0);
+    EXPECT_THROW(upd.DownloadFile(base + "/file.bin", root.filePath("missing") + "/", false), UpdateIoError);
+    EXPECT_TRUE(leftovers().isEmpty());
+}
