@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 
 namespace {
 // Answers the engine's questions from a script and records them.
@@ -200,4 +201,28 @@ TEST_F(UpdateFixture, PreUpdateActionsAndRestart)
     upd.OnAppRestart = [](QObject*, bool& allow) { allow = false; };
     upd.LaunchRestart();
     EXPECT_FALSE(closed);
+}
+
+TEST_F(UpdateFixture, ReleaseNotesLicenceAndStatusLog)
+{
+    writeFile(server + "notes.txt", "line one\r\nline two\r\n");
+    writeFile(server + "eula.txt", "Lizenz f\xfc\x72 alle\n"); // Windows text, not UTF-8
+    verdictFor(("[whatsnew]\nfile=" + server + "notes.txt\n[eulade]\nfile=" + server +
+                "eula.txt\n[eula]\nfile=" + server + "gone.txt\n")
+                   .toUtf8());
+    EXPECT_EQ(upd.FetchWhatsNew(), QStringList({"line one", "line two"}));
+    EXPECT_FALSE(QFile::exists(tmp + "notes.txt"));
+    EXPECT_FALSE(upd.FetchLicense().has_value()); // a licence that cannot be fetched counts as none
+    upd.LanguageID = "de";
+    EXPECT_EQ(upd.FetchLicense(), QStringList{QString::fromUtf8("Lizenz für alle")});
+    EXPECT_FALSE(upd.FetchWhatsNew().has_value()); // no section "whatsnewde"
+
+    upd.Logging = true;
+    upd.ReportStatus(916, "404", 6, 404);
+    const QString line = QString::fromLocal8Bit(readFile(upd.LogFileName)).trimmed();
+    EXPECT_TRUE(
+        QRegularExpression(R"(^\d\d/\d\d/\d{4} \d\d:\d\d:\d\d : \[916\] Http status : 404 \(Status:6\) \(Error:404\)$)")
+            .match(line)
+            .hasMatch())
+        << line.toStdString();
 }
