@@ -165,7 +165,9 @@ QRectF SpringPainter::sideExtent() const
 QRectF SpringPainter::topExtent() const
 {
     const qreal r = maxRadius() + 6;
-    return QRectF(-r, -r, 2 * r, 2 * r);
+    // The seat spring's push-in inlet reaches past the bellows.
+    const qreal inlet = m_kind == Seat ? 6 : 0;
+    return QRectF(-r, -r, 2 * r + inlet, 2 * r);
 }
 
 int SpringPainter::diameter() const
