@@ -362,13 +362,15 @@ QImage languageBackground()
     p.restore();
 
     drawLogo(p, QPointF(18, 24), 40, QStringLiteral("AIR SPRINGS"));
-    p.setFont(font(12, true));
-    p.setPen(colors::ink);
-    p.drawText(QRectF(20, 92, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Catalog · Katalog"));
-    p.setFont(font(10));
-    p.setPen(colors::grey);
-    p.drawText(QRectF(20, 110, 200, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-               QStringLiteral("Air springs for buses, trucks, trailers, cabs and seats"));
+    // The catalog's name in the three languages, one per line.
+    p.fillRect(QRectF(20, 88, 26, 3), colors::red);
+    const QStringList names{QStringLiteral("Ürün kataloğu"), QStringLiteral("Product catalogue"),
+                            QStringLiteral("Produktkatalog")};
+    for (int i = 0; i < names.size(); ++i) {
+        p.setFont(font(12, i == 0));
+        p.setPen(i == 0 ? colors::ink : colors::text);
+        p.drawText(QRectF(20, 96 + i * 19, 190, 18), Qt::AlignLeft | Qt::AlignVCenter, names[i]);
+    }
     p.setFont(font(12));
     p.setPen(QColor(120, 120, 124));
     p.drawText(QRectF(0, 170, 346, 22), Qt::AlignCenter, QStringLiteral("Welcome · Hoş geldiniz · Willkommen"));
