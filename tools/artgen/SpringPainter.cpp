@@ -182,44 +182,6 @@ int SpringPainter::height() const
     return qRound(bottomFace());
 }
 
-QPointF SpringPainter::beadPlatePoint() const
-{
-    return {-100, 4};
-}
-QPointF SpringPainter::bellowsPoint() const
-{
-    return {-128, 100};
-}
-QPointF SpringPainter::pistonPoint() const
-{
-    return {-90, 232};
-}
-QPointF SpringPainter::bumperPoint() const
-{
-    return {30, 130};
-}
-QPointF SpringPainter::airInletPoint() const
-{
-    return {0, -26};
-}
-QPointF SpringPainter::studPoint() const
-{
-    return {70, -16};
-}
-QPointF SpringPainter::boltPoint() const
-{
-    return {0, 298};
-}
-QPointF SpringPainter::beadPoint() const
-{
-    return {-112, 14};
-}
-
-QPainterPath SpringPainter::rollingBellowsPath() const
-{
-    return lobePath(lobeFor(m_kind));
-}
-
 QPainterPath SpringPainter::convolutedBellowsPath() const
 {
     const int n = convolutions();

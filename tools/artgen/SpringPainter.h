@@ -41,20 +41,9 @@ public:
     // Returns the scale (pixels per millimetre).
     static qreal fitInto(QPainter& painter, const QRectF& target, const QRectF& extent);
 
-    // Geometry used by other drawings (profile section labels, installation scenes).
-    QPointF beadPlatePoint() const;
-    QPointF bellowsPoint() const;
-    QPointF pistonPoint() const;
-    QPointF bumperPoint() const;
-    QPointF airInletPoint() const;
-    QPointF studPoint() const;
-    QPointF boltPoint() const;
-    QPointF beadPoint() const;
-
 private:
     int convolutions() const;
     bool isRollingLobe() const;
-    QPainterPath rollingBellowsPath() const;
     QPainterPath convolutedBellowsPath() const;
     QPainterPath pistonPath() const;
     QPainterPath tailPath() const;
