@@ -3,6 +3,8 @@
 #include "sync/FeedApplier.h"
 #include "sync/FeedDocuments.h"
 #include "sync/SyncSettings.h"
+#include "sync/TThread1.h"
+#include "sync/TThread2.h"
 
 #include <QObject>
 #include <QPointer>
@@ -12,9 +14,6 @@
 #include <memory>
 
 namespace catalogsync {
-
-class TThread1;
-class TThread2;
 
 // The catalog synchronisation of one program run, as the main window drives it: start() runs TThread1 (feed
 // download); its end runs Thread1Terminate on the main thread, which parses the feed files into the four

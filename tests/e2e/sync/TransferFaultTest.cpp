@@ -1,0 +1,198 @@
+// Servers that misbehave: the download must end in bounded time, a stop must abort at once, and whatever
+// arrives must not break the run.
+
+#include "SyncTestSupport.h"
+
+#include "sync/CatalogSync.h"
+#include "sync/HttpTransfer.h"
+#include "sync/TThread1.h"
+#include "sync/TThread2.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace catalogsync;
+
+namespace {
+
+void answer(int socket, const QByteArray& status, const QByteArray& body = {})
+{
+    readRequestLine(socket);
+    sendAll(socket, "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                        "\r\nConnection: close\r\n\r\n" + body);
+}
+
+// Headers, then one byte now and then (never within the stall limit of the test).
+void trickle(int socket, const std::atomic_bool& stop)
+{
+    readRequestLine(socket);
+    sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n<");
+    for (int i = 0; i < 600 && !stop; ++i)
+        ::usleep(100000);
+}
+
+TransferOptions quick()
+{
+    TransferOptions o;
+    o.connectTimeoutMs = 2000;
+    o.stallTimeoutMs = 300;
+    return o;
+}
+
+} // namespace
+
+TEST(UrlReachable, CountsOnly200And302)
+{
+    for (const auto& [status, expected] : std::vector<std::pair<QByteArray, bool>>{{"200 OK", true},
+                                                                                   {"302 Found", true},
+                                                                                   {"301 Moved", false},
+                                                                                   {"304 Not Modified", false},
+                                                                                   {"404 Not Found", false},
+                                                                                   {"500 Error", false}}) {
+        FaultServer server([status = status](int s, int, const std::atomic_bool&) {
+            readRequestLine(s);
+            sendAll(s, "HTTP/1.1 " + status + "\r\nLocation: http://127.0.0.1:1/\r\nContent-Length: 5\r\n\r\nhello");
+        });
+        EXPECT_EQ(UrlReachable(server.host(), quick()), expected) << status.constData();
+    }
+    EXPECT_FALSE(UrlReachable("127.0.0.1:1", quick())); // nothing listens
+}
+
+TEST(DownloadToFile, WritesWhateverBodyComesAndReplacesTheFile)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("item.xml");
+    writeFile(file, "old content that is longer");
+    FaultServer server(
+        [](int s, int, const std::atomic_bool&) { answer(s, "500 Internal Server Error", "<html>error</html>"); });
+    EXPECT_TRUE(DownloadToFile("http://" + server.host() + "/x", file, quick()));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "<html>error</html>");
+
+    // Refused connection: the file is left empty, the result is still true.
+    EXPECT_TRUE(DownloadToFile("http://127.0.0.1:1/x", file, quick()));
+    EXPECT_EQ(QFile(file).size(), 0);
+
+    // A file that cannot be created is an error.
+    EXPECT_THROW(DownloadToFile("http://127.0.0.1:1/x", dir.filePath("no/such/dir/f"), quick()), std::runtime_error);
+}
+
+TEST(DownloadToFile, StallLimitEndsATricklingTransfer)
+{
+    QTemporaryDir dir;
+    FaultServer server([](int s, int, const std::atomic_bool& stop) { trickle(s, stop); });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(DownloadToFile("http://" + server.host() + "/slow", dir.filePath("f"), quick()));
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(QFile(dir.filePath("f")).size(), 1);
+}
+
+TEST(DownloadToFile, SizeCapCutsAnEndlessBody)
+{
+    QTemporaryDir dir;
+    FaultServer server([](int s, int, const std::atomic_bool& stop) {
+        readRequestLine(s);
+        sendAll(s, "HTTP/1.1 200 OK\r\n\r\n");
+        const QByteArray chunk(64 * 1024, 'x');
+        for (int i = 0; i < 1000 && !stop; ++i)
+            sendAll(s, chunk);
+    });
+    TransferOptions o = quick();
+    o.maxBytes = 1 << 20;
+    EXPECT_TRUE(DownloadToFile("http://" + server.host() + "/big", dir.filePath("f"), o));
+    EXPECT_LE(QFile(dir.filePath("f")).size(), 1 << 20);
+}
+
+// The probe succeeds, then every connection is closed without an answer: the feed files are empty, so nothing is
+// parsed, and the run still reaches its end (and the update hand-off).
+TEST(TransferFaults, ServerThatClosesEveryConnectionAfterTheProbe)
+{
+    TestCatalog catalog;
+    catalog.create({1}, QDateTime(QDate(2008, 5, 12), QTime(1, 2, 3)));
+    FaultServer server([](int s, int index, const std::atomic_bool&) {
+        if (index == 0)
+            answer(s, "200 OK", "hello");
+    });
+    SyncSettings settings;
+    settings.appDir = catalog.appDir();
+    settings.catalogHost = server.host();
+    settings.transfer = quick();
+    std::atomic_int handOffs{0};
+    CatalogSync::Hooks hooks;
+    hooks.handOffToApplicationUpdate = [&] { ++handOffs; };
+    CatalogSync sync;
+    QSignalSpy finished(&sync, &CatalogSync::finished);
+    sync.start(settings, hooks);
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_EQ(server.connections(), 5);
+    EXPECT_FALSE(sync.documents().xmlItem);
+    EXPECT_EQ(handOffs.load(), 1);
+    EXPECT_FALSE(QFile::exists(catalog.appDir() + "item.xml"));
+    EXPECT_EQ(catalog.column("select count(*) from item"), "1");
+}
+
+// Shutdown while a transfer hangs: the stop aborts it and both threads are done well within a second.
+TEST(TransferFaults, StopAbortsAHangingDownloadAtOnce)
+{
+    TestCatalog catalog;
+    catalog.create({1}, QDateTime(QDate(2008, 5, 12), QTime(1, 2, 3)));
+    FaultServer server([](int s, int index, const std::atomic_bool& stop) {
+        if (index == 0)
+            answer(s, "200 OK");
+        else
+            trickle(s, stop);
+    });
+    SyncSettings settings;
+    settings.appDir = catalog.appDir();
+    settings.catalogHost = server.host();
+    settings.transfer.stallTimeoutMs = 60000; // the default stall limit would not end it in time
+    CatalogSync sync;
+    sync.start(settings, {});
+    QElapsedTimer timer;
+    timer.start();
+    while (server.connections() < 2 && timer.elapsed() < 10000)
+        QThread::msleep(10);
+    ASSERT_EQ(server.connections(), 2);
+    QThread::msleep(100);
+    timer.restart();
+    sync.requestStopAndWait();
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_FALSE(sync.thread1()->isRunning());
+    QCoreApplication::processEvents(); // the queued Thread1Terminate must not start TThread2 now
+    EXPECT_FALSE(sync.thread2());
+}
+
+// Feed files that are no XML (an error page, a cut-off document) leave the later documents absent.
+TEST(TransferFaults, UnparsableFilesStopTheParsingAndAreDeleted)
+{
+    TestCatalog catalog;
+    catalog.create({1}, QDateTime(QDate(2008, 5, 12), QTime(1, 2, 3)));
+    writeFile(catalog.appDir() + "item.xml", "<feed><item><id>1</id></item></feed>");
+    writeFile(catalog.appDir() + "item_code.xml", "<html><body>502 Bad Gateway</body></html");
+    writeFile(catalog.appDir() + "item_pictures.xml", "<feed></feed>");
+    writeFile(catalog.appDir() + "item_deleted.xml", "<feed><item><id>1</id><delete_time>2009-01-01");
+    SyncSettings settings;
+    settings.appDir = catalog.appDir();
+    settings.catalogHost = "127.0.0.1:1"; // unreachable: the left-over files are used
+    settings.transfer = quick();
+    CatalogSync sync;
+    QSignalSpy finished(&sync, &CatalogSync::finished);
+    sync.start(settings, {});
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_TRUE(sync.documents().xmlItem);
+    EXPECT_FALSE(sync.documents().xmlItemCode);
+    EXPECT_FALSE(sync.documents().xmlItemPictures);
+    EXPECT_FALSE(sync.documents().xmlItemDeleted);
+    for (const char* name : {"item.xml", "item_code.xml", "item_pictures.xml", "item_deleted.xml"})
+        EXPECT_FALSE(QFile::exists(catalog.appDir() + name)) << name;
+    // The item record has no time and the code document is absent anyway: nothing changed.
+    EXPECT_EQ(catalog.column("select total_weight from item"), "1.5");
+}
