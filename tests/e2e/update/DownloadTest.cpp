@@ -312,3 +312,55 @@ TEST_F(DownloadTest, UnwritableTemporaryDirectoryIsAnError)
     EXPECT_THROW(upd.DownloadFile(base + "/file.bin", root.filePath("missing") + "/", false), UpdateIoError);
     EXPECT_TRUE(leftovers().isEmpty());
 }
+
+// One whole run as the wizard drives it, over HTTP: the application's program comes as a component, a
+// compressed file is expanded into a directory that the run creates, and the restart is prepared.
+TEST_F(DownloadTest, WholeRun)
+{
+    QTemporaryDir appDir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(appDir.path());
+    writeFile(updates + "velkorn_NEW", "new program");
+    writeFile(updates + "readme.tx_", archive::compressSzdd("read me", 't'));
+    const QString base = "http://" + upd.Host;
+    writeFile(updates + "velkorn.INF", ("[update]\nnewversion=99.0\nlocalversion={APP}\\velkorn\ndescr=Spring release\n"
+                                        "[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW\n"
+                                        "[files]\ncount=2\n"
+                                        "[file1]\nurl=" +
+                                        base + "/velkorn_NEW\ntargetdir={APP}\nmandatory=1\n[file2]\nurl=" + base +
+                                        "/readme.tx_\ntargetdir={APP}\\docs\\\ncompressed=1\n")
+                                           .toUtf8());
+
+    upd.UpdateUpdate = wuuSilent;
+    ASSERT_EQ(upd.FetchControlFile(), 0);
+    EXPECT_EQ(upd.EvaluateUpdate(), verdictByVersion);
+    EXPECT_EQ(upd.newVersionText(), "99.0.0.0");
+    EXPECT_EQ(upd.releaseDescription(), "Spring release");
+    EXPECT_EQ(upd.RunPreUpdateActions(), 0);
+    EXPECT_EQ(upd.LoadFileList(), 2);
+    EXPECT_EQ(upd.FilterFileList(), 0);
+    EXPECT_EQ(upd.DownloadFiles(), 0);
+    EXPECT_EQ(readFile(appDir.filePath("velkorn_NEW")), "new program");
+    EXPECT_EQ(readFile(appDir.filePath("docs/readme.txt")), "read me");
+    EXPECT_FALSE(QFile::exists(appDir.filePath("docs/readme.tx_")));
+    EXPECT_TRUE(upd.componentDownloaded());
+    EXPECT_TRUE(upd.appUpdate());
+    EXPECT_EQ(upd.FinishUpdate(), 0);
+    EXPECT_EQ(upd.CloseSession(), 0);
+    EXPECT_FALSE(QFile::exists(tmp + "velkorn.INF"));
+
+    QString commandLine;
+    upd.startProcess = [&](const QString& line, int&) {
+        commandLine = line;
+        return true;
+    };
+    bool closed = false;
+    upd.OnAppDoClose = [&](QObject*) { closed = true; };
+    upd.OnAppRestart = [](QObject*, bool&) {};
+    upd.LaunchRestart();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(commandLine.endsWith(" X " + QDir::currentPath() + "/velkorn velkorn_NEW"))
+        << commandLine.toStdString();
+    EXPECT_TRUE(leftovers().isEmpty());
+    QDir::setCurrent(previous);
+}
