@@ -97,10 +97,13 @@ void VehiclePainter::bus(QPainter& p)
     p.drawRect(QRectF(36, 32, 124, 4));
     p.setBrush(QColor(150, 150, 156));
     p.drawRect(QRectF(6, 46, 154, 3));
-    // Wheel arches and wheels.
-    p.setBrush(QColor(250, 250, 250));
-    p.drawEllipse(QPointF(38, 52), 12, 12);
-    p.drawEllipse(QPointF(132, 52), 12, 12);
+    // Wheel arches, shadowed inside the body, then the wheels.
+    p.save();
+    p.setClipPath(shell);
+    p.setBrush(QColor(62, 62, 66));
+    p.drawEllipse(QPointF(38, 53), 11.5, 11.5);
+    p.drawEllipse(QPointF(132, 53), 11.5, 11.5);
+    p.restore();
     springMark(p, QRectF(33, 37.5, 10, 4));
     springMark(p, QRectF(127, 37.5, 10, 4));
     wheel(p, QPointF(38, 53), 9);
@@ -125,6 +128,11 @@ void VehiclePainter::tractor(QPainter& p)
     cab.closeSubpath();
     p.setBrush(body(cab.boundingRect()));
     p.drawPath(cab);
+    // Bumper and head lamp.
+    p.setBrush(QColor(150, 150, 156));
+    p.drawRoundedRect(QRectF(6, 40, 14, 6), 1.5, 1.5);
+    p.setBrush(QColor(255, 236, 170));
+    p.drawRoundedRect(QRectF(7.5, 34, 6, 4), 1, 1);
     p.setBrush(glass);
     QPainterPath screen;
     screen.moveTo(9.5, 24);
