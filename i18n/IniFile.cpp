@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QSet>
 
 namespace {
 
@@ -40,19 +41,32 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Appends name to list unless a name equal regardless of case is already there,
-// and stops once the names no longer fit the profile functions' buffer.
-void addListed(QStringList& list, int& used, const QString& name)
+// The names of a section or key list: each once (regardless of case), in file order,
+// until they no longer fit the profile functions' buffer.
+class NameList
 {
-    for (const QString& existing : list)
-        if (sameName(existing, name))
-            return;
-    // Each name takes its length plus a terminator; the list ends with one more.
-    if (used + name.size() + 1 >= IniFile::ListBufferSize)
-        return;
-    used += name.size() + 1;
-    list.append(name);
-}
+public:
+    // False once the buffer is full; nothing more is listed then.
+    bool add(const QString& name)
+    {
+        const QString folded = name.toCaseFolded();
+        if (m_seen.contains(folded))
+            return true;
+        // Each name takes its length plus a terminator; the list ends with one more.
+        if (m_used + name.size() + 1 >= IniFile::ListBufferSize)
+            return false;
+        m_used += name.size() + 1;
+        m_seen.insert(folded);
+        m_names.append(name);
+        return true;
+    }
+    const QStringList& names() const { return m_names; }
+
+private:
+    QStringList m_names;
+    QSet<QString> m_seen;
+    int m_used = 0;
+};
 
 QString sanitized(QString text)
 {
@@ -175,26 +189,24 @@ QByteArray IniFile::toBytes() const
 
 QStringList IniFile::sections() const
 {
-    QStringList list;
-    int used = 0;
+    NameList list;
     for (const Line& line : m_lines)
-        if (line.kind == Line::Section)
-            addListed(list, used, line.name);
-    return list;
+        if (line.kind == Line::Section && !list.add(line.name))
+            break;
+    return list.names();
 }
 
 QStringList IniFile::keys(const QString& section) const
 {
-    QStringList list;
-    int used = 0;
+    NameList list;
     bool inSection = false;
     for (const Line& line : m_lines) {
         if (line.kind == Line::Section)
             inSection = sameName(line.name, section);
-        else if (inSection && line.kind == Line::Entry)
-            addListed(list, used, line.name);
+        else if (inSection && line.kind == Line::Entry && !list.add(line.name))
+            break;
     }
-    return list;
+    return list.names();
 }
 
 int IniFile::findEntry(const QString& section, const QString& key) const

@@ -60,6 +60,12 @@ TEST(IniRead, SectionsAndKeysAreListedInFileOrderOnce)
     EXPECT_EQ(ini.keys("zeta"), QStringList({"b", "a", "c"}));
     EXPECT_EQ(ini.value("Zeta", "b"), "1");
     EXPECT_TRUE(ini.keys("Missing").isEmpty());
+
+    // Lists end where the names no longer fit 16 KB, each with its terminator.
+    QByteArray many = "[S]\n";
+    for (int i = 0; i < 2000; ++i)
+        many += QByteArray::number(10000000 + i) + "=v\n";
+    EXPECT_EQ(parsed(many).keys("S").size(), (IniFile::ListBufferSize - 1) / 9);
 }
 
 TEST(IniRead, OddContentIsReadWithoutHarm)
