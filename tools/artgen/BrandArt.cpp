@@ -408,6 +408,72 @@ QImage companyBackground()
     return image;
 }
 
+QImage wizardBillboard()
+{
+    QImage image = canvas(116, 201);
+    QPainter p(&image);
+    prepare(p);
+    QLinearGradient g(0, 0, 40, 201);
+    g.setColorAt(0, colors::redLight);
+    g.setColorAt(0.55, colors::red);
+    g.setColorAt(1, QColor(72, 72, 76));
+    p.fillRect(image.rect(), g);
+    // Light rings behind the spring.
+    p.setPen(QPen(QColor(255, 255, 255, 40), 10));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(58, 92), 66, 66);
+    p.setPen(QPen(QColor(255, 255, 255, 24), 6));
+    p.drawEllipse(QPointF(58, 92), 44, 44);
+    p.save();
+    const SpringPainter spring(SpringPainter::RollingLobeComplete);
+    SpringPainter::fitInto(p, QRectF(22, 34, 72, 110), spring.sideExtent());
+    spring.paintSide(p);
+    p.restore();
+    QFont word = font(17, true);
+    word.setLetterSpacing(QFont::PercentageSpacing, 104);
+    p.setFont(word);
+    p.setPen(colors::white);
+    p.drawText(QRectF(0, 154, 116, 24), Qt::AlignCenter, QStringLiteral("VELKORN"));
+    p.fillRect(QRectF(38, 180, 40, 2), colors::white);
+    p.setFont(font(8, true));
+    p.setPen(QColor(255, 255, 255, 200));
+    p.drawText(QRectF(0, 184, 116, 12), Qt::AlignCenter, QStringLiteral("UPDATE"));
+    return image;
+}
+
+QImage loginBanner()
+{
+    QImage image = canvas(320, 60);
+    QPainter p(&image);
+    prepare(p);
+    QLinearGradient g(0, 0, 320, 0);
+    g.setColorAt(0, QColor(20, 52, 120));
+    g.setColorAt(1, QColor(96, 150, 220));
+    p.fillRect(image.rect(), g);
+    auto key = [&](const QPointF& at, qreal angle, const QColor& colour) {
+        p.save();
+        p.translate(at);
+        p.rotate(angle);
+        QPainterPath shape;
+        shape.addEllipse(QPointF(0, 0), 11, 11);
+        shape.addRect(QRectF(8, -3, 34, 6));
+        shape.addRect(QRectF(30, 3, 4, 7));
+        shape.addRect(QRectF(37, 3, 5, 5));
+        QPainterPath hole;
+        hole.addEllipse(QPointF(-2, 0), 4, 4);
+        p.setPen(QPen(QColor(0, 0, 0, 90), 1));
+        p.setBrush(colour);
+        p.drawPath(shape.subtracted(hole));
+        p.restore();
+    };
+    key(QPointF(30, 24), 20, QColor(250, 214, 90));
+    key(QPointF(44, 38), -14, QColor(222, 226, 232));
+    p.setFont(font(15, true));
+    p.setPen(colors::white);
+    p.drawText(QRectF(100, 0, 210, 60), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Velkorn Update"));
+    return image;
+}
+
 void writeBrandArt(ArtOutput& out)
 {
     out.jpeg(QStringLiteral("bannerTile.jpg"), bannerTile(), 95);
@@ -418,6 +484,8 @@ void writeBrandArt(ArtOutput& out)
     out.jpeg(QStringLiteral("introLogoOver.jpg"), introLogo(true));
     out.jpeg(QStringLiteral("languageBg.jpg"), languageBackground(), 95);
     out.jpeg(QStringLiteral("velkornBg.jpg"), companyBackground());
+    out.jpeg(QStringLiteral("wizardBillboard.jpg"), wizardBillboard());
+    out.jpeg(QStringLiteral("loginBanner.jpg"), loginBanner());
 }
 
 void writeHeaderArt(ArtOutput& out)

@@ -13,6 +13,8 @@ QImage slogan(const LanguageTexts& texts);
 QImage introLogo(bool over);
 QImage languageBackground();
 QImage companyBackground();
+QImage wizardBillboard();
+QImage loginBanner();
 void writeBrandArt(ArtOutput& out);
 void writeHeaderArt(ArtOutput& out);
 
