@@ -17,10 +17,10 @@ LanguageTexts turkish()
                     QStringLiteral("Bağlayın, doldurun, kontrol edin")};
     t.stepTexts = {
         QStringLiteral("Aracı şasiden kaldırın ve dingili sehpalarla sağlam biçimde destekleyin."),
-        QStringLiteral("Süspansiyon devresini manometre 0 bar gösterene kadar boşaltın."),
+        QStringLiteral("Süspansiyon devresini manometre 0\u00a0bar gösterene kadar boşaltın."),
         QStringLiteral("Hava hattını ayırın, somunları sökün ve eski körüğü çıkarın."),
         QStringLiteral("Saplamaları deliklerden geçirin; hava girişi hat tarafına baksın."),
-        QStringLiteral("Somunları teknik föydeki torkla sıkın (M12: 70 Nm)."),
+        QStringLiteral("Somunları teknik föydeki torkla sıkın (M12: 70\u00a0Nm)."),
         QStringLiteral("Hava hattını bağlayın, sistemi doldurun, sürüş yüksekliğini ve kaçakları kontrol edin.")};
     t.safetyNote = QStringLiteral("Yalnızca basıncı alınmış sistemde çalışın. Yalnızca hava süspansiyonunun taşıdığı "
                                   "aracın altına asla girmeyin.");
@@ -91,10 +91,10 @@ LanguageTexts english()
                     QStringLiteral("Remove the old spring"), QStringLiteral("Fit the new spring"),
                     QStringLiteral("Tighten to torque"),     QStringLiteral("Connect, fill, check")};
     t.stepTexts = {QStringLiteral("Lift the vehicle at the chassis and set the axle securely on stands."),
-                   QStringLiteral("Empty the suspension circuit until the gauge reads 0 bar."),
+                   QStringLiteral("Empty the suspension circuit until the gauge reads 0\u00a0bar."),
                    QStringLiteral("Disconnect the air line, undo the nuts and take the old spring out."),
                    QStringLiteral("Guide the studs through the holes; the air inlet faces the line."),
-                   QStringLiteral("Tighten the nuts to the torque given in the data sheet (M12: 70 Nm)."),
+                   QStringLiteral("Tighten the nuts to the torque given in the data sheet (M12: 70\u00a0Nm)."),
                    QStringLiteral("Connect the air line, fill the system, check the ride height and test for leaks.")};
     t.safetyNote = QStringLiteral("Work only on a depressurised system. Never work under a vehicle that is held up by "
                                   "its air suspension alone.");
@@ -166,10 +166,10 @@ LanguageTexts german()
                     QStringLiteral("Alte Feder ausbauen"),     QStringLiteral("Neue Feder einsetzen"),
                     QStringLiteral("Mit Drehmoment anziehen"), QStringLiteral("Anschließen, befüllen, prüfen")};
     t.stepTexts = {QStringLiteral("Fahrzeug am Rahmen anheben und die Achse sicher auf Unterstellböcke setzen."),
-                   QStringLiteral("Den Federungskreis entleeren, bis das Manometer 0 bar anzeigt."),
+                   QStringLiteral("Den Federungskreis entleeren, bis das Manometer 0\u00a0bar anzeigt."),
                    QStringLiteral("Luftleitung lösen, Muttern abschrauben und die alte Feder herausnehmen."),
                    QStringLiteral("Stehbolzen durch die Bohrungen führen; der Luftanschluss zeigt zur Leitung."),
-                   QStringLiteral("Muttern mit dem Drehmoment laut Datenblatt anziehen (M12: 70 Nm)."),
+                   QStringLiteral("Muttern mit dem Drehmoment laut Datenblatt anziehen (M12: 70\u00a0Nm)."),
                    QStringLiteral("Luftleitung anschließen, System befüllen, Fahrhöhe und Dichtheit prüfen.")};
     t.safetyNote = QStringLiteral("Nur am drucklosen System arbeiten. Niemals unter einem Fahrzeug arbeiten, das nur "
                                   "von der Luftfederung getragen wird.");
