@@ -45,6 +45,10 @@ CatalogBrowser::CatalogBrowser(const QString& connectionName, const QString& app
                                     "cast(:CODE as varchar(%1))")
                          .arg(kSearchParameterLength),
                      QStringLiteral("inner join item_code_type t on code2.code_type_id=t.code_type_id"),
+                     // LIKE '%...%' looks unselective to the optimizer, which then walks every type-1 code and
+                     // probes all codes of each item; one pass over the codes that probes only the hits costs half.
+                     QStringLiteral("plan sort (join (code2 natural, item index (pk_item), item_code index "
+                                    "(ix_item_code_item), t index (pk_item_code_type)))"),
                      QStringLiteral("order by item_code.code_type_id")})),
       qryKullanim(
           makeQuery("qryKullanim",
@@ -223,6 +227,11 @@ void CatalogBrowser::closeAll()
 {
     for (TQuery* query : {qryOEM, qryStyle, qrySearch, qryKullanim, qryItem, qryCodes, qryPictures})
         query->close();
+    // Ends the browsing snapshot so that the next list sees the committed rows. Refused, harmlessly, when the
+    // synchronisation's commit on this connection has already ended it.
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (db.isOpen())
+        db.commit();
     emit allClosed();
 }
 

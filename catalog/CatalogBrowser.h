@@ -65,7 +65,8 @@ public:
     void btnPrevClick();
     void btnNextClick();
 
-    // What a committed synchronisation does to the view: every list and the item queries close.
+    // What a committed synchronisation does to the view: every list and the item queries close, and the
+    // connection's transaction is committed if it is still active.
     void closeAll();
 
     TQuery* currentList() const { return m_currentList; }

@@ -84,6 +84,9 @@ void TQuery::open()
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (!db.isOpen())
             throw DatabaseError(QStringLiteral("Database not connected"));
+        // Every query runs in the connection's one transaction, started by the first open and kept until a
+        // commit; a second start while one is active is refused by the driver and changes nothing.
+        db.transaction();
         QSqlQuery query(db);
         query.setForwardOnly(true);
         if (!query.prepare(statement))

@@ -13,6 +13,7 @@ namespace catalog {
 // A read-only query on the catalog connection in the manner of the window's data components: SQL text,
 // parameters by name, all rows read at open, a current row moved by first/prior/next, fields by name,
 // calculated fields, a `tag`, and handlers that run before/after open, after every move and per fetched row.
+// Opening a query starts the connection's transaction when none is active; it stays open until someone commits.
 // Opening a query on a connection other than the calling thread's is not allowed (Qt SQL connections are
 // per-thread).
 class TQuery : public QObject
