@@ -166,6 +166,8 @@ public:
 
     // The restart helper's command line as LaunchRestart starts it.
     QString restartHelperCommandLine() const;
+    // Where ExtractRestartHelper finds the SZDD-compressed helper (the restart helper's resource).
+    QString restartHelperResource = ":/UPD";
     // Starts the restart helper; replaced by tests. Answers false with the error number on failure.
     std::function<bool(const QString& commandLine, int& errorNumber)> startProcess;
 

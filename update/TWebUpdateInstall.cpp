@@ -308,7 +308,7 @@ int TWebUpdate::FinishUpdate()
 
 bool TWebUpdate::ExtractRestartHelper()
 {
-    QFile resource(":/UPD");
+    QFile resource(restartHelperResource);
     if (!resource.open(QIODevice::ReadOnly))
         return false;
     const QString compressed = m_userTempDir + "upd.ex_";

@@ -364,3 +364,16 @@ TEST_F(DownloadTest, WholeRun)
     EXPECT_TRUE(leftovers().isEmpty());
     QDir::setCurrent(previous);
 }
+
+// A download that arrived but cannot take the old file's place fails, says why in the log file (logging
+// is off) and leaves no temporary file.
+TEST_F(DownloadTest, ReplacementFailuresAreLogged)
+{
+    QDir(target).mkpath("file.bin/inside");
+    EXPECT_FALSE(upd.DownloadFile(base + "/file.bin", target, false));
+    EXPECT_TRUE(readFile(upd.LogFileName).startsWith("Unable to delete file " + (target + "file.bin").toUtf8() + "\n"));
+    EXPECT_FALSE(upd.DownloadFile(base + "/file.bin", target + "not/there/", false));
+    EXPECT_TRUE(readFile(upd.LogFileName).contains("\nUnable to rename file " + tmp.toUtf8() + "WUPD"));
+    EXPECT_TRUE(readFile(upd.LogFileName).contains(".tmp to " + (target + "not/there/file.bin").toUtf8()));
+    EXPECT_TRUE(leftovers().isEmpty());
+}

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
@@ -225,4 +226,16 @@ TEST_F(UpdateFixture, ReleaseNotesLicenceAndStatusLog)
             .match(line)
             .hasMatch())
         << line.toStdString();
+}
+
+TEST_F(UpdateFixture, RestartHelperIsWrittenOutAndExpanded)
+{
+    upd.restartHelperResource = server + "UPD";
+    EXPECT_FALSE(upd.ExtractRestartHelper()); // no resource
+    writeFile(server + "UPD", archive::compressSzdd("#!/bin/sh\nexit 0\n", 'e'));
+    writeFile(tmp + "upd.exe", "an older helper");
+    ASSERT_TRUE(upd.ExtractRestartHelper());
+    EXPECT_EQ(readFile(tmp + "upd.exe"), "#!/bin/sh\nexit 0\n");
+    EXPECT_TRUE(QFileInfo(tmp + "upd.exe").isExecutable());
+    EXPECT_FALSE(QFile::exists(tmp + "upd.ex_"));
 }
