@@ -34,15 +34,17 @@ void CatalogSync::start(const SyncSettings& settings, Hooks hooks)
     m_thread1 = new TThread1(m_settings, this);
     // Attached before the thread starts, so its end is never missed.
     connect(m_thread1, &QThread::finished, this, &CatalogSync::Thread1Terminate, Qt::QueuedConnection);
+    m_thread1->start();
+    // Told after the start: an interruption requested on a thread that has not started yet would be lost.
     if (m_hooks.threadCreated)
         m_hooks.threadCreated(m_thread1);
-    m_thread1->start();
 }
 
 void CatalogSync::Thread1Terminate()
 {
     // A shutdown that stopped the download starts nothing more.
-    if (stopRequested() || (m_thread1 && m_thread1->isInterruptionRequested()) || m_thread2)
+    if (stopRequested() || (m_thread1 && m_thread1->isInterruptionRequested()) || m_thread2 ||
+        (m_hooks.stopping && m_hooks.stopping()) || QCoreApplication::closingDown())
         return;
     const QString dir = m_settings.appDir;
     if (QFile::exists(dir + QLatin1String(kFeedFiles[0]))) {
@@ -66,9 +68,9 @@ void CatalogSync::Thread1Terminate()
     hooks.handOffToApplicationUpdate = m_hooks.handOffToApplicationUpdate;
     m_thread2 = new TThread2(m_settings, m_docs, std::move(hooks), this);
     connect(m_thread2, &QThread::finished, this, &CatalogSync::finished, Qt::QueuedConnection);
+    m_thread2->start();
     if (m_hooks.threadCreated)
         m_hooks.threadCreated(m_thread2);
-    m_thread2->start();
 }
 
 void CatalogSync::showCommitted(const FeedApplier::Result&)

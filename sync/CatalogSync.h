@@ -33,8 +33,10 @@ public:
         // Step 6, the hand-off to the application update: called on TThread2 at the end of every run that did not
         // fail, also when nothing changed. Use runOnMainThreadAndWait for user interface, stopRequested() to leave.
         std::function<void()> handOffToApplicationUpdate;
-        // Told about each thread before it starts (e.g. BackgroundJobs::add), on the main thread.
+        // Told about each thread right after it started (e.g. BackgroundJobs::add), on the main thread.
         std::function<void(QThread*)> threadCreated;
+        // True once the window is shutting down (e.g. BackgroundJobs::stopping): TThread2 is then not started.
+        std::function<bool()> stopping;
     };
 
     explicit CatalogSync(QObject* parent = nullptr);

@@ -196,3 +196,24 @@ TEST(TransferFaults, UnparsableFilesStopTheParsingAndAreDeleted)
     // The item record has no time and the code document is absent anyway: nothing changed.
     EXPECT_EQ(catalog.column("select total_weight from item"), "1.5");
 }
+
+// The window is already shutting down when the download ends: the applying thread is not started.
+TEST(TransferFaults, NoApplyingThreadOnceTheWindowIsStopping)
+{
+    TestCatalog catalog;
+    catalog.create({1}, QDateTime(QDate(2008, 5, 12), QTime(1, 2, 3)));
+    writeFile(catalog.appDir() + "item.xml", "<feed></feed>");
+    SyncSettings settings;
+    settings.appDir = catalog.appDir();
+    settings.catalogHost = "127.0.0.1:1";
+    settings.transfer = quick();
+    CatalogSync::Hooks hooks;
+    hooks.stopping = [] { return true; };
+    CatalogSync sync;
+    sync.start(settings, hooks);
+    ASSERT_TRUE(sync.thread1()->wait(10000));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(sync.thread2());
+    EXPECT_TRUE(QFile::exists(catalog.appDir() + "item.xml")); // left for the next start
+}

@@ -1,0 +1,200 @@
+// Applies a large feed to a large catalog and prints the figures:
+//   a feed of 10,000 changed items, 60,000 codes and 15,000 pictures (with small thumbnails) on a catalog of
+//   20,000 items, through the real threads and a loopback server; the database part alone; twice the feed; and
+//   the peak memory of the process.
+//
+//   velkorn-bench-sync [WORK_DIR]   (the 20,000-item catalog is generated once and kept in WORK_DIR)
+
+#include "DemoCatalog.h"
+
+#include "sync/CatalogSync.h"
+#include "sync/FeedApplier.h"
+
+#include "catalog/CatalogDatabase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <httplib.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <thread>
+
+using namespace catalogsync;
+
+namespace {
+
+const int kCatalogItems = 20000;
+
+struct Feed
+{
+    QByteArray items, codes, pictures, deleted;
+};
+
+// `n` changed items: ids spread over the catalog and beyond it (new items), 6 codes and 1.5 pictures each.
+Feed makeFeed(int n)
+{
+    Feed f;
+    const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<feed>\n";
+    f.items = f.codes = f.pictures = f.deleted = head;
+    int codeId = 1000000, pictureId = 1000000;
+    for (int i = 0; i < n; ++i) {
+        const int id = i * 2 + 1; // every other catalog item, then new ones past the end
+        const QByteArray sid = QByteArray::number(id);
+        const QByteArray time =
+            QDateTime(QDate(2030, 1, 1), QTime(0, 0)).addSecs(i).toString("yyyy-MM-dd hh:mm:ss").toLatin1();
+        f.items += "<item><id>" + sid +
+                   "</id><total_weight>4.25</total_weight><operation_pressure_default>6</operation_pressure_default>"
+                   "<operation_pressure_max>10</operation_pressure_max><operation_pressure_min>0.5"
+                   "</operation_pressure_min><operation_space>250</operation_space><assembly_height>300"
+                   "</assembly_height><piston_type>3</piston_type><loading_capacity>1000-2000</loading_capacity>"
+                   "<type>2</type><vehicle1>3</vehicle1><vehicle2>1</vehicle2><update_time>" +
+                   time + "</update_time></item>\n";
+        for (int c = 0; c < 6; ++c) {
+            const QByteArray code = "VK." + QByteArray::number(id).rightJustified(6, '0') + "." + QByteArray::number(c);
+            f.codes += "<item><item_id>" + sid + "</item_id><id>" + QByteArray::number(++codeId) +
+                       "</id><code_type_id>" + QByteArray::number(c + 1) + "</code_type_id><code>" + code +
+                       "</code><search_code>" + code.toLower().replace(".", "") + "</search_code></item>\n";
+        }
+        for (int p = 0; p < (i % 2 == 0 ? 2 : 1); ++p) {
+            ++pictureId;
+            f.pictures += "<item><item_id>" + sid + "</item_id><id>" + QByteArray::number(pictureId) +
+                          "</id><pic>thumb" + QByteArray::number(pictureId % 15000) + ".jpg</pic></item>\n";
+        }
+    }
+    f.items += "</feed>\n";
+    f.codes += "</feed>\n";
+    f.pictures += "</feed>\n";
+    f.deleted += "<item><id>2</id><delete_time>2029-12-31 00:00:00</delete_time></item>\n</feed>\n";
+    return f;
+}
+
+long peakMemoryMb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+QString freshCatalog(const QString& master, const QString& appDir)
+{
+    QDir().mkpath(appDir + "images");
+    const QString file = appDir + "KATALOG.GDB";
+    QFile::remove(file);
+    if (!QFile::copy(master, file))
+        qFatal("cannot copy the catalog");
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    return file;
+}
+
+// The whole run through the real threads: probe, four downloads, parsing, applying, thumbnails, commit.
+double fullRun(const QString& master, const QString& appDir, int port)
+{
+    freshCatalog(master, appDir);
+    SyncSettings settings;
+    settings.appDir = appDir;
+    settings.catalogHost = QStringLiteral("127.0.0.1:%1").arg(port);
+    CatalogSync::Hooks hooks;
+    hooks.showInformation = [](const QString&, const QString&) {};
+    CatalogSync sync;
+    QSignalSpy finished(&sync, &CatalogSync::finished);
+    QElapsedTimer timer;
+    timer.start();
+    sync.start(settings, hooks);
+    if (!finished.wait(600000))
+        qFatal("the run did not end");
+    const double seconds = timer.elapsed() / 1000.0;
+    if (sync.thread2()->outcome() != "committed")
+        qFatal("run failed: %s", qPrintable(sync.thread2()->outcome()));
+    return seconds;
+}
+
+// Only the database work: the parsed documents applied in one transaction, no thumbnails.
+double databaseRun(const QString& master, const QString& appDir, const Feed& feed)
+{
+    const QString file = freshCatalog(master, appDir);
+    FeedDocuments docs;
+    docs.xmlItem = FeedDocument::parseBytes(feed.items);
+    docs.xmlItemCode = FeedDocument::parseBytes(feed.codes);
+    docs.xmlItemPictures = FeedDocument::parseBytes(feed.pictures);
+    docs.xmlItemDeleted = FeedDocument::parseBytes(feed.deleted);
+    QElapsedTimer timer;
+    timer.start();
+    {
+        QSqlDatabase db = catalog::openDatabase(file, "bench");
+        db.transaction();
+        FeedApplier applier(db, {});
+        applier.apply(docs);
+        db.commit();
+    }
+    catalog::closeDatabase("bench");
+    return timer.elapsed() / 1000.0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString work = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/velkorn-bench-sync";
+    QDir().mkpath(work);
+    const QString master = work + "/catalog20000.gdb";
+    if (!QFile::exists(master)) {
+        std::printf("generating the %d-item catalog (once)...\n", kCatalogItems);
+        std::fflush(stdout);
+        catalog::DemoCatalogOptions options;
+        options.filePath = master;
+        options.items = kCatalogItems;
+        options.seed = 7;
+        catalog::generateDemoCatalog(options);
+    }
+
+    // Thumbnails: 15,000 small files.
+    const QString thumbs = work + "/thumbs";
+    QDir().mkpath(thumbs);
+    const QByteArray thumb(2048, 'j');
+    for (int i = 0; i < 15000; ++i) {
+        QFile f(QStringLiteral("%1/thumb%2.jpg").arg(thumbs).arg(i));
+        if (!f.exists() && f.open(QIODevice::WriteOnly))
+            f.write(thumb);
+    }
+
+    Feed feed;
+    httplib::Server server;
+    server.set_keep_alive_max_count(1000000);
+    server.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
+    server.Get("/common/item.php", [&feed](const httplib::Request& req, httplib::Response& res) {
+        const std::string t = req.get_param_value("t");
+        const QByteArray& body = t == "1"   ? feed.items
+                                 : t == "2" ? feed.codes
+                                 : t == "3" ? feed.pictures
+                                            : feed.deleted;
+        res.set_content(body.constData(), size_t(body.size()), "text/xml");
+    });
+    server.set_mount_point("/images/thumbs", thumbs.toStdString());
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread serverThread([&server] { server.listen_after_bind(); });
+
+    const QString appDir = work + "/app/";
+    feed = makeFeed(10000);
+    const double total = fullRun(master, appDir, port);
+    const double database = databaseRun(master, appDir, feed);
+    feed = makeFeed(20000);
+    const double twice = fullRun(master, appDir, port);
+
+    server.stop();
+    serverThread.join();
+
+    std::printf("feed: 10000 items, 60000 codes, 15000 pictures on a %d-item catalog\n", kCatalogItems);
+    std::printf("total time:            %7.2f s (target < 60 s)\n", total);
+    std::printf("database part:         %7.2f s (target < 15 s)\n", database);
+    std::printf("twice the feed:        %7.2f s = %.2fx (target <= 2.2x)\n", twice, twice / total);
+    std::printf("peak memory:           %7ld MB (target < 400 MB)\n", peakMemoryMb());
+    return 0;
+}
