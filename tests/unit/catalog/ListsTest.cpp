@@ -240,3 +240,28 @@ TEST_F(ListsTest, HostileSearchInputIsOnlyData)
     ASSERT_TRUE(count.next());
     EXPECT_EQ(count.value(0).toInt(), 5);
 }
+
+// The synchronisation writes through its own connection; after its commit the window calls closeAll, and the
+// next list must see the new rows although browsing had kept one transaction open.
+TEST_F(ListsTest, ListsAfterCloseAllSeeRowsCommittedElsewhere)
+{
+    browser.btnSTYLE1Click(2);
+    ASSERT_EQ(rows(browser.qryStyle), QList<int>{4});
+    {
+        QSqlDatabase writer = catalog::openDatabase(catalog.databasePath(), QStringLiteral("writer"));
+        ASSERT_TRUE(writer.transaction());
+        QSqlQuery insert(writer);
+        ASSERT_TRUE(insert.exec(QStringLiteral("insert into item (id, type) values (9, 2)")));
+        ASSERT_TRUE(
+            insert.exec(QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) values "
+                                       "(900, 9, 1, 'VK-9', 'vk9')")));
+        ASSERT_TRUE(writer.commit());
+    }
+    catalog::closeDatabase(QStringLiteral("writer"));
+
+    browser.closeAll();
+    browser.btnSTYLE1Click(2);
+    QList<int> ids = rows(browser.qryStyle);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (QList<int>{4, 9}));
+}
