@@ -14,7 +14,9 @@ bool ControlFile::open(const QString& path)
     close();
     m_path = path;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A real control file is a few kilobytes; one far beyond that is not read, so that a hostile server
+    // cannot make the engine hold gigabytes in memory.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxSize)
         return false;
     QByteArray content = file.readAll();
     if (content.startsWith("\xEF\xBB\xBF"))

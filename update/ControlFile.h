@@ -14,10 +14,12 @@ class IniFile;
 class ControlFile
 {
 public:
+    static constexpr qint64 MaxSize = 16 * 1024 * 1024;
+
     ControlFile();
     ~ControlFile();
 
-    // Reads the file; false when it cannot be read (every key then yields its default).
+    // Reads the file; false when it cannot be read or is larger than MaxSize (every key then yields its default).
     bool open(const QString& path);
     void close();
     bool isOpen() const { return m_open; }

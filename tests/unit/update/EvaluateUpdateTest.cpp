@@ -161,6 +161,11 @@ TEST_F(UpdateFixture, BadControlFiles)
     EXPECT_EQ(verdictFor("[update]\nnewsize=2147483647\nlocalversion={APP\\x\n"), verdictBySize);
     EXPECT_EQ(verdictFor("[update]\nnewversion=1\nlocalversion={APP}{APP}{WIN}{NOPE}{\n"), verdictByVersion);
 
+    // A control file far beyond any real one is not read at all.
+    QByteArray huge = "[update]\nunconditional=1\n";
+    huge += QByteArray(ControlFile::MaxSize, ';');
+    EXPECT_EQ(verdictFor(huge), verdictNoUpdate);
+
     const QStringList expected{"velkorn.INF"};
     EXPECT_EQ(QDir(server).entryList(QDir::Files), expected);
     EXPECT_TRUE(QDir(app).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
