@@ -88,6 +88,10 @@ TEST(CatalogDatabase, SchemaHoldsEveryColumnAndDateTimes)
     ASSERT_TRUE(query.next());
     EXPECT_EQ(query.value(0).toDateTime(), when);
 
+    ASSERT_TRUE(query.exec(QStringLiteral("select mon$sql_dialect from mon$database")));
+    ASSERT_TRUE(query.next());
+    EXPECT_EQ(query.value(0).toInt(), 1);
+
     // No referential constraint: codes and pictures of an unknown item are accepted.
     catalog.addCode(999, 5, QStringLiteral("X-1"));
     catalog.addPicture(999, QStringLiteral("a.jpg"));
