@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+// Stands in for the desktop's "open" action and records what it was asked to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
