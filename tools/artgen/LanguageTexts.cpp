@@ -52,6 +52,10 @@ LanguageTexts turkish()
                        "ve koltuk körükleri. Her biri OEM ve muadil kodlarıyla bu katalogda yer alır."),
         QStringLiteral("Teknik ekibimiz doğru körüğü bulmanıza yardım eder, montaj bilgilerini sağlar ve bir iş günü "
                        "içinde yanıt verir. Size en yakın bayiyi www.velkorn.example adresinde bulabilirsiniz.")};
+    t.factsTitle = QStringLiteral("Rakamlarla Velkorn");
+    t.facts = {QStringLiteral("1987'de kuruldu; üç fabrika, 620 çalışan"),
+               QStringLiteral("1.500'ü aşkın tip, 40 ülkeye ihracat"),
+               QStringLiteral("ISO 9001 belgeli kalite yönetimi, her körükte basınç testi")};
     t.rangeTitle = QStringLiteral("Ürün yelpazesi");
     t.familyNames = {QStringLiteral("Roll Körük"),
                      QStringLiteral("Roll Metalli Körük (Pistonsuz)"),
@@ -126,6 +130,10 @@ LanguageTexts english()
                        "OEM and cross-reference codes."),
         QStringLiteral("Our technical team helps you find the right spring, supplies fitting data and answers within "
                        "one working day. Find your nearest dealer at www.velkorn.example.")};
+    t.factsTitle = QStringLiteral("Velkorn in figures");
+    t.facts = {QStringLiteral("Founded in 1987; three plants, 620 employees"),
+               QStringLiteral("More than 1,500 types, exported to 40 countries"),
+               QStringLiteral("Quality management certified to ISO 9001, every spring pressure-tested")};
     t.rangeTitle = QStringLiteral("Product range");
     t.familyNames = {QStringLiteral("Rolling-lobe air springs"),
                      QStringLiteral("Rolling-lobe air springs with metal parts (without piston)"),
@@ -203,6 +211,10 @@ LanguageTexts german()
         QStringLiteral(
             "Unser technisches Team hilft bei der Auswahl, liefert Einbaudaten und antwortet innerhalb eines "
             "Arbeitstages. Ihren nächsten Händler finden Sie unter www.velkorn.example.")};
+    t.factsTitle = QStringLiteral("Velkorn in Zahlen");
+    t.facts = {QStringLiteral("Gegründet 1987; drei Werke, 620 Beschäftigte"),
+               QStringLiteral("Mehr als 1.500 Typen, Export in 40 Länder"),
+               QStringLiteral("Qualitätsmanagement nach ISO 9001, jede Feder druckgeprüft")};
     t.rangeTitle = QStringLiteral("Produktprogramm");
     t.familyNames = {QStringLiteral("Rollbalg-Luftfedern"),
                      QStringLiteral("Rollbalg-Luftfedern mit Metallteilen (ohne Kolben)"),

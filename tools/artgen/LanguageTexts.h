@@ -29,6 +29,8 @@ struct LanguageTexts
     QString introTitle;
     QStringList introHeadings;
     QStringList introTexts;
+    QString factsTitle;
+    QStringList facts;
     QString rangeTitle;
     QStringList familyNames; // the eight product families
     QStringList familyTexts;

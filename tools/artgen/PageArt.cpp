@@ -217,13 +217,17 @@ QImage productCodePage(const LanguageTexts& texts)
 
 QByteArray introText(const LanguageTexts& texts)
 {
-    RtfWriter rtf(870);
+    // The introduction has a page of its own: larger type than the product range.
+    RtfWriter rtf(870, RtfWriter::Sizes{10, 12, 18});
     rtf.title(texts.introTitle);
     for (int i = 0; i < texts.introHeadings.size(); ++i) {
         rtf.heading(texts.introHeadings[i]);
         rtf.paragraph(texts.introTexts[i]);
-        rtf.spacer();
+        rtf.spacer(12);
     }
+    rtf.heading(texts.factsTitle, RtfWriter::Grey);
+    for (const QString& fact : texts.facts)
+        rtf.bullet(fact);
     return rtf.finish();
 }
 

@@ -7,10 +7,6 @@
 
 namespace {
 
-const int kBodyPoints = 9;
-const int kHeadingPoints = 10;
-const int kTitlePoints = 15;
-
 // Windows-1254 differs from Latin-1 in 0x80..0x9F and in six Turkish letters.
 int windows1254(char16_t c)
 {
@@ -76,7 +72,9 @@ int pixelsForPoints(int points)
 
 } // namespace
 
-RtfWriter::RtfWriter(int wrapWidthPixels) : m_wrapWidth(wrapWidthPixels) {}
+RtfWriter::RtfWriter(int wrapWidthPixels) : RtfWriter(wrapWidthPixels, Sizes{9, 10, 15}) {}
+
+RtfWriter::RtfWriter(int wrapWidthPixels, Sizes sizes) : m_wrapWidth(wrapWidthPixels), m_sizes(sizes) {}
 
 QByteArray RtfWriter::escape(const QString& text)
 {
@@ -128,7 +126,7 @@ void RtfWriter::line(const QByteArray& format, const QString& text)
 
 void RtfWriter::title(const QString& text)
 {
-    line("\\ql\\cf2\\b\\fs" + QByteArray::number(kTitlePoints * 2), text);
+    line("\\ql\\cf2\\b\\fs" + QByteArray::number(m_sizes.title * 2), text);
     spacer(6);
 }
 
@@ -136,8 +134,8 @@ void RtfWriter::heading(const QString& text, Colour colour)
 {
     // A margin for the reader's font differing slightly from ours.
     const int width = m_wrapWidth * 92 / 100;
-    for (const QString& part : wrap(text, kHeadingPoints, true, width))
-        line("\\ql\\cf" + QByteArray::number(colour) + "\\b\\fs" + QByteArray::number(kHeadingPoints * 2), part);
+    for (const QString& part : wrap(text, m_sizes.heading, true, width))
+        line("\\ql\\cf" + QByteArray::number(colour) + "\\b\\fs" + QByteArray::number(m_sizes.heading * 2), part);
 }
 
 void RtfWriter::paragraph(const QString& text, int indentPixels)
@@ -145,8 +143,26 @@ void RtfWriter::paragraph(const QString& text, int indentPixels)
     const int width = (m_wrapWidth - indentPixels) * 92 / 100;
     // \li counts twips: 15 per pixel at 96 dpi.
     const QByteArray indent = indentPixels > 0 ? "\\li" + QByteArray::number(indentPixels * 15) : QByteArray();
-    for (const QString& part : wrap(text, kBodyPoints, false, width))
-        line("\\ql" + indent + "\\cf1\\b0\\fs" + QByteArray::number(kBodyPoints * 2), part);
+    for (const QString& part : wrap(text, m_sizes.body, false, width))
+        line("\\ql" + indent + "\\cf1\\b0\\fs" + QByteArray::number(m_sizes.body * 2), part);
+}
+
+void RtfWriter::bullet(const QString& text, int indentPixels)
+{
+    const int width = (m_wrapWidth - indentPixels) * 92 / 100;
+    // The bullet hangs left of the indented text: \fi pulls the first line back.
+    const QByteArray format = "\\ql\\li" + QByteArray::number(indentPixels * 15) + "\\fi" +
+                              QByteArray::number(-indentPixels / 2 * 15) + "\\cf1\\b0\\fs" +
+                              QByteArray::number(m_sizes.body * 2);
+    const QStringList lines = wrap(text, m_sizes.body, false, width);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i == 0)
+            line(format, QStringLiteral("\u2022 ") + lines[i]);
+        else
+            line("\\ql\\li" + QByteArray::number(indentPixels * 15) + "\\cf1\\b0\\fs" +
+                     QByteArray::number(m_sizes.body * 2),
+                 lines[i]);
+    }
 }
 
 void RtfWriter::spacer(int halfPoints)

@@ -16,12 +16,23 @@ public:
         Grey = 3
     };
 
+    // Point sizes of body text, headings and the title.
+    struct Sizes
+    {
+        int body;
+        int heading;
+        int title;
+    };
+
     explicit RtfWriter(int wrapWidthPixels);
+    RtfWriter(int wrapWidthPixels, Sizes sizes);
 
     void title(const QString& text);
     void heading(const QString& text, Colour colour = Red);
     // A body paragraph, wrapped to the width; indentPixels moves it right.
     void paragraph(const QString& text, int indentPixels = 0);
+    // A list item: a bullet, and the text indented after it.
+    void bullet(const QString& text, int indentPixels = 18);
     void spacer(int halfPoints = 8);
     QByteArray finish();
 
@@ -35,4 +46,5 @@ private:
 
     QByteArray m_body;
     int m_wrapWidth;
+    Sizes m_sizes;
 };

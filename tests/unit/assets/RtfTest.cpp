@@ -119,10 +119,12 @@ TEST(RtfWriter, DocumentUsesOnlyTheReaderSubset)
                                     "çıkmaz; {ayraçlar} ve \\ işareti de korunur."),
                      18);
     writer.spacer();
+    writer.bullet(QStringLiteral("ISO 9001"));
     const ParsedRtf parsed = parse(writer.finish());
     EXPECT_TRUE(parsed.balanced);
     EXPECT_TRUE(parsed.asciiOnly);
     EXPECT_TRUE(parsed.text.contains(QStringLiteral("Başlık")));
+    EXPECT_TRUE(parsed.text.contains(QStringLiteral("\u2022 ISO 9001\n")));
     EXPECT_TRUE(parsed.text.simplified().contains(
         QStringLiteral("Her hava körüğü patlama basıncı testi ve ölçü kontrolünden geçmeden hattan çıkmaz; "
                        "{ayraçlar} ve \\ işareti de korunur.")));
