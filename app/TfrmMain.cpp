@@ -4,6 +4,7 @@
 #include "app/AppArt.h"
 #include "app/BackgroundJobs.h"
 #include "app/DataText.h"
+#include "app/PageControl.h"
 #include "app/PictureBox.h"
 #include "app/ServerHosts.h"
 #include "platform/MessageBox.h"
@@ -24,7 +25,6 @@
 #include <QSplitter>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -36,9 +36,13 @@
 #include "i18n/MsgINISupp.h"
 #include "i18n/SilentCancel.h"
 #endif
-#ifdef VELKORN_APP_HAVE_CATALOG
+#include "app/CodesDelegate.h"
+#include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
-#endif
+#include "catalog/QueryTableModel.h"
+#include "sync/CatalogSync.h"
+#include "sync/TThread1.h"
+#include "sync/TThread2.h"
 
 namespace {
 
@@ -151,11 +155,13 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     LIS->setObjectName("LIS");
     MIS = new TMsgINISupp(this);
     MIS->setObjectName("MIS");
+    LIS->setApplicationDir(m_applicationDir);
+    MIS->setApplicationDir(m_applicationDir);
     MIS->setLngINISupp(LIS);
 #else
     languageSelector = [] { return QString(); };
 #endif
-    startFeedThread = [] {};
+    startFeedThread = [this] { startCatalogSync(); };
     buildWindow();
     FormCreate();
     qApp->installEventFilter(this);
@@ -164,12 +170,14 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
 TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
+    qDeleteAll(m_menus);
     if (!m_shutdownDone)
         m_jobs->stopAll();
-    if (QSqlDatabase::contains(LocalDbConnection)) {
-        QSqlDatabase::database(LocalDbConnection, false).close();
-        QSqlDatabase::removeDatabase(LocalDbConnection);
-    }
+    if (m_sync)
+        m_sync->requestStopAndWait();
+    delete m_browser;
+    if (QSqlDatabase::contains(LocalDbConnection))
+        catalog::closeDatabase(LocalDbConnection);
 }
 
 QSqlDatabase TfrmMain::localDb() const
@@ -209,21 +217,20 @@ void TfrmMain::buildWindow()
     sp.setColor(QPalette::Window, QColor(128, 128, 128));
     splitter1->setPalette(sp);
     row->addWidget(splitter1);
-    pgGlobal = new QStackedWidget(cntCenter);
+    pgGlobal = new PageControl(cntCenter);
     pgGlobal->setObjectName("pgGlobal");
     row->addWidget(pgGlobal, 1);
     column->addWidget(cntCenter, 1);
 
-    pgGlobal->addWidget(buildItemPage());
-    pgGlobal->addWidget(buildProfileRangePage());
-    pgGlobal->addWidget(buildArtPage("pgInstallation", {"instTR", "instEN", "instDE"}, 0, 5));
-    pgGlobal->addWidget(buildCompanyPage());
-    pgGlobal->addWidget(buildProfile2Page());
-    pgGlobal->addWidget(buildIntroPage());
-    pgGlobal->addWidget(buildArtPage("pgInstallation2", {"instTR2", "instEN2", "instDE2"}, 9, 7));
-    pgGlobal->addWidget(buildArtPage("pgInstallation3", {"instTR3", "instEN3", "instDE3"}, 10, 8));
-    for (int i = 0; i < pgGlobal->count(); ++i)
-        pgGlobal->widget(i)->resize(PageSize);
+    pgGlobal->resize(PageSize);
+    pgGlobal->addPage(buildItemPage());
+    pgGlobal->addPage(buildProfileRangePage());
+    pgGlobal->addPage(buildArtPage("pgInstallation", {"instTR", "instEN", "instDE"}, 0, 5));
+    pgGlobal->addPage(buildCompanyPage());
+    pgGlobal->addPage(buildProfile2Page());
+    pgGlobal->addPage(buildIntroPage());
+    pgGlobal->addPage(buildArtPage("pgInstallation2", {"instTR2", "instEN2", "instDE2"}, 9, 7));
+    pgGlobal->addPage(buildArtPage("pgInstallation3", {"instTR3", "instEN3", "instDE3"}, 10, 8));
 }
 
 QWidget* TfrmMain::buildBanner()
@@ -236,7 +243,7 @@ QWidget* TfrmMain::buildBanner()
     QWidget* wallPaper1 = app::makeWallPaper(cntSouth, "WallPaper1", art("bannerTile"), app::ArtPlacement::Tiled,
                                              QRect(0, 0, ClientWidth, BannerHeight));
     Anchors::anchor(wallPaper1, Anchors::All, design);
-    app::makeWallPaper(cntSouth, "WallPaper2", art("WallPaper2"), app::ArtPlacement::TopLeft, QRect(0, 0, 173, 100));
+    app::makeWallPaper(cntSouth, "WallPaper2", art("logo"), app::ArtPlacement::TopLeft, QRect(0, 0, 173, 100));
     auto* slot = new QWidget(cntSouth);
     slot->setObjectName("sloganSlot");
     slot->setGeometry(ClientWidth - 218, 0, 218, 97);
@@ -254,9 +261,25 @@ QMenuBar* TfrmMain::buildMenu()
     bar->setNativeMenuBar(false);
     bar->setStyleSheet("QMenuBar { background: white; border: 0px; }"
                        " QMenuBar::item:selected { background: rgb(183,191,212); }");
+    m_menuOwner = std::make_unique<QObject>();
+    auto addMenu = [this, bar](const QString& name, const QString& title) {
+        auto* menu = new QMenu(title);
+        menu->setObjectName(name);
+        menu->setToolTipsVisible(false);
+        m_menus.append(menu);
+        bar->addMenu(menu);
+        return menu;
+    };
+    auto addEntry = [this](QMenu* menu, const QString& name, const QString& text, int tag) {
+        auto* entry = new QAction(text, m_menuOwner.get());
+        entry->setObjectName(name);
+        entry->setData(tag);
+        entry->setToolTip(text);
+        menu->addAction(entry);
+        return entry;
+    };
 
-    btnStyle = bar->addMenu("Stil");
-    btnStyle->setObjectName("btnStyle");
+    btnStyle = addMenu("btnStyle", "Stil");
     const QStringList styleDesign = {"Roll Körük",
                                      "Roll Metalli Körük (Pistonsuz)",
                                      "Roll Metalli Körük (Komple)",
@@ -266,31 +289,39 @@ QMenuBar* TfrmMain::buildMenu()
                                      "Kabin Körükleri",
                                      "Koltuk Körükleri"};
     for (int n = 1; n <= 8; ++n) {
-        QAction* entry = btnStyle->addAction(styleDesign.at(n - 1));
-        entry->setObjectName(QString("btnSTYLE%1").arg(n));
-        entry->setData(n);
+        QAction* entry = addEntry(btnStyle, QString("btnSTYLE%1").arg(n), styleDesign.at(n - 1), n);
         connect(entry, &QAction::triggered, this, [this, n] { btnSTYLE1Click(n); });
     }
-    btnOem = bar->addMenu("OEM");
-    btnOem->setObjectName("btnOem");
-    btnKullanim = bar->addMenu("Kullanım Alanı");
-    btnKullanim->setObjectName("btnKullanim");
+    btnOem = addMenu("btnOem", "OEM");
+    btnKullanim = addMenu("btnKullanim", "Kullanım Alanı");
     const QStringList usageDesign = {"Otobüs", "Çekici", "Treyler", "Dingil"};
     for (int n = 1; n <= 4; ++n) {
-        QAction* entry = btnKullanim->addAction(usageDesign.at(n - 1));
-        entry->setObjectName(QString("btnKullanim%1").arg(n));
-        entry->setData(n);
+        QAction* entry = addEntry(btnKullanim, QString("btnKullanim%1").arg(n), usageDesign.at(n - 1), n);
         connect(entry, &QAction::triggered, this, [this, n] { btnKullanim1Click(n); });
     }
-    btnCross = bar->addMenu("Üretici Firma Karşılıkları");
-    btnCross->setObjectName("btnCross");
-    btnProfile = bar->addAction("Firma Profili");
+    btnCross = addMenu("btnCross", "Üretici Firma Karşılıkları");
+    btnProfile = new QAction("Firma Profili", m_menuOwner.get());
     btnProfile->setObjectName("btnProfile");
+    bar->addAction(btnProfile);
     connect(btnProfile, &QAction::triggered, this, &TfrmMain::btnProfileClick);
-    btnInstructions = bar->addAction("Montaj");
+    btnInstructions = new QAction("Montaj", m_menuOwner.get());
     btnInstructions->setObjectName("btnInstructions");
+    bar->addAction(btnInstructions);
     connect(btnInstructions, &QAction::triggered, this, &TfrmMain::btnInstructionsClick);
     return bar;
+}
+
+QAction* TfrmMain::menuEntry(const QString& name) const
+{
+    return m_menuOwner ? m_menuOwner->findChild<QAction*>(name, Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+QMenu* TfrmMain::subMenu(const QString& name) const
+{
+    for (QMenu* menu : m_menus)
+        if (menu->objectName() == name)
+            return menu;
+    return nullptr;
 }
 
 QWidget* TfrmMain::buildItemPage()
@@ -312,7 +343,7 @@ QWidget* TfrmMain::buildItemPage()
     auto* leftLayout = new QVBoxLayout(dxContainer2);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->addWidget(split);
-    pgGrid = new QStackedWidget;
+    pgGrid = new PageControl;
     pgGrid->setObjectName("pgGrid");
     const QStringList gridPages = {"pgOemCross", "dxTabSheet2", "pgSearchResults", "pgKullanim"};
     const QStringList gridNames = {"gridOemCross", "gridStyle", "grdSearch", "grdKullanim"};
@@ -324,7 +355,7 @@ QWidget* TfrmMain::buildItemPage()
         l->setContentsMargins(0, 0, 0, 0);
         grids[i] = grid(gp, gridNames.at(i));
         l->addWidget(grids[i]);
-        pgGrid->addWidget(gp);
+        pgGrid->addPage(gp);
     }
     gridOemCross = grids[0];
     gridStyle = grids[1];
@@ -414,40 +445,39 @@ QWidget* TfrmMain::buildItemPage()
         line(details, QRect(8, y, 385 - 8 + 1, 1));
     for (int x : {8, 198, 246, 385})
         line(details, QRect(x, 8, 1, 136 - 8 + 1));
-    struct Row
-    {
-        int y;
-        const char* caption;
-        const char* unitName;
-        const char* unitText;
-        const char* value;
-    };
-    const Row rows[] = {
-        {10, "lblTotalWeight", "Label1", "(kg)", "DBText2"},
-        {42, "lblOperationPressure", "Label2", "(bar)", nullptr},
-        {74, "lblOperationSpace", "Label3", "(mm)", "DBText6"},
-        {90, "lblAssemblyHeight", "Label4", "(mm)", "DBText7"},
-        {106, "lblPistonType", nullptr, nullptr, "DBText8"},
-        {122, "lblLoadingCapacity", "Label5", "(kg)", "DBText9"},
-    };
-    for (const Row& r : rows) {
-        label(details, r.caption, r.caption, QRect(12, r.y, 184, 13));
-        if (r.unitName)
-            label(details, r.unitName, r.unitText, QRect(202, r.y, 42, 13));
-        if (r.value)
-            dataText(details, r.value, QRect(250, r.y, 131, 13), Qt::AlignLeft);
-    }
+    // Created in the order the language file lists them: the six row names, then the units and the three
+    // pressure captions.
     const struct
     {
+        const char* name;
         int y;
+    } captions[] = {{"lblTotalWeight", 10},    {"lblOperationPressure", 42}, {"lblOperationSpace", 74},
+                    {"lblAssemblyHeight", 90}, {"lblPistonType", 106},       {"lblLoadingCapacity", 122}};
+    for (const auto& c : captions)
+        label(details, c.name, c.name, QRect(12, c.y, 184, 13));
+    const struct
+    {
         const char* name;
         const char* text;
-        const char* value;
-    } pressure[] = {
-        {26, "Label8", "Default:", "DBText3"}, {42, "Label6", "Max:", "DBText4"}, {58, "Label7", "Min:", "DBText5"}};
-    for (const auto& r : pressure) {
-        label(details, r.name, r.text, QRect(250, r.y, 60, 13));
-        dataText(details, r.value, QRect(300, r.y, 81, 13), Qt::AlignRight);
+        QRect geometry;
+    } units[] = {{"Label1", "(kg)", QRect(202, 10, 42, 13)},  {"Label2", "(bar)", QRect(202, 42, 42, 13)},
+                 {"Label3", "(mm)", QRect(202, 74, 42, 13)},  {"Label4", "(mm)", QRect(202, 90, 42, 13)},
+                 {"Label5", "(kg)", QRect(202, 122, 42, 13)}, {"Label6", "Max:", QRect(250, 42, 60, 13)},
+                 {"Label7", "Min:", QRect(250, 58, 60, 13)},  {"Label8", "Default:", QRect(250, 26, 60, 13)}};
+    for (const auto& u : units)
+        label(details, u.name, u.text, u.geometry);
+    const struct
+    {
+        const char* name;
+        int y;
+        bool pressure;
+    } values[] = {{"DBText2", 10, false}, {"DBText3", 26, true},  {"DBText4", 42, true},   {"DBText5", 58, true},
+                  {"DBText6", 74, false}, {"DBText7", 90, false}, {"DBText8", 106, false}, {"DBText9", 122, false}};
+    for (const auto& v : values) {
+        if (v.pressure)
+            dataText(details, v.name, QRect(300, v.y, 81, 13), Qt::AlignRight);
+        else
+            dataText(details, v.name, QRect(250, v.y, 131, 13), Qt::AlignLeft);
     }
     app::makePicture(details, "studs", art("studs"), QRect(390, 8, 153, 74))->hide();
     for (int n = 1; n <= 4; ++n) {
@@ -683,27 +713,15 @@ void TfrmMain::runStartup()
 bool TfrmMain::openCatalogDatabase()
 {
     if (QSqlDatabase::contains(LocalDbConnection))
-        localDb().close();
-    const QString path = m_applicationDir + "KATALOG.GDB";
-#ifdef VELKORN_APP_HAVE_CATALOG
+        catalog::closeDatabase(LocalDbConnection);
     try {
-        catalog::openDatabase(path, LocalDbConnection);
-        return true;
-    } catch (const std::runtime_error&) {
+        catalog::openDatabase(m_applicationDir + "KATALOG.GDB", LocalDbConnection);
+    } catch (const catalog::DatabaseError&) {
+        // The box that start-up shows says all the user needs; the driver's text is not for them.
         return false;
     }
-#else
-    // Checked first: nothing at start-up may leave a file behind.
-    if (!QFile::exists(path))
-        return false;
-    QSqlDatabase db =
-        QSqlDatabase::contains(LocalDbConnection) ? localDb() : QSqlDatabase::addDatabase("QIBASE", LocalDbConnection);
-    db.setDatabaseName(path);
-    db.setUserName("SYSDBA");
-    db.setPassword("catalogpw");
-    db.setConnectOptions("ISC_DPB_SQL_DIALECT=1");
-    return db.open();
-#endif
+    bindCatalog();
+    return true;
 }
 
 void TfrmMain::showLanguageArtwork(const QStringList& baseNames)
@@ -740,6 +758,7 @@ void TfrmMain::setCaptionsFromMessages()
     m_columnCaptions.insert("grdSearchColumn3", msg("grdColType"));
     setWindowTitle(msg("frmMainCaption"));
     m_columnCaptions.insert("dxDBGridMaskColumn1", msg("grdColCode"));
+    applyColumnCaptions();
 }
 
 QString TfrmMain::msg(const QString& key) const
@@ -769,9 +788,11 @@ void TfrmMain::FormClose()
     LIS->ReleaseLanguage();
 #endif
     // Threads still working with the connection must be done before it closes.
+    if (m_sync)
+        m_sync->requestStopAndWait();
     m_jobs->stopAll();
     if (QSqlDatabase::contains(LocalDbConnection))
-        localDb().close();
+        catalog::closeDatabase(LocalDbConnection);
     terminateApplication();
 }
 
@@ -798,8 +819,12 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         auto* target = qobject_cast<QWidget*>(watched);
         if (target && target->window() == this && (target == focus || (!focus && target == this))) {
             auto* keyEvent = static_cast<QKeyEvent*>(event);
-            FormKeyDown(keyEvent->key());
+            const bool stepped = FormKeyDown(keyEvent->key());
             if (box && searchBoxKey(box, keyEvent->key()))
+                return true;
+            // A list grid has one visible column, and Qt would turn Left/Right into a second row step.
+            if (stepped &&
+                (target == gridOemCross || target == gridStyle || target == grdSearch || target == grdKullanim))
                 return true;
         }
     }
@@ -857,8 +882,8 @@ void TfrmMain::profile2scrollScroll(int position)
 
 void TfrmMain::showPage(const QString& pageName)
 {
-    if (QWidget* page = pgGlobal->findChild<QWidget*>(pageName, Qt::FindDirectChildrenOnly))
-        pgGlobal->setCurrentWidget(page);
+    if (QWidget* page = pgGlobal->findPage(pageName))
+        pgGlobal->setCurrentPage(page);
 }
 
 void TfrmMain::btnProfileClick()
@@ -891,23 +916,33 @@ void TfrmMain::imageButtonClick(int number)
 
 void TfrmMain::localDbAfterConnect()
 {
-    QSqlQuery query(localDb());
-    query.setForwardOnly(true);
-    if (!query.exec("select code_type_id, prefix, type from item_code_type order by code_type_id"))
+    if (!m_browser)
         return;
-    while (query.next()) {
-        const int id = query.value(0).toInt();
-        if (id == 1)
-            continue;
-        const QString prefix = query.value(1).toString();
-        QMenu* parentMenu = prefix == "OEM" ? btnOem : btnCross;
-        QAction* entry = parentMenu->addAction(query.value(2).toString());
-        entry->setObjectName(QString("codeType%1").arg(id));
-        entry->setData(id);
-        entry->setToolTip(prefix);
+    QVector<catalog::CodeTypeEntry> entries;
+    runCatalogAction([&] { entries = m_browser->localDbAfterConnect(); });
+    for (const catalog::CodeTypeEntry& e : entries) {
+        auto* entry = new QAction(e.caption, m_menuOwner.get());
+        entry->setObjectName(e.name);
+        entry->setData(e.codeTypeId);
+        entry->setToolTip(e.hint);
         entry->setVisible(true);
+        (e.oem ? btnOem : btnCross)->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, entry] { buttonClick(entry); });
     }
+}
+
+void TfrmMain::runCatalogAction(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const catalog::DatabaseError& e) {
+        showDatabaseError(e.message());
+    }
+}
+
+void TfrmMain::showDatabaseError(const QString& message)
+{
+    platform::showMessageBox({this, "Velkorn", message, platform::BoxIcon::Error});
 }
 
 void TfrmMain::openList(int page, QTableView* grid, const std::function<void()>& open)
@@ -917,34 +952,209 @@ void TfrmMain::openList(int page, QTableView* grid, const std::function<void()>&
     repaint();
     QCoreApplication::processEvents();
     currentGrid = grid;
-    if (open)
-        open();
+    if (m_browser && open)
+        runCatalogAction(open);
 }
 
 void TfrmMain::btnSTYLE1Click(int styleTag)
 {
-    openList(1, gridStyle, nullptr);
-    Q_UNUSED(styleTag);
+    openList(1, gridStyle, [this, styleTag] { m_browser->btnSTYLE1Click(styleTag); });
 }
 
 void TfrmMain::btnKullanim1Click(int usageTag)
 {
-    openList(3, grdKullanim, nullptr);
-    Q_UNUSED(usageTag);
+    openList(3, grdKullanim, [this, usageTag] { m_browser->btnKullanim1Click(usageTag); });
 }
 
 void TfrmMain::buttonClick(QAction* codeTypeEntry)
 {
     showPage("pgCenterItem");
     m_columnCaptions.insert("grdColCode2", codeTypeEntry->text());
-    openList(0, gridOemCross, nullptr);
+    applyColumnCaptions();
+    const int tag = codeTypeEntry->data().toInt();
+    openList(0, gridOemCross, [this, tag] { m_browser->buttonClick(tag); });
 }
 
-void TfrmMain::btnPrevClick() {}
+void TfrmMain::btnPrevClick()
+{
+    if (m_browser)
+        runCatalogAction([this] { m_browser->btnPrevClick(); });
+}
 
-void TfrmMain::btnNextClick() {}
+void TfrmMain::btnNextClick()
+{
+    if (m_browser)
+        runCatalogAction([this] { m_browser->btnNextClick(); });
+}
 
-void TfrmMain::btnSearchClick() {}
+void TfrmMain::btnSearchClick()
+{
+    QLineEdit* box = pgGlobal->currentPage() == pgGlobal->findPage("pgIntro") ? dxEdit1 : edtSearch;
+    if (!m_browser)
+        return;
+    bool searched = false;
+    runCatalogAction([&] { searched = m_browser->btnSearchClick(box->text()); });
+    if (!searched)
+        return;
+    pgGrid->setCurrentIndex(2);
+    repaint();
+    QCoreApplication::processEvents();
+    currentGrid = grdSearch;
+    showPage("pgCenterItem");
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Catalog binding
+
+void TfrmMain::bindCatalog()
+{
+    if (m_browser)
+        return;
+    m_browser = new catalog::CatalogBrowser(
+        LocalDbConnection, m_applicationDir, [this](const QString& key) { return msg(key); }, this);
+    m_browser->setLocale(QLocale::system());
+    bindGrid(gridOemCross, new catalog::QueryTableModel(m_browser->qryOEM, this));
+    bindGrid(gridStyle, new catalog::QueryTableModel(m_browser->qryStyle, this));
+    bindGrid(grdSearch, new catalog::QueryTableModel(m_browser->qrySearch, this));
+    bindGrid(grdKullanim, new catalog::QueryTableModel(m_browser->qryKullanim, this));
+    bindGrid(dxDBGrid1, new catalog::QueryTableModel(m_browser->qryCodes, this));
+    dxDBGrid1->setItemDelegate(new CodesDelegate(3, dxDBGrid1));
+    applyColumnCaptions();
+    connect(m_browser, &catalog::CatalogBrowser::itemOpened, this, [this] {
+        findChild<QWidget*>("WallPaper5")->show();
+        DBText1->show();
+        findChild<QWidget*>("cntItem")->show();
+    });
+    connect(m_browser, &catalog::CatalogBrowser::itemLoaded, this, &TfrmMain::showItem);
+    connect(m_browser, &catalog::CatalogBrowser::picturesLoaded, this, &TfrmMain::showPictures);
+    connect(m_browser, &catalog::CatalogBrowser::allClosed, this, &TfrmMain::clearItem);
+}
+
+void TfrmMain::bindGrid(QTableView* grid, catalog::QueryTableModel* model)
+{
+    grid->setModel(model);
+    model->attachSelectionModel(grid->selectionModel());
+    connect(model, &catalog::QueryTableModel::databaseError, this, &TfrmMain::showDatabaseError);
+    connect(model, &QAbstractItemModel::modelReset, grid, [this, grid] { layoutGridColumns(grid); });
+}
+
+void TfrmMain::layoutGridColumns(QTableView* grid)
+{
+    auto* model = qobject_cast<catalog::QueryTableModel*>(grid->model());
+    if (!model)
+        return;
+    QHeaderView* header = grid->horizontalHeader();
+    auto hide = [&](const char* field) {
+        const int column = model->columnOf(field);
+        if (column >= 0)
+            grid->setColumnHidden(column, true);
+    };
+    auto width = [&](const char* field, int w) {
+        const int column = model->columnOf(field);
+        if (column >= 0)
+            grid->setColumnWidth(column, w);
+    };
+    if (grid == dxDBGrid1) {
+        hide("ID");
+        hide("PREFIX");
+        width("TYPE", 107);
+        width("CODE", 118);
+        if (auto* delegate = qobject_cast<CodesDelegate*>(grid->itemDelegate()))
+            delegate->setPrefixColumn(model->columnOf("PREFIX"));
+        return;
+    }
+    hide("ITEM_ID");
+    if (grid == gridOemCross) {
+        width("VELKORNCODE", 94);
+        width("CODE2", 89);
+    } else if (grid == grdSearch) {
+        width("TYPE", 99);
+        width("CODE", 105);
+    }
+    header->setStretchLastSection(true);
+}
+
+void TfrmMain::applyColumnCaptions()
+{
+    if (!m_browser)
+        return;
+    auto caption = [this](QTableView* grid, const char* field, const QString& column) {
+        if (m_columnCaptions.contains(column))
+            static_cast<catalog::QueryTableModel*>(grid->model())
+                ->setHeaderCaption(field, m_columnCaptions.value(column));
+    };
+    caption(gridOemCross, "VELKORNCODE", "gridOemCrossVELKORNCODE");
+    caption(gridOemCross, "CODE2", "grdColCode2");
+    caption(gridStyle, "CODE", "gridStyleCODE");
+    caption(grdSearch, "TYPE", "grdSearchColumn3");
+    caption(grdSearch, "CODE", "dxDBGridMaskColumn1");
+    caption(grdKullanim, "CODE", "grdKullanimKod");
+    caption(dxDBGrid1, "TYPE", "grdColType");
+    caption(dxDBGrid1, "CODE", "grdColCode");
+}
+
+void TfrmMain::showItem(const catalog::ItemDetails& d)
+{
+    auto set = [this](const char* name, const QString& text) {
+        if (auto* w = findChild<DataText*>(name))
+            w->setText(text);
+    };
+    set("DBText1", d.code);
+    set("DBText10", d.typeStr);
+    set("DBText2", d.totalWeight);
+    set("DBText3", d.operationPressureDefault);
+    set("DBText4", d.operationPressureMax);
+    set("DBText5", d.operationPressureMin);
+    set("DBText6", d.operationSpace);
+    set("DBText7", d.assemblyHeight);
+    set("DBText8", d.ptStr);
+    set("DBText9", d.loadingCapacity);
+    findChild<QWidget*>("studs")->setVisible(d.studsVisible);
+    for (int n = 1; n <= 4; ++n) {
+        findChild<QWidget*>(QString("tasit%1").arg(n))->setVisible(d.largeVehicle == n);
+        findChild<QWidget*>(QString("sTasit%1").arg(n))->setVisible(d.smallVehicle == n);
+    }
+}
+
+void TfrmMain::showPictures(const QVector<QImage>& pictures)
+{
+    for (int n = 1; n <= 3; ++n) {
+        auto* slot = findChild<PictureBox*>(QString("res%1").arg(n));
+        if (n <= pictures.size()) {
+            slot->setPixmap(QPixmap::fromImage(pictures.at(n - 1)));
+            slot->show();
+        } else {
+            slot->hide();
+        }
+    }
+}
+
+void TfrmMain::clearItem()
+{
+    // A committed synchronisation closed the item: its texts go blank, pictures and pictograms stay.
+    for (const char* name : {"DBText1", "DBText2", "DBText3", "DBText4", "DBText5", "DBText6", "DBText7", "DBText8",
+                             "DBText9", "DBText10"})
+        if (auto* w = findChild<DataText*>(name))
+            w->setText(QString());
+}
+
+void TfrmMain::startCatalogSync()
+{
+    m_sync = new catalogsync::CatalogSync(this);
+    catalogsync::SyncSettings settings;
+    settings.appDir = m_applicationDir;
+    settings.catalogHost = catalogHost;
+    settings.catalogPath = catalogPath;
+    settings.catalogSeparator = catalogSeparator;
+    catalogsync::CatalogSync::Hooks hooks;
+    hooks.messageText = [this](const QString& key) { return msg(key); };
+    hooks.threadCreated = [this](QThread* thread) { m_jobs->add(thread); };
+    connect(m_sync, &catalogsync::CatalogSync::catalogChanged, this, [this] {
+        if (m_browser)
+            m_browser->closeAll();
+    });
+    m_sync->start(settings, hooks);
+}
 
 void TfrmMain::searchBoxEntered(QLineEdit* box)
 {

@@ -3,12 +3,15 @@
 #include "app/ProfileScrollRule.h"
 
 #include <QHash>
+#include <QImage>
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QStringList>
+#include <QVector>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class BackgroundJobs;
 class DataText;
@@ -19,9 +22,17 @@ class QMenu;
 class QMenuBar;
 class QScrollBar;
 class QSplitter;
-class QStackedWidget;
+class PageControl;
 class QTableView;
 class TLngINISupp;
+namespace catalog {
+class CatalogBrowser;
+class QueryTableModel;
+struct ItemDetails;
+} // namespace catalog
+namespace catalogsync {
+class CatalogSync;
+}
 class TMsgINISupp;
 
 // The catalog's main window: start-up and shutdown, the window keys, the banner, the menu bar and the eight pages
@@ -48,6 +59,10 @@ public:
 
     // Threads using the database register here; shutdown stops and awaits them before disconnecting.
     BackgroundJobs* backgroundJobs() const { return m_jobs; }
+    // The catalog browsing (lists, item view, search); exists once the database is open.
+    catalog::CatalogBrowser* browser() const { return m_browser; }
+    // The catalog synchronisation started at start-up, if any.
+    catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 
     // Replaceable in tests: the language dialog (defaults to the real dialog) and the start of the feed download
     // thread (defaults to the synchronisation module's thread).
@@ -62,6 +77,9 @@ public:
     // Message lookup in the chosen language (MIS); "ERROR" before a language is loaded.
     QString msg(const QString& key) const;
     QString columnCaption(const QString& column) const { return m_columnCaptions.value(column); }
+    // The menu bar's entries and sub-menus by component name.
+    QAction* menuEntry(const QString& name) const;
+    QMenu* subMenu(const QString& name) const;
 
     // Handlers, public so that the catalog and synchronisation modules and the tests can drive them.
     void FormCreate();
@@ -113,6 +131,16 @@ private:
     void searchBoxLeft(QLineEdit* box);
     bool searchBoxKey(QLineEdit* box, int key);
     void openList(int page, QTableView* grid, const std::function<void()>& open);
+    void runCatalogAction(const std::function<void()>& action);
+    void showDatabaseError(const QString& message);
+    void bindCatalog();
+    void bindGrid(QTableView* grid, catalog::QueryTableModel* model);
+    void layoutGridColumns(QTableView* grid);
+    void applyColumnCaptions();
+    void showItem(const catalog::ItemDetails& details);
+    void showPictures(const QVector<QImage>& pictures);
+    void clearItem();
+    void startCatalogSync();
 
     QString m_applicationDir;
     QStringList m_steps;
@@ -124,9 +152,15 @@ private:
     TMsgINISupp* MIS = nullptr;
     app::ProfileScrollState m_profileScroll;
     QHash<QString, QString> m_columnCaptions;
+    catalog::CatalogBrowser* m_browser = nullptr;
+    catalogsync::CatalogSync* m_sync = nullptr;
+    // Owns the menu entries outside the window's own children: like the bar items of the original form they are
+    // not menu items for the language component, whose captions come from message lookup instead.
+    std::unique_ptr<QObject> m_menuOwner;
+    QList<QMenu*> m_menus;
 
-    QStackedWidget* pgGlobal = nullptr;
-    QStackedWidget* pgGrid = nullptr;
+    PageControl* pgGlobal = nullptr;
+    PageControl* pgGrid = nullptr;
     QMenu* btnStyle = nullptr;
     QMenu* btnOem = nullptr;
     QMenu* btnKullanim = nullptr;

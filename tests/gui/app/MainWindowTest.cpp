@@ -1,0 +1,354 @@
+#include "app/BackgroundJobs.h"
+#include "app/PageControl.h"
+#include "app/PictureBox.h"
+#include "app/TfrmMain.h"
+#include "catalog/CatalogBrowser.h"
+#include "i18n/LngINISupp.h"
+#include "i18n/MsgINISupp.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QStringList FullStartup = {"selectLanguage",      "loadLanguage", "openDatabase",  "startFeedThread",
+                                 "languageArtwork",     "captions",     "openStyleList", "profileArtwork",
+                                 "installationArtwork", "showIntro"};
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+}
+
+// Runs the window on a temporary Application directory holding copies of the demo catalog and the language
+// files; message boxes are collected instead of shown and the feed thread is never started.
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_appDir = m_dir.path() + "/";
+        const QString dist = QStringLiteral(VELKORN_TEST_DIST_DIR) + "/";
+        for (const char* name : {"KATALOG.GDB", "en.lng", "de.lng", "tr.lng"})
+            ASSERT_TRUE(QFile::copy(dist + name, m_appDir + name)) << name;
+        QFile::setPermissions(m_appDir + "KATALOG.GDB", QFile::ReadOwner | QFile::WriteOwner);
+        TLngINISupp::resetSharedState();
+        TMsgINISupp::resetSharedState();
+        platform::setMessageBoxHandler([this](const platform::BoxRequest& r) { m_boxes.append(r); });
+    }
+
+    void TearDown() override
+    {
+        m_window.reset();
+        platform::setMessageBoxHandler({});
+    }
+
+    TfrmMain* start(const QString& language, QSize size = QSize())
+    {
+        m_window = std::make_unique<TfrmMain>(m_appDir);
+        m_window->languageSelector = [language] { return language; };
+        m_window->startFeedThread = [this] { m_feedStarted = true; };
+        if (size.isValid())
+            m_window->resize(size);
+        m_window->show();
+        for (int i = 0; i < 200 && !finishedStartup(); ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+        }
+        QApplication::setActiveWindow(m_window.get());
+        QCoreApplication::processEvents();
+        return m_window.get();
+    }
+
+    bool finishedStartup() const
+    {
+        const QStringList& steps = m_window->startupSteps();
+        return !steps.isEmpty() && (steps.last() == "showIntro" || steps.last() == "terminated");
+    }
+
+    QString currentPage() const { return m_window->findChild<PageControl*>("pgGlobal")->currentPage()->objectName(); }
+
+    template <typename T = QWidget> T* child(const QString& name) const { return m_window->findChild<T*>(name); }
+
+    void click(const QString& button)
+    {
+        QWidget* w = child(button);
+        ASSERT_TRUE(w) << qPrintable(button);
+        ASSERT_TRUE(w->isVisible()) << qPrintable(button);
+        QTest::mouseClick(w, Qt::LeftButton);
+    }
+
+    void focus(QWidget* w)
+    {
+        w->setFocus(Qt::MouseFocusReason);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), w);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_appDir;
+    QList<platform::BoxRequest> m_boxes;
+    bool m_feedStarted = false;
+    std::unique_ptr<TfrmMain> m_window;
+};
+
+TEST_F(MainWindowTest, StartupRunsItsStepsInOrderAndEndsOnTheIntroductionPage)
+{
+    TfrmMain* w = start("en");
+    EXPECT_EQ(w->startupSteps(), FullStartup);
+    EXPECT_TRUE(m_boxes.isEmpty());
+    EXPECT_TRUE(m_feedStarted);
+    EXPECT_EQ(w->languageCode, "en");
+    EXPECT_EQ(currentPage(), "pgIntro");
+    // The style-1 list is open behind the introduction page with its first item loaded.
+    ASSERT_TRUE(w->browser());
+    EXPECT_EQ(w->browser()->currentList(), w->browser()->qryStyle);
+    EXPECT_EQ(w->browser()->currentList()->recNo(), 0);
+    EXPECT_EQ(w->browser()->itemDetails().itemId, w->browser()->qryStyle->field("ITEM_ID").toInt());
+    // Labels are translated by name, the rest from message lookup.
+    EXPECT_EQ(child<QLabel>("lblTotalWeight")->text(), "Total Weight");
+    EXPECT_EQ(w->windowTitle(), w->msg("frmMainCaption"));
+    EXPECT_EQ(w->subMenu("btnStyle")->title(), w->msg("btnStyle"));
+    EXPECT_EQ(w->menuEntry("btnSTYLE3")->text(), w->msg("type3"));
+    EXPECT_EQ(w->menuEntry("btnProfile")->text(), w->msg("btnProfile"));
+    EXPECT_EQ(child<QLineEdit>("edtSearch")->text(), w->msg("edtSearch"));
+    EXPECT_EQ(w->columnCaption("grdSearchColumn3"), w->msg("grdColType"));
+    EXPECT_FALSE(w->subMenu("btnOem")->actions().isEmpty());
+    EXPECT_FALSE(w->subMenu("btnCross")->actions().isEmpty());
+    EXPECT_EQ(w->catalogHost, "127.0.0.1:9");
+    EXPECT_EQ(w->catalogSeparator, "/");
+    EXPECT_TRUE(w->catalogPath.isEmpty());
+}
+
+// The language file the window leaves behind holds the main window's fourteen labels and nothing else of it:
+// menu entries and pages take their texts from message lookup.
+TEST_F(MainWindowTest, CreatedLanguageFileListsOnlyTheFourteenLabels)
+{
+    QFile::remove(m_appDir + "en.lng");
+    start("en");
+    QFile file(m_appDir + "en.lng");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QStringList keys;
+    bool inMain = false;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QString l = QString::fromLatin1(raw).trimmed();
+        if (l.startsWith('['))
+            inMain = l == "[frmMain]";
+        else if (inMain && l.contains('='))
+            keys << l.section('=', 0, 0);
+    }
+    EXPECT_EQ(keys, QStringList({"lblTotalWeight", "lblOperationPressure", "lblOperationSpace", "lblAssemblyHeight",
+                                 "lblPistonType", "lblLoadingCapacity", "Label1", "Label2", "Label3", "Label4",
+                                 "Label5", "Label6", "Label7", "Label8"}));
+}
+
+TEST_F(MainWindowTest, NoLanguageChosenEndsSilentlyWithoutTouchingTheDatabase)
+{
+    const QString db = m_appDir + "KATALOG.GDB";
+    const QByteArray before = fileHash(db);
+    TfrmMain* w = start("");
+    EXPECT_EQ(w->startupSteps(), QStringList({"selectLanguage", "terminated"}));
+    EXPECT_TRUE(w->terminateRequested());
+    EXPECT_TRUE(m_boxes.isEmpty());
+    EXPECT_FALSE(m_feedStarted);
+    EXPECT_FALSE(QSqlDatabase::contains(TfrmMain::LocalDbConnection));
+    EXPECT_EQ(fileHash(db), before);
+}
+
+TEST_F(MainWindowTest, MissingOrBrokenDatabaseShowsOneErrorBoxAndEnds)
+{
+    for (const bool present : {false, true}) {
+        SCOPED_TRACE(present ? "not a database" : "missing");
+        const QString db = m_appDir + "KATALOG.GDB";
+        QFile::remove(db);
+        if (present) {
+            QFile f(db);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(4096, 'x'));
+        }
+        const QByteArray before = fileHash(db);
+        m_boxes.clear();
+        m_feedStarted = false;
+        TfrmMain* w = start("en");
+        EXPECT_EQ(w->startupSteps(), QStringList({"selectLanguage", "loadLanguage", "openDatabase", "terminated"}));
+        ASSERT_EQ(m_boxes.size(), 1);
+        EXPECT_EQ(m_boxes[0].caption, w->msg("msg001"));
+        EXPECT_EQ(m_boxes[0].text, w->msg("msg002"));
+        EXPECT_NE(m_boxes[0].caption, "ERROR");
+        EXPECT_EQ(m_boxes[0].icon, platform::BoxIcon::Error);
+        EXPECT_FALSE(m_feedStarted);
+        EXPECT_EQ(QFile::exists(db), present);
+        EXPECT_EQ(fileHash(db), before);
+        m_window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, EscapeAndTheCloseButtonRunTheSameShutdown)
+{
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "escape" : "close button");
+        TfrmMain* w = start("en");
+        // A background job still running at shutdown is stopped before the database closes.
+        QThread* job = QThread::create([] {
+            while (!QThread::currentThread()->isInterruptionRequested())
+                QThread::msleep(2);
+        });
+        w->backgroundJobs()->add(job);
+        job->start();
+        if (escape) {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+            QTest::keyClick(target, Qt::Key_Escape);
+        } else {
+            w->close();
+        }
+        EXPECT_TRUE(w->shutdownDone());
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_EQ(w->startupSteps().mid(FullStartup.size()), QStringList({"close", "terminated"}));
+        EXPECT_TRUE(job->isFinished());
+        EXPECT_FALSE(QSqlDatabase::contains(TfrmMain::LocalDbConnection));
+        delete job;
+        m_window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, LeftAndRightStepTheCurrentListUnlessTheItemSearchBoxHasTheFocus)
+{
+    TfrmMain* w = start("en");
+    catalog::TQuery* list = w->browser()->currentList();
+    ASSERT_GT(list->recordCount(), 2);
+
+    // On the introduction page, with the focus in its search box: the hidden style list steps.
+    focus(child("dxEdit1"));
+    QTest::keyClick(child("dxEdit1"), Qt::Key_Right);
+    EXPECT_EQ(list->recNo(), 1);
+    EXPECT_EQ(currentPage(), "pgIntro");
+    EXPECT_EQ(w->browser()->itemDetails().itemId, list->field("ITEM_ID").toInt());
+    QTest::keyClick(child("dxEdit1"), Qt::Key_Left);
+    EXPECT_EQ(list->recNo(), 0);
+
+    w->showPage("pgCenterItem");
+    focus(child("edtSearch"));
+    QTest::keyClick(child("edtSearch"), Qt::Key_Right);
+    EXPECT_EQ(list->recNo(), 0);
+    focus(child("gridStyle"));
+    QTest::keyClick(child("gridStyle"), Qt::Key_Right);
+    EXPECT_EQ(list->recNo(), 1);
+}
+
+TEST_F(MainWindowTest, PageButtonsAndMenuButtonsFollowTheNavigationChain)
+{
+    TfrmMain* w = start("en");
+    w->menuEntry("btnInstructions")->trigger();
+    EXPECT_EQ(currentPage(), "pgInstallation");
+    const QList<QPair<QString, QString>> forward = {{"ImageButton5", "pgInstallation2"},
+                                                    {"ImageButton7", "pgInstallation3"},
+                                                    {"ImageButton8", "pgProfile1"},
+                                                    {"ImageButton3", "pgProfile2"}};
+    for (const auto& [button, page] : forward) {
+        click(button);
+        EXPECT_EQ(currentPage(), page) << qPrintable(button);
+    }
+    // The only button of the last page is a back button, standing where the others have their forward button.
+    EXPECT_EQ(child("ImageButton4")->parentWidget()->x(), child("ImageButton3")->parentWidget()->x());
+    const QList<QPair<QString, QString>> back = {{"ImageButton4", "pgProfile1"},
+                                                 {"ImageButton6", "pgInstallation3"},
+                                                 {"ImageButton10", "pgInstallation2"},
+                                                 {"ImageButton9", "pgInstallation"}};
+    for (const auto& [button, page] : back) {
+        click(button);
+        EXPECT_EQ(currentPage(), page) << qPrintable(button);
+    }
+    w->menuEntry("btnProfile")->trigger();
+    EXPECT_EQ(currentPage(), "pgProfile");
+    w->menuEntry("btnInstructions")->trigger();
+    EXPECT_EQ(currentPage(), "pgInstallation");
+}
+
+TEST_F(MainWindowTest, ProfileScrollBarAppearsOnceThePageIsShorterThanThePictureAndStays)
+{
+    TfrmMain* w = start("en", QSize(917, 1400));
+    auto* bar = child<QScrollBar>("profile2scroll");
+    ASSERT_TRUE(w->profilePicture);
+    const int pictureHeight = w->profilePicture->height();
+    ASSERT_GT(pictureHeight, 600);
+    EXPECT_TRUE(bar->isHidden());
+
+    w->resize(917, 638);
+    QCoreApplication::processEvents();
+    const int pageHeight = child("pgGlobal")->height();
+    ASSERT_LT(pageHeight, pictureHeight);
+    EXPECT_FALSE(bar->isHidden());
+    EXPECT_EQ(bar->maximum(), pictureHeight - pageHeight);
+
+    w->resize(917, 1400);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(bar->isHidden());
+    EXPECT_EQ(bar->maximum(), pictureHeight - pageHeight);
+
+    w->resize(917, 638);
+    QCoreApplication::processEvents();
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(w->profilePicture->geometry().bottom() + 1, pageHeight + 8);
+}
+
+TEST_F(MainWindowTest, GermanShowsOnlyTheGermanArtwork)
+{
+    start("de");
+    for (const QString& base : {"slogan", "intro", "rtfProfile", "imgProfile2", "inst", "inst2", "inst3"}) {
+        for (const QString& lang : {"TR", "EN", "DE"}) {
+            const QString name = base.startsWith("inst") ? "inst" + lang + base.mid(4) : base + lang;
+            QWidget* w = child(name);
+            ASSERT_TRUE(w) << qPrintable(name);
+            EXPECT_EQ(w->isHidden(), lang != "DE") << qPrintable(name);
+        }
+    }
+}
+
+TEST_F(MainWindowTest, SearchFromTheIntroductionPageShowsTheFirstHitOnTheItemPage)
+{
+    TfrmMain* w = start("en");
+    const QString code = w->browser()->itemDetails().code;
+    ASSERT_FALSE(code.isEmpty());
+    auto* box = child<QLineEdit>("dxEdit1");
+    focus(box);
+    EXPECT_TRUE(box->text().isEmpty());
+    QTest::keyClicks(box, code);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(currentPage(), "pgCenterItem");
+    EXPECT_EQ(child<PageControl>("pgGrid")->currentIndex(), 2);
+    EXPECT_EQ(w->browser()->currentList(), w->browser()->qrySearch);
+    EXPECT_GE(w->browser()->qrySearch->recordCount(), 1);
+    EXPECT_EQ(w->currentGrid.data(), child<QTableView>("grdSearch"));
+    // Down moves the focus to the result list; the box it left shows its prompt again.
+    focus(child("edtSearch"));
+    QTest::keyClick(child("edtSearch"), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), child("grdSearch"));
+    EXPECT_EQ(child<QLineEdit>("edtSearch")->text(), w->msg("edtSearch"));
+
+    // Input made only of separators does nothing at all.
+    w->showPage("pgIntro");
+    focus(box);
+    QTest::keyClicks(box, " .-/,");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(currentPage(), "pgIntro");
+}
+
+} // namespace
