@@ -5,7 +5,10 @@
 
 #include <mspack.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -46,6 +49,148 @@ QString mspackErrorText(int code)
         return QStringLiteral("error %1").arg(code);
     }
 }
+
+// libmspack's LZSS decoder hands every output byte to the I/O system on its own. The stdio system
+// turns each into an fwrite call, which caps expansion at a few tens of MB/s; this system keeps
+// its own large buffers on both sides so a byte costs a copy.
+struct BufferedFile
+{
+    FILE* file = nullptr;
+    bool writing = false;
+    std::vector<unsigned char> buffer;
+    size_t pos = 0; // writing: bytes buffered; reading: next byte to hand out
+    size_t end = 0; // reading: bytes in the buffer
+    bool failed = false;
+};
+
+constexpr size_t IoBufferSize = 1 << 20;
+
+bool flushFile(BufferedFile* f)
+{
+    if (f->writing && f->pos > 0) {
+        if (std::fwrite(f->buffer.data(), 1, f->pos, f->file) != f->pos)
+            f->failed = true;
+        f->pos = 0;
+    }
+    return !f->failed;
+}
+
+mspack_file* bufOpen(mspack_system*, const char* name, int mode)
+{
+    const bool writing = mode == MSPACK_SYS_OPEN_WRITE;
+    if (mode != MSPACK_SYS_OPEN_READ && !writing)
+        return nullptr;
+    FILE* fp = std::fopen(name, writing ? "wb" : "rb");
+    if (!fp)
+        return nullptr;
+    auto* f = new BufferedFile;
+    f->file = fp;
+    f->writing = writing;
+    f->buffer.resize(IoBufferSize);
+    return reinterpret_cast<mspack_file*>(f);
+}
+
+void bufClose(mspack_file* file)
+{
+    auto* f = reinterpret_cast<BufferedFile*>(file);
+    if (!f)
+        return;
+    flushFile(f);
+    std::fclose(f->file);
+    delete f;
+}
+
+int bufRead(mspack_file* file, void* buffer, int bytes)
+{
+    auto* f = reinterpret_cast<BufferedFile*>(file);
+    if (!f || bytes < 0)
+        return -1;
+    auto* out = static_cast<unsigned char*>(buffer);
+    int done = 0;
+    while (done < bytes) {
+        if (f->pos == f->end) {
+            f->pos = 0;
+            f->end = std::fread(f->buffer.data(), 1, f->buffer.size(), f->file);
+            if (f->end == 0)
+                return std::ferror(f->file) ? -1 : done;
+        }
+        const size_t n = std::min(size_t(bytes - done), f->end - f->pos);
+        std::memcpy(out + done, f->buffer.data() + f->pos, n);
+        f->pos += n;
+        done += int(n);
+    }
+    return done;
+}
+
+int bufWrite(mspack_file* file, void* buffer, int bytes)
+{
+    auto* f = reinterpret_cast<BufferedFile*>(file);
+    if (!f || bytes < 0 || f->failed)
+        return -1;
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    if (bytes == 1 && f->pos < f->buffer.size()) {
+        f->buffer[f->pos++] = *in;
+        return 1;
+    }
+    int done = 0;
+    while (done < bytes) {
+        if (f->pos == f->buffer.size() && !flushFile(f))
+            return -1;
+        const size_t n = std::min(size_t(bytes - done), f->buffer.size() - f->pos);
+        std::memcpy(f->buffer.data() + f->pos, in + done, n);
+        f->pos += n;
+        done += int(n);
+    }
+    return done;
+}
+
+int bufSeek(mspack_file* file, off_t offset, int mode)
+{
+    auto* f = reinterpret_cast<BufferedFile*>(file);
+    if (!f || !flushFile(f))
+        return -1;
+    int whence = SEEK_SET;
+    if (mode == MSPACK_SYS_SEEK_CUR) {
+        whence = SEEK_CUR;
+        if (!f->writing)
+            offset -= off_t(f->end - f->pos); // the stream stands at the end of the buffered data
+    } else if (mode == MSPACK_SYS_SEEK_END) {
+        whence = SEEK_END;
+    }
+    f->pos = f->end = 0;
+    return fseeko(f->file, offset, whence) == 0 ? 0 : -1;
+}
+
+off_t bufTell(mspack_file* file)
+{
+    auto* f = reinterpret_cast<BufferedFile*>(file);
+    if (!f)
+        return -1;
+    const off_t at = ftello(f->file);
+    if (at < 0)
+        return -1;
+    return f->writing ? at + off_t(f->pos) : at - off_t(f->end - f->pos);
+}
+
+void bufMessage(mspack_file*, const char*, ...) {}
+
+void* bufAlloc(mspack_system*, size_t bytes)
+{
+    return std::malloc(bytes);
+}
+
+void bufFree(void* p)
+{
+    std::free(p);
+}
+
+void bufCopy(void* src, void* dst, size_t bytes)
+{
+    std::memmove(dst, src, bytes);
+}
+
+mspack_system bufferedSystem = {bufOpen,    bufClose, bufRead, bufWrite, bufSeek, bufTell,
+                                bufMessage, bufAlloc, bufFree, bufCopy,  nullptr};
 
 bool readHeader(const QString& path, QByteArray* header)
 {
@@ -98,7 +243,7 @@ bool expandSzdd(const QString& src, const QString& dst, QString* error)
         setError(error, QStringLiteral("cannot expand %1 onto itself").arg(src));
         return false;
     }
-    msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(nullptr);
+    msszdd_decompressor* decompressor = mspack_create_szdd_decompressor(&bufferedSystem);
     if (!decompressor) {
         setError(error, QStringLiteral("cannot create the SZDD decompressor"));
         return false;
