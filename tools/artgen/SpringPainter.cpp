@@ -49,7 +49,7 @@ QPainterPath lobePath(const Lobe& l)
     path.lineTo(-r, belly);
     path.cubicTo(-r, f - (f - belly) * 0.1, -r + (r - pr) * 0.35, f, -(pr + (r - pr) * 0.35), f);
     path.cubicTo(-pr - 4, f, -pr, f - 4, -pr, f - 10);
-    path.lineTo(pr, f - 10);
+    path.quadTo(0, f + 2, pr, f - 10); // the fold seen slightly from above
     path.cubicTo(pr, f - 4, pr + 4, f, pr + (r - pr) * 0.35, f);
     path.cubicTo(r - (r - pr) * 0.35, f, r, f - (f - belly) * 0.1, r, belly);
     path.lineTo(r, shoulder);
