@@ -100,6 +100,31 @@ TEST(Resources, TiledPiecesRepeatSeamlessly)
         EXPECT_LE(distance(logo.pixel(logo.width() - 1, y), tile.pixel(0, y)), 12) << "row " << y;
 }
 
+// The header bar is assembled from pieces side by side; neighbours must meet without a step in colour (the search
+// box's sunken bed, rows 5..29 of the search area, is meant to stand out).
+TEST(Resources, HeaderPiecesJoinTheirNeighbours)
+{
+    const struct
+    {
+        const char* left;
+        const char* right;
+    } joins[] = {{"WallPaper9.jpg", "WallPaper4.jpg"}, {"WallPaper5.jpg", "WallPaper4.jpg"},
+                 {"WallPaper4.jpg", "WallPaper5.jpg"}, {"WallPaper4.jpg", "WallPaper8.jpg"},
+                 {"WallPaper8.jpg", "WallPaper6.jpg"}, {"WallPaper6.jpg", "WallPaper7.jpg"},
+                 {"WallPaper10.jpg", "WallPaper3.jpg"}};
+    for (const auto& j : joins) {
+        SCOPED_TRACE(std::string(j.left) + " | " + j.right);
+        const QImage left = art(j.left), right = art(j.right);
+        ASSERT_EQ(left.height(), 36);
+        ASSERT_EQ(right.height(), 36);
+        for (int y = 0; y < 36; ++y) {
+            if (y >= 5 && y <= 29)
+                continue;
+            EXPECT_LE(distance(left.pixel(left.width() - 1, y), right.pixel(0, y)), 16) << "row " << y;
+        }
+    }
+}
+
 // The arrow buttons lie on the header piece; their background must be the piece's own colour there.
 TEST(Resources, HeaderButtonsBlendIntoTheirPiece)
 {
