@@ -75,9 +75,8 @@ CatalogBrowser::CatalogBrowser(const QString& connectionName, const QString& app
         dir += QLatin1Char('/');
     m_imagesDir = dir + QStringLiteral("images");
 
-    const QSqlDatabase db = QSqlDatabase::database(connectionName, false);
     for (TQuery* query : {qryOEM, qryStyle, qrySearch, qryKullanim, qryItem, qryCodes, qryPictures})
-        query->setDatabase(db);
+        query->setConnectionName(connectionName);
 
     // The list protocol, shared by the four list queries.
     for (TQuery* list : {qryOEM, qryStyle, qrySearch, qryKullanim}) {
@@ -149,7 +148,7 @@ TQuery* CatalogBrowser::queryOf(ListPage page) const
 QVector<CodeTypeEntry> CatalogBrowser::localDbAfterConnect()
 {
     TQuery table;
-    table.setDatabase(QSqlDatabase::database(m_connectionName, false));
+    table.setConnectionName(m_connectionName);
     table.setSql({QStringLiteral("select code_type_id, prefix, type from item_code_type order by code_type_id")});
     table.open();
 

@@ -26,6 +26,8 @@ public:
     explicit TQuery(QObject* parent = nullptr);
 
     void setDatabase(const QSqlDatabase& database);
+    // The connection is looked up by name at every open, so it may be (re)connected after this call.
+    void setConnectionName(const QString& connectionName) { m_connectionName = connectionName; }
     QString connectionName() const { return m_connectionName; }
 
     void setSql(const QStringList& lines);

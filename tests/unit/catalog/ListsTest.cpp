@@ -265,3 +265,21 @@ TEST_F(ListsTest, ListsAfterCloseAllSeeRowsCommittedElsewhere)
     std::sort(ids.begin(), ids.end());
     EXPECT_EQ(ids, (QList<int>{4, 9}));
 }
+
+// The window makes its components before start-up connects the database.
+TEST(ListsBeforeConnect, BrowserMadeBeforeTheConnectionUsesItOnceOpen)
+{
+    TestCatalog catalog;
+    catalog.addCodeType(1, QStringLiteral("VLK"), QStringLiteral("Velkorn"));
+    catalog.addItem(1, 3);
+    catalog.addCode(1, 1, QStringLiteral("VK-1"));
+    const QString path = catalog.databasePath();
+    catalog::closeDatabase(catalog.connectionName());
+
+    CatalogBrowser browser(QStringLiteral("late"), catalog.appDir(), [](const QString& key) { return key; });
+    EXPECT_THROW(browser.btnSTYLE1Click(3), catalog::DatabaseError);
+    catalog::openDatabase(path, QStringLiteral("late"));
+    browser.btnSTYLE1Click(3);
+    EXPECT_EQ(browser.itemDetails().code, QStringLiteral("VK-1"));
+    catalog::closeDatabase(QStringLiteral("late"));
+}
