@@ -120,8 +120,17 @@ void TQuery::open()
     m_rows = std::move(rows);
     m_active = true;
     if (m_calcFields) {
-        for (m_current = 0; m_current < m_rows.size(); ++m_current)
-            m_calcFields(*this);
+        try {
+            for (m_current = 0; m_current < m_rows.size(); ++m_current)
+                m_calcFields(*this);
+        } catch (...) {
+            // Not swallowed: the query is left closed and the views' reset completed before it travels on.
+            m_active = false;
+            m_rows.clear();
+            m_current = -1;
+            emit rowsReplaced();
+            throw;
+        }
     }
     m_current = m_rows.isEmpty() ? -1 : 0;
     emit rowsReplaced();

@@ -146,3 +146,18 @@ TEST_F(QueryTest, TableModelFollowsQueryAndSelection)
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.columnCount(), 0);
 }
+
+// Message lookup may end an operation by throwing (silent cancellation) from inside calcFields.
+TEST_F(QueryTest, ThrowingCalcFieldsLeavesTheQueryClosedAndViewsConsistent)
+{
+    catalog::QueryTableModel model(&query);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    query.addCalcField(QStringLiteral("label"));
+    query.setCalcFields([](TQuery&) { throw std::runtime_error("cancelled"); });
+    EXPECT_THROW(query.open(), std::runtime_error);
+    EXPECT_FALSE(query.isActive());
+    EXPECT_EQ(model.rowCount(), 0);
+    query.setCalcFields({});
+    query.open();
+    EXPECT_EQ(model.rowCount(), 3);
+}
