@@ -170,12 +170,12 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
 TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
+    // Hidden while everything the grids show is still alive; the children go after this body.
+    hide();
     qDeleteAll(m_menus);
-    if (!m_shutdownDone)
-        m_jobs->stopAll();
     if (m_sync)
         m_sync->requestStopAndWait();
-    delete m_browser;
+    m_jobs->stopAll();
     if (QSqlDatabase::contains(LocalDbConnection))
         catalog::closeDatabase(LocalDbConnection);
 }
@@ -594,7 +594,6 @@ QWidget* TfrmMain::buildIntroPage()
         p.setColor(QPalette::Text, PromptGrey);
         box->setPalette(p);
         box->setStyleSheet("QLineEdit { border: 1px solid grey; }");
-        box->installEventFilter(this);
     }
     return page;
 }

@@ -8,6 +8,10 @@ int main(int argc, char** argv)
     application.setApplicationName("Velkorn");
     application.setApplicationDisplayName("Velkorn");
     TfrmMain frmMain(platform::executableDir());
+    // Testing aid: VELKORN_LANGUAGE=en|de|tr answers the language dialog, for unattended runs and screenshots.
+    const QString language = qEnvironmentVariable("VELKORN_LANGUAGE");
+    if (language == "en" || language == "de" || language == "tr")
+        frmMain.languageSelector = [language] { return language; };
     frmMain.showMaximized();
     return application.exec();
 }
