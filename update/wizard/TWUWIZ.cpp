@@ -240,6 +240,11 @@ void TWUWIZ::applyTexts(const TWebUpdateWizardLanguage& t)
         l->adjustSize();
     for (QLabel* l : {WelcomeLabel, Label8})
         l->adjustSize();
+    // Longer translations must not run into the file name or out of their buttons.
+    FileLabel->move(qMax(152, Label5->x() + Label5->width() + 8), FileLabel->y());
+    FileLabel->setFixedWidth(PageWidth - FileLabel->x());
+    for (QPushButton* b : {StartButton, ControlButton, NewButton, EULAButton, FilesButton, CancelButton, RestartButton})
+        FitButton(b);
 
     m_newVersionFound = t.NewVersionFound;
     m_newVersion = t.NewVersion;
@@ -595,7 +600,7 @@ void TWUWIZ::RestartButtonClick()
 void TWUWIZ::WebUpdateFileProgress(const QString& fileName, qint64 pos, qint64 size)
 {
     const int cut = qMax(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
-    FileLabel->setText(fileName.mid(cut + 1));
+    FileLabel->setText(FileLabel->fontMetrics().elidedText(fileName.mid(cut + 1), Qt::ElideMiddle, FileLabel->width()));
     setProgress(FileProgress, pos, size);
     const TFileList& files = engine->fileList();
     setProgress(TotalProgress, files.completedSize() + pos, files.totalSize());
