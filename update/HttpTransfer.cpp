@@ -67,6 +67,12 @@ size_t writeBody(char* data, size_t size, size_t count, void* user)
     return static_cast<size_t>(total);
 }
 
+int checkAbort(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    const auto* check = static_cast<const std::function<bool()>*>(user);
+    return (*check)() ? 1 : 0;
+}
+
 } // namespace
 
 HttpTransfer::HttpTransfer()
@@ -150,6 +156,11 @@ HttpTransfer::Response HttpTransfer::perform(const QString& url, const QList<QBy
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, m_stallSeconds);
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 65536L);
+    if (m_abortCheck) {
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &checkAbort);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &m_abortCheck);
+    }
     if (!m_agent.isEmpty())
         curl_easy_setopt(curl, CURLOPT_USERAGENT, m_agent.constData());
     if (!m_proxy.isEmpty())

@@ -23,6 +23,9 @@ public:
     // Connect time-out, and the time after which a transfer that receives nothing counts as broken.
     void setTimeouts(int connectSeconds, int stallSeconds);
     void setFtpLogin(const QString& user, const QString& password, bool passive);
+    // Asked about once a second during a transfer, also while it waits for the server; true aborts it (the
+    // transfer then ends as broken). Lets a shutdown end a check that hangs on a silent server.
+    void setAbortCheck(std::function<bool()> check) { m_abortCheck = std::move(check); }
 
     struct Response
     {
@@ -61,4 +64,5 @@ private:
     bool m_ftpPassive = true;
     long m_connectSeconds = 30;
     long m_stallSeconds = 60;
+    std::function<bool()> m_abortCheck;
 };

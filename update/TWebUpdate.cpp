@@ -98,6 +98,8 @@ int TWebUpdate::OpenSession()
     session->setProxy(Proxy);
     session->setTimeouts(connectTimeoutSeconds, stallTimeoutSeconds);
     session->setFtpLogin(UserID, Password, FTPPassive);
+    if (abortRequested)
+        session->setAbortCheck(abortRequested);
     m_session = std::move(session);
     m_sessionOpen = true;
     m_ftpDirectorySet = false;

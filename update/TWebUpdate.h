@@ -101,6 +101,10 @@ public:
     std::function<void(QObject*, const QString& url, QString& fileName)> OnFileNameFromURL;
     std::function<void(QObject*)> OnSuccess;
 
+    // Asked during every transfer of a session, from the thread that runs it; true aborts the transfer, which then
+    // fails as a broken download. The application's shutdown uses it to end a running check.
+    std::function<bool()> abortRequested;
+
     // Asks for credentials (TLoginForm by default); tests replace it.
     std::function<bool(const QString& caption, QString& user, QString& password)> loginPrompt;
 
