@@ -91,30 +91,6 @@ TEST(WizardComponentTest, NeedsAnEngineAndForgetsDestroyedComponents)
     EXPECT_TRUE(wizard.Language.isNull());
 }
 
-TEST(WizardFormTest, LayoutOfTheForm)
-{
-    TWUWIZ form;
-    EXPECT_EQ(form.size(), QSize(474, 284));
-    EXPECT_EQ(form.Billboard->geometry(), QRect(9, 27, 116, 201));
-    EXPECT_FALSE(form.Billboard->pixmap().isNull());
-    EXPECT_EQ(form.PageControl1->geometry(), QRect(136, 8, 329, 265));
-    EXPECT_EQ(form.PageControl1->count(), 7);
-    EXPECT_EQ(form.PageControl1->currentIndex(), 0);
-    for (QPushButton* b : {form.StartButton, form.ControlButton, form.NewButton, form.EULAButton, form.FilesButton,
-                           form.CancelButton, form.RestartButton})
-        EXPECT_EQ(b->geometry(), QRect(224, 224, 91, 25)) << b->objectName().toStdString();
-    EXPECT_EQ(form.RAccept->geometry(), QRect(1, 220, 224, 17));
-    EXPECT_EQ(form.RNoAccept->geometry(), QRect(1, 238, 224, 17));
-    EXPECT_FALSE(form.RAccept->isChecked());
-    EXPECT_FALSE(form.RNoAccept->isChecked());
-    EXPECT_FALSE(form.EULAButton->isEnabled());
-    EXPECT_TRUE(form.StartButton->isDefault());
-    EXPECT_EQ(form.CheckListBox1->geometry(), QRect(0, 24, 313, 193));
-    EXPECT_EQ(form.TotalProgress->geometry(), QRect(0, 160, 313, 17));
-    EXPECT_TRUE(form.WhatsNewMemo->isReadOnly());
-    EXPECT_EQ(form.findChild<QWidget*>("TabSheet7"), form.TabSheet7);
-}
-
 TEST(WizardFormTest, FitButtonGrowsToTheLeft)
 {
     TWUWIZ form;
@@ -265,15 +241,6 @@ TEST_F(WizardFlowTest, LicenceWithoutNotesAndRefusal)
     EXPECT_FALSE(engine.calls.contains("DownloadFiles"));
 }
 
-TEST_F(WizardFlowTest, NoFilesLeftAfterFiltering)
-{
-    engine.serverFiles.clear();
-    form->StartButtonClick();
-    form->ControlButtonClick();
-    EXPECT_EQ(messages, QStringList{"No files found for update"});
-    EXPECT_TRUE(closed());
-}
-
 TEST_F(WizardFlowTest, MandatoryHiddenAndUntickedFiles)
 {
     engine.serverFiles = {ScriptedEngine::file("Program", 9000, true),
@@ -305,8 +272,19 @@ TEST_F(WizardFlowTest, MandatoryHiddenAndUntickedFiles)
     EXPECT_FALSE(closed());
 }
 
-TEST_F(WizardFlowTest, NothingTickedAndNoMandatoryFile)
+TEST_F(WizardFlowTest, NoFilesLeft)
 {
+    engine.serverFiles.clear();
+    form->StartButtonClick();
+    form->ControlButtonClick();
+    EXPECT_EQ(messages, QStringList{"No files found for update"});
+    EXPECT_TRUE(closed());
+
+    // Nothing ticked and no mandatory file.
+    messages.clear();
+    form = std::make_unique<TWUWIZ>();
+    form->applyTexts(texts);
+    form->engine = &engine;
     engine.serverFiles = {ScriptedEngine::file("Manual", 7000)};
     form->StartButtonClick();
     form->ControlButtonClick();
