@@ -53,11 +53,16 @@ Figures measure(int runs, const std::function<void(int)>& body)
     return {times[times.size() / 2], times.front(), times.back(), cpu[cpu.size() / 2]};
 }
 
+// targetMs <= 0: measured for information, no target.
 void report(const char* name, const Figures& f, double targetMs, const QString& note)
 {
-    std::printf("%-40s median %7.2f ms (min %7.2f, max %7.2f), cpu %7.2f ms; target < %3.0f ms %s; %s\n", name,
-                f.median, f.min, f.max, f.cpuMedian, targetMs, f.median < targetMs ? "met" : "MISSED",
-                qPrintable(note));
+    const QString verdict = targetMs > 0
+                                ? QStringLiteral("target < %1 ms %2")
+                                      .arg(targetMs)
+                                      .arg(f.median < targetMs ? QStringLiteral("met") : QStringLiteral("MISSED"))
+                                : QStringLiteral("no target");
+    std::printf("%-40s median %7.2f ms (min %7.2f, max %7.2f), cpu %7.2f ms; %s; %s\n", name, f.median, f.min, f.max,
+                f.cpuMedian, qPrintable(verdict), qPrintable(note));
 }
 
 } // namespace
@@ -106,16 +111,17 @@ int main(int argc, char** argv)
             browser.btnKullanim1Click(i % 4 + 1);
             rows = browser.qryKullanim->recordCount();
         });
-        report("usage list (open + first item)", f, 50, QStringLiteral("%1 rows in the last list").arg(rows));
+        report("usage list (open + first item)", f, 0, QStringLiteral("%1 rows in the last list").arg(rows));
 
         f = measure(10, [&](int i) {
             browser.buttonClick(i % 5 + 2);
             rows = browser.qryOEM->recordCount();
         });
-        report("OEM list (open + first item)", f, 50, QStringLiteral("%1 rows in the last list").arg(rows));
+        report("OEM list (open + first item)", f, 0, QStringLiteral("%1 rows in the last list").arg(rows));
 
-        const QStringList fragments = {QStringLiteral("412"), QStringLiteral("k7x"), QStringLiteral("09-1"),
-                                       QStringLiteral("3.5"), QStringLiteral("a 1")};
+        // Three characters once normalised, typed as a user might.
+        const QStringList fragments = {QStringLiteral("412"), QStringLiteral("K7X"), QStringLiteral("09-1"),
+                                       QStringLiteral("3.50"), QStringLiteral("b 0h")};
         f = measure(15, [&](int i) {
             browser.btnSearchClick(fragments.at(i % fragments.size()));
             rows = browser.qrySearch->recordCount();
