@@ -30,16 +30,14 @@
 
 #include <stdexcept>
 
-#ifdef VELKORN_APP_HAVE_I18N
-#include "i18n/LanguageSelector.h"
-#include "i18n/LngINISupp.h"
-#include "i18n/MsgINISupp.h"
-#include "i18n/SilentCancel.h"
-#endif
 #include "app/CodesDelegate.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/QueryTableModel.h"
+#include "i18n/LanguageSelector.h"
+#include "i18n/LngINISupp.h"
+#include "i18n/MsgINISupp.h"
+#include "i18n/SilentCancel.h"
 #include "sync/CatalogSync.h"
 #include "sync/TThread1.h"
 #include "sync/TThread2.h"
@@ -149,7 +147,6 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
         m_applicationDir += '/';
     setObjectName("frmMain");
     setWindowTitle("Velkorn");
-#ifdef VELKORN_APP_HAVE_I18N
     languageSelector = [] { return SelectLanguage(); };
     LIS = new TLngINISupp(this);
     LIS->setObjectName("LIS");
@@ -158,9 +155,6 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     LIS->setApplicationDir(m_applicationDir);
     MIS->setApplicationDir(m_applicationDir);
     MIS->setLngINISupp(LIS);
-#else
-    languageSelector = [] { return QString(); };
-#endif
     startFeedThread = [this] { startCatalogSync(); };
     buildWindow();
     FormCreate();
@@ -584,6 +578,7 @@ QWidget* TfrmMain::buildIntroPage()
                                              QRect(PageWidth - 172, 0, 172, 36));
     Anchors::anchor(wallPaper3, Anchors::TopRight, PageSize);
     dxEdit1 = new QLineEdit(SearchDesignText, wallPaper3);
+    dxEdit1->setCursorPosition(0);
     dxEdit1->setObjectName("dxEdit1");
     dxEdit1->setGeometry(1, 6, 131, 21);
     QWidget* imageButton2 =
@@ -620,15 +615,11 @@ void TfrmMain::showEvent(QShowEvent* event)
 
 void TfrmMain::FormShow()
 {
-#ifdef VELKORN_APP_HAVE_I18N
     try {
         runStartup();
     } catch (const SilentCancel&) {
         // A language component abandoned start-up silently; it has shown its own message already.
     }
-#else
-    runStartup();
-#endif
 }
 
 void TfrmMain::step(const QString& name)
@@ -653,7 +644,6 @@ void TfrmMain::runStartup()
     }
 
     step("loadLanguage");
-#ifdef VELKORN_APP_HAVE_I18N
     LIS->setFileName(m_applicationDir + languageCode + ".lng");
     try {
         LIS->LoadLanguage();
@@ -663,7 +653,6 @@ void TfrmMain::runStartup()
         platform::showMessageBox({this, "Velkorn", QString::fromUtf8(e.what()), platform::BoxIcon::Error});
     }
     MIS->OpenMessages();
-#endif
 
     step("openDatabase");
     if (!openCatalogDatabase()) {
@@ -740,6 +729,7 @@ void TfrmMain::setCaptionsFromMessages()
     btnInstructions->setText(msg("btnInstructions"));
     btnCross->setTitle(msg("btnCross"));
     edtSearch->setText(msg("edtSearch"));
+    edtSearch->setCursorPosition(0);
     m_columnCaptions.insert("grdColType", msg("grdColType"));
     m_columnCaptions.insert("grdColCode", msg("grdColCode"));
     btnKullanim->setTitle(msg("btnKullanim"));
@@ -762,12 +752,7 @@ void TfrmMain::setCaptionsFromMessages()
 
 QString TfrmMain::msg(const QString& key) const
 {
-#ifdef VELKORN_APP_HAVE_I18N
     return MIS->MessageText(key);
-#else
-    Q_UNUSED(key);
-    return QStringLiteral("ERROR");
-#endif
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
@@ -782,10 +767,8 @@ void TfrmMain::FormClose()
         return;
     m_shutdownDone = true;
     step("close");
-#ifdef VELKORN_APP_HAVE_I18N
     MIS->CloseMessages();
     LIS->ReleaseLanguage();
-#endif
     // Threads still working with the connection must be done before it closes.
     if (m_sync)
         m_sync->requestStopAndWait();
@@ -1166,6 +1149,7 @@ void TfrmMain::searchBoxEntered(QLineEdit* box)
 void TfrmMain::searchBoxLeft(QLineEdit* box)
 {
     box->setText(msg("edtSearch"));
+    box->setCursorPosition(0);
     QPalette p = box->palette();
     p.setColor(QPalette::Text, PromptGrey);
     box->setPalette(p);

@@ -4,9 +4,7 @@
 
 #include <stdexcept>
 
-#ifdef VELKORN_APP_HAVE_I18N
 #include "i18n/SilentCancel.h"
-#endif
 
 VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -14,11 +12,9 @@ bool VelkornApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-#ifdef VELKORN_APP_HAVE_I18N
     } catch (const SilentCancel&) {
         // The operation was cancelled on purpose and has said what it had to say; drop it without a message.
         return false;
-#endif
     } catch (const std::exception& e) {
         // A handler failed: tell the user and keep the event loop running, as the window's framework would.
         platform::showMessageBox(

@@ -1,0 +1,252 @@
+#include "app/ApplicationUpdate.h"
+
+#include "app/ServerHosts.h"
+#include "platform/MessageBox.h"
+#include "update/CatalogUpdateSettings.h"
+#include "update/TWebUpdate.h"
+#include "update/UpdateQuestion.h"
+#include "update/wizard/TWUWIZ.h"
+#include "update/wizard/TWebUpdateWizard.h"
+#include "update/wizard/TWebUpdateWizardLanguage.h"
+#include "update/wizard/WizardTextSets.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRadioButton>
+#include <QThread>
+#include <QWidget>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <exception>
+
+// What a hand-off on another thread and the objects it leaves behind share; outlives this object.
+struct ApplicationUpdate::Shared
+{
+    std::atomic_bool stop{false};
+    std::mutex mutex;
+    std::condition_variable idle;
+    int running = 0;
+};
+
+namespace {
+
+// Counts a running hand-off, so that destruction can wait for it.
+class RunningHandOff
+{
+public:
+    explicit RunningHandOff(std::shared_ptr<void> owner, std::mutex& mutex, std::condition_variable& idle, int& running)
+        : m_owner(std::move(owner)), m_mutex(mutex), m_idle(idle), m_running(running)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_running;
+    }
+    ~RunningHandOff()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        --m_running;
+        m_idle.notify_all();
+    }
+
+private:
+    std::shared_ptr<void> m_owner;
+    std::mutex& m_mutex;
+    std::condition_variable& m_idle;
+    int& m_running;
+};
+
+void writeToStandardError(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+} // namespace
+
+ApplicationUpdate::ApplicationUpdate(QWidget* mainWindow, const QString& applicationDir)
+    : QObject(mainWindow), m_applicationDir(applicationDir), m_host(app::updateServerHost()),
+      m_shared(std::make_shared<Shared>())
+{
+    setObjectName(QStringLiteral("applicationUpdate"));
+
+    upd = new TWebUpdate(mainWindow);
+    update::applyCatalogSettings(*upd);
+    // Transfers of the check run on the synchronisation thread: a shutdown (stop(), or the thread's interruption
+    // by the synchronisation's own stop) must be able to end one that waits on a silent server.
+    upd->abortRequested = [shared = m_shared] {
+        return shared->stop.load() || QThread::currentThread()->isInterruptionRequested();
+    };
+
+    upden = createUpden(mainWindow);
+    updde = createUpdde(mainWindow);
+    updtr = createUpdtr(mainWindow);
+
+    WebUpdateWizard1 = new TWebUpdateWizard(mainWindow);
+    WebUpdateWizard1->setObjectName(QStringLiteral("WebUpdateWizard1"));
+    QFont font(QStringLiteral("Verdana"));
+    font.setPixelSize(12);
+    font.setBold(true);
+    WebUpdateWizard1->Font = font;
+    WebUpdateWizard1->WebUpdate = upd;
+    WebUpdateWizard1->onFormReady = [this](TWUWIZ& form) { prepareForm(form); };
+
+    if (qEnvironmentVariable("VELKORN_UPDATE_UNATTENDED") == QLatin1String("1"))
+        setUnattended(true);
+}
+
+ApplicationUpdate::~ApplicationUpdate()
+{
+    stop();
+    // A hand-off still running on another thread uses upd; it returns soon after the stop.
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    m_shared->idle.wait(lock, [this] { return m_shared->running == 0; });
+}
+
+void ApplicationUpdate::setLanguageCode(const QString& code)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_languageCode = code;
+}
+
+void ApplicationUpdate::setHost(const QString& host)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_host = host;
+}
+
+bool ApplicationUpdate::stopRequested() const
+{
+    return m_shared->stop.load();
+}
+
+void ApplicationUpdate::stop()
+{
+    m_shared->stop.store(true);
+    // The wizard's own close handling: during a download it cancels after the current block instead of pulling
+    // the session from under the transfer.
+    if (m_form)
+        m_form->close();
+}
+
+ApplicationUpdate::Result ApplicationUpdate::handOff()
+{
+    const std::shared_ptr<Shared> shared = m_shared;
+    const RunningHandOff running(shared, shared->mutex, shared->idle, shared->running);
+    if (shared->stop.load())
+        return Result::Stopped;
+
+    QString languageCode;
+    QString host;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        languageCode = m_languageCode;
+        host = m_host;
+    }
+
+    try {
+        // {APP} in the control file is the current directory.
+        if (!QDir::setCurrent(m_applicationDir))
+            return Result::Failed;
+        upd->Host = host;
+        upd->URL = QStringLiteral("http://") + upd->Host + QStringLiteral("/velkorn.INF");
+        upd->UserID = QStringLiteral("update");
+        upd->Password = QStringLiteral("refreshx");
+
+        const bool newer = upd->HasNewVersion();
+        if (shared->stop.load())
+            return Result::Stopped;
+        if (!newer)
+            return Result::NoNewVersion;
+        if (!runOnMainThreadAndWait([this, languageCode] { runWizard(languageCode); }))
+            return Result::Stopped;
+        return Result::WizardClosed;
+    } catch (...) {
+        // The update is an extra after the synchronisation: an unreachable server, a bad control file or an error
+        // inside the wizard ends the hand-off silently, whatever its kind.
+        return Result::Failed;
+    }
+}
+
+void ApplicationUpdate::runWizard(const QString& languageCode)
+{
+    // The text set is chosen here rather than on the synchronisation thread: only the wizard reads it, and only
+    // on this thread.
+    if (TWebUpdateWizardLanguage* texts = textSetForLanguage(languageCode, upden, updde, updtr))
+        WebUpdateWizard1->Language = texts;
+    WebUpdateWizard1->Execute();
+}
+
+void ApplicationUpdate::prepareForm(TWUWIZ& form)
+{
+    m_form = &form;
+    if (m_unattended)
+        form.RAccept->setChecked(true);
+}
+
+bool ApplicationUpdate::runOnMainThreadAndWait(const std::function<void()>& fn)
+{
+    if (QThread::currentThread() == thread()) {
+        fn();
+        return true;
+    }
+
+    // A blocking queued call would deadlock a shutdown that waits for this thread while it waits for the main
+    // thread; the call is queued instead and the wait gives up once a stop is requested.
+    struct Call
+    {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        std::exception_ptr failure;
+    };
+    auto call = std::make_shared<Call>();
+    const std::shared_ptr<Shared> shared = m_shared;
+    QMetaObject::invokeMethod(
+        this,
+        [call, shared, fn] {
+            std::exception_ptr failure;
+            if (!shared->stop.load()) {
+                try {
+                    fn();
+                } catch (...) {
+                    failure = std::current_exception(); // handed to the waiting thread, which decides
+                }
+            }
+            const std::lock_guard<std::mutex> lock(call->mutex);
+            call->failure = failure;
+            call->finished = true;
+            call->done.notify_all();
+        },
+        Qt::QueuedConnection);
+
+    std::unique_lock<std::mutex> lock(call->mutex);
+    while (!call->finished) {
+        if (shared->stop.load() || QThread::currentThread()->isInterruptionRequested())
+            return false;
+        call->done.wait_for(lock, std::chrono::milliseconds(50));
+    }
+    if (call->failure)
+        std::rethrow_exception(call->failure);
+    return true;
+}
+
+void ApplicationUpdate::setUnattended(bool unattended)
+{
+    m_unattended = unattended;
+    WebUpdateWizard1->AutoStart = unattended;
+    WebUpdateWizard1->AutoRun = unattended;
+    if (!unattended) {
+        update::setQuestionHandler({});
+        platform::setMessageBoxHandler({});
+        return;
+    }
+    update::setQuestionHandler([](const update::Question& question) {
+        writeToStandardError(QStringLiteral("velkorn: question answered Yes: ") + question.text);
+        return true;
+    });
+    platform::setMessageBoxHandler([](const platform::BoxRequest& box) {
+        writeToStandardError(QStringLiteral("velkorn: message: ") + box.caption + QStringLiteral(": ") + box.text);
+    });
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class QWidget;
+class TWebUpdate;
+class TWebUpdateWizard;
+class TWebUpdateWizardLanguage;
+class TWUWIZ;
+
+// The hand-off from the catalog synchronisation to the application update. At the end of every synchronisation
+// run the engine `upd` is pointed at the update server and asked, on the synchronisation thread, whether a newer
+// version exists; when one does, the wizard `WebUpdateWizard1` runs on the main thread while that thread waits.
+// Holds the main window's update components (`upd`, `WebUpdateWizard1`, `upden`, `updde`, `updtr`).
+//
+// Shutdown calls stop(): a running check is aborted, an open wizard is closed and a waiting hand-off returns, so
+// the window can wait for the synchronisation thread without deadlocking on it.
+class ApplicationUpdate : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Result
+    {
+        NoNewVersion, // the check answered no (or could not reach the server)
+        WizardClosed, // a newer version was found and the wizard has closed
+        Failed,       // a failure ended the hand-off; it is ignored
+        Stopped       // shutdown came first
+    };
+
+    // `mainWindow` parents the wizard's window; `applicationDir` becomes the current directory for the update run.
+    // Lives on the main thread.
+    ApplicationUpdate(QWidget* mainWindow, const QString& applicationDir);
+    ~ApplicationUpdate() override;
+
+    // The Language code that picks the wizard's text set ("en", "de", "tr"; anything else keeps the last set).
+    void setLanguageCode(const QString& code);
+    // The update server, "host" or "host:port". Default: app::updateServerHost().
+    void setHost(const QString& host);
+
+    // The synchronisation's last step. Called on the synchronisation thread; also works on the main thread.
+    // Returns once the check said no, the wizard has closed or a stop was requested. Never throws.
+    Result handOff();
+
+    // For the window's shutdown, on the main thread: aborts a running check, closes an open wizard and lets a
+    // waiting hand-off return. Hand-offs after this return Stopped at once.
+    void stop();
+    bool stopRequested() const;
+
+    // Testing aid for unattended runs: the wizard starts and goes on by itself, accepts the licence, and the
+    // engine's questions are answered Yes; message boxes are written to standard error instead of shown.
+    // Switched on by the environment variable VELKORN_UPDATE_UNATTENDED=1.
+    void setUnattended(bool unattended);
+    bool unattended() const { return m_unattended; }
+
+    // The wizard's window while it is open (tests drive it through this).
+    TWUWIZ* wizardWindow() const { return m_form; }
+
+    TWebUpdate* upd = nullptr;
+    TWebUpdateWizard* WebUpdateWizard1 = nullptr;
+    TWebUpdateWizardLanguage* upden = nullptr;
+    TWebUpdateWizardLanguage* updde = nullptr;
+    TWebUpdateWizardLanguage* updtr = nullptr;
+
+private:
+    struct Shared;
+
+    bool runOnMainThreadAndWait(const std::function<void()>& fn);
+    void runWizard(const QString& languageCode);
+    void prepareForm(TWUWIZ& form);
+
+    QString m_applicationDir;
+    mutable std::mutex m_mutex;
+    QString m_languageCode;
+    QString m_host;
+    std::shared_ptr<Shared> m_shared;
+    QPointer<TWUWIZ> m_form;
+    bool m_unattended = false;
+};
