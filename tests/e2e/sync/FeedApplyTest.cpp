@@ -78,7 +78,8 @@ TEST_F(FeedApply, ReplacesItemsCodesAndRecordsTheLastTimes)
                            "<item><item_id>7</item_id><id>71</id><code_type_id>1</code_type_id><code>" +
                            QByteArray(500, 'C') +
                            "</code></item>"
-                           "<item><item_id>2</item_id><id>20</id><code_type_id>1</code_type_id><code>D</code></item>");
+                           "<item><item_id>2</item_id><id>20</id><code_type_id>1</code_type_id><code>" +
+                           QString(60, QChar(0x15E)).toUtf8() + "</code><search_code>\xC3\xA7ift</search_code></item>");
     docs.xmlItemPictures = doc("");
     docs.xmlItemDeleted = doc("<item><id>3</id><delete_time>2009-01-01 09:00:00</delete_time></item>");
 
@@ -91,6 +92,9 @@ TEST_F(FeedApply, ReplacesItemsCodesAndRecordsTheLastTimes)
               "2.5:310.5:3:0:null:null");
     EXPECT_EQ(catalog.column("select id from item_code order by id"), "20,71,80,100");
     EXPECT_EQ(catalog.column("select code from item_code where id = 71"), QString(50, 'C'));
+    // Turkish letters arrive intact, and the cut counts characters, not bytes.
+    EXPECT_EQ(catalog.column("select code, search_code from item_code where id = 20"),
+              QString(50, QChar(0x15E)) + QString::fromUtf8(":\xC3\xA7ift"));
     EXPECT_EQ(catalog.column("select count(*) from item_pictures where item_id = 3"), "0");
     // The last item record (11:00), not the greatest time (12:00); the earlier delete time loses.
     EXPECT_EQ(catalog.lastUpdate(), QDateTime(QDate(2009, 1, 1), QTime(11, 0)));
