@@ -34,7 +34,9 @@ qint64 startTime(qint64 pid)
     return ok ? ticks : -1;
 }
 
-WaitResult waitByProcStat(qint64 pid, milliseconds limit)
+} // namespace
+
+WaitResult waitByStartTime(qint64 pid, milliseconds limit)
 {
     const qint64 started = startTime(pid);
     if (started < 0)
@@ -48,8 +50,6 @@ WaitResult waitByProcStat(qint64 pid, milliseconds limit)
     }
     return WaitResult::TimedOut;
 }
-
-} // namespace
 
 WaitResult waitForProcessEnd(qint64 pid, milliseconds limit)
 {
@@ -80,7 +80,7 @@ WaitResult waitForProcessEnd(qint64 pid, milliseconds limit)
     if (errno == ESRCH)
         return WaitResult::NotFound;
 #endif
-    return waitByProcStat(pid, limit);
+    return waitByStartTime(pid, limit);
 }
 
 } // namespace helper

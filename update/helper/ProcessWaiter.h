@@ -17,4 +17,8 @@ enum class WaitResult
 
 WaitResult waitForProcessEnd(qint64 pid, std::chrono::milliseconds limit);
 
+// The fallback where pidfds are not available: the process has ended when its /proc entry is gone, a
+// zombie, or carries another start time (the id was reused).
+WaitResult waitByStartTime(qint64 pid, std::chrono::milliseconds limit);
+
 } // namespace helper

@@ -100,6 +100,23 @@ TEST_F(HelperTest, NullStartsNothingAndXLogsNothing)
     EXPECT_FALSE(QFileInfo::exists(app("WUPDATE.LOG")));
 }
 
+// An application that does not end in time must not keep the update from being installed.
+TEST_F(HelperTest, GivesUpWaitingAndGoesOn)
+{
+    writeAll(app("a.txt_NEW"), "new");
+    RestartEnvironment env;
+    env.appDir = m_dir.path();
+    env.waitLimit = 5s;
+    env.waitForExit = [](qint64, std::chrono::milliseconds) { return helper::WaitResult::TimedOut; };
+    env.sleep = [](int) {};
+    bool started = false;
+    env.startDetached = [&](const QString&, const QStringList&) { return started = true; };
+    EXPECT_EQ(runRestartHelper({"77", "L", app("a.txt"), "a.txt_NEW"}, env), RestartOutcome::Restarted);
+    EXPECT_TRUE(started);
+    EXPECT_EQ(readAll(app("a.txt")), QByteArray("new"));
+    EXPECT_TRUE(log().contains("upd process 77 still running after 5 s"));
+}
+
 TEST_F(HelperTest, BadCommandLinesDoNothing)
 {
     writeAll(app("a.txt_NEW"), "new");
@@ -290,10 +307,19 @@ TEST(ProcessWaiterTest, WaitsForTheProcessAndNotForAnother)
     EXPECT_EQ(helper::waitForProcessEnd(child.processId(), 30s), helper::WaitResult::Ended);
     child.waitForFinished();
 
+    // The fallback by start time: the same answers without a pidfd.
+    EXPECT_EQ(helper::waitByStartTime(0x3FFFFFF0, 1s), helper::WaitResult::NotFound);
+    QProcess second;
+    second.start("sleep", {"0.3"});
+    ASSERT_TRUE(second.waitForStarted());
+    EXPECT_EQ(helper::waitByStartTime(second.processId(), 30s), helper::WaitResult::Ended);
+    second.waitForFinished();
+
     QProcess longer;
     longer.start("sleep", {"30"});
     ASSERT_TRUE(longer.waitForStarted());
     EXPECT_EQ(helper::waitForProcessEnd(longer.processId(), 100ms), helper::WaitResult::TimedOut);
+    EXPECT_EQ(helper::waitByStartTime(longer.processId(), 100ms), helper::WaitResult::TimedOut);
     longer.kill();
     longer.waitForFinished();
 }
