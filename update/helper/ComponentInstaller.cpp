@@ -135,7 +135,7 @@ void ComponentInstaller::process(const QString& name, const QString& prefix)
     const QString upper = name.toUpper();
     const int newAt = upper.indexOf(QLatin1String("_NEW"));
     if (newAt >= 0 && newAt == upper.size() - 4) {
-        replace(name, source, destDir);
+        replace(name, prefix, source, destDir);
         return;
     }
     const QString suffix = upperSuffix(localPath(name));
@@ -151,11 +151,12 @@ void ComponentInstaller::process(const QString& name, const QString& prefix)
         expand(name, source, destDir, prefix);
 }
 
-void ComponentInstaller::replace(const QString& name, const QString& source, const QString& destDir)
+void ComponentInstaller::replace(const QString& name, const QString& prefix, const QString& source,
+                                 const QString& destDir)
 {
     const QString base = localPath(name).chopped(4);
     const QString destination = QDir::cleanPath(destDir + QLatin1Char('/') + base);
-    const QString destinationText = QDir::toNativeSeparators(destination);
+    const QString destinationText = prefix + name.chopped(4); // as the log has always shown it
 
     // The download is looked up without regard to case, as on the system the names come from.
     QString downloaded = source;

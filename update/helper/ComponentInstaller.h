@@ -44,7 +44,7 @@ private:
     QString safeDestinationDir(const QString& prefix) const;
     bool insideApp(const QString& absolutePath) const;
 
-    void replace(const QString& name, const QString& source, const QString& destDir);
+    void replace(const QString& name, const QString& prefix, const QString& source, const QString& destDir);
     void processList(const QString& name, const QString& source);
     void unpackCabinet(const QString& name, const QString& source, const QString& destDir, const QString& prefix);
     void runSetup(const QString& name, const QString& source, const QString& prefix);
