@@ -7,6 +7,8 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <mutex>
+
 namespace catalogsync {
 
 namespace {
@@ -88,6 +90,8 @@ std::shared_ptr<const FeedDocument> FeedDocument::parseBytes(const QByteArray& b
 {
     if (bytes.isEmpty())
         return nullptr;
+    static std::once_flag once;
+    std::call_once(once, [] { xmlInitParser(); }); // the parser's globals, once, before any thread parses
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt)
         return nullptr;
