@@ -412,6 +412,31 @@ TEST(WizardExecuteTest, AutoRunGoesAllTheWay)
     EXPECT_TRUE(ownHandlerCalled);
 }
 
+// A click during an automatic pause takes the step; the pause must not take it a second time.
+TEST(WizardExecuteTest, ClickDuringAPauseIsNotRepeated)
+{
+    ScriptedEngine engine;
+    engine.verdict = 8;
+    engine.serverFiles = {ScriptedEngine::file("Program", 5000)};
+    engine.onRestart = [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    };
+    TWebUpdateWizard wizard;
+    wizard.setWizardEngine(&engine);
+    wizard.AutoStart = true;
+    wizard.AutoRun = true;
+    wizard.onFormReady = [](TWUWIZ& form) {
+        QObject::connect(form.PageControl1, &QStackedWidget::currentChanged, &form, [&form](int page) {
+            if (page == 4)
+                QTimer::singleShot(0, form.FilesButton, &QPushButton::click);
+        });
+    };
+    wizard.Execute();
+    EXPECT_EQ(engine.calls.count("DownloadFiles"), 1);
+    EXPECT_EQ(engine.calls.count("LaunchRestart"), 1);
+}
+
 // Closing the window during a pause must not let the run go on behind it.
 TEST(WizardExecuteTest, ClosingDuringAPauseStopsTheRun)
 {

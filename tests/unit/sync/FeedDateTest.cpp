@@ -21,14 +21,6 @@ TEST(FeedDateText, MidnightAndEmptyValues)
     EXPECT_EQ(FeedDateText(zeroDateTime()), "1899-12.30 ");
 }
 
-TEST(FeedDateText, DoesNotDependOnTheLocale)
-{
-    const QLocale saved;
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(FeedDateText(QDateTime(QDate(2008, 5, 12), QTime(2, 3, 4))), "2008-05.12 02:03:04");
-    QLocale::setDefault(saved);
-}
-
 TEST(FeedDateTime, ReadsByPositionWhateverTheSeparators)
 {
     const QDateTime expected(QDate(2008, 5, 12), QTime(14, 30, 5));
