@@ -299,8 +299,7 @@ void TWUWIZ::FormActivate()
     StartButton->setFocus();
     if (AutoStart) {
         showPage(1);
-        Pause();
-        if (!m_closed)
+        if (pauseOnPage())
             StartButtonClick();
     }
 }
@@ -341,8 +340,7 @@ void TWUWIZ::StartButtonClick()
     ControlButton->setEnabled(true);
     ControlButton->setFocus();
     if (AutoRun) {
-        Pause();
-        if (!m_closed)
+        if (pauseOnPage())
             ControlButtonClick();
     }
 }
@@ -400,8 +398,7 @@ void TWUWIZ::ControlButtonClick()
         NewButton->setEnabled(true);
         NewButton->setFocus();
         if (AutoRun) {
-            Pause();
-            if (!m_closed)
+            if (pauseOnPage())
                 NewButtonClick();
         }
         return;
@@ -415,8 +412,7 @@ void TWUWIZ::ControlButtonClick()
     FilesButton->setEnabled(true);
     FilesButton->setFocus();
     if (AutoRun || CheckListBox1->count() == 0) {
-        Pause();
-        if (!m_closed)
+        if (pauseOnPage())
             FilesButtonClick();
     }
 }
@@ -432,8 +428,7 @@ bool TWUWIZ::offerLicense()
         EULAButton->setEnabled(true);
         EULAButton->setText(m_nextButton);
         FitButton(EULAButton);
-        Pause();
-        if (!m_closed)
+        if (pauseOnPage())
             EULAButtonClick();
     }
     return true;
@@ -445,8 +440,7 @@ void TWUWIZ::offerComponents()
     FilesButton->setEnabled(true);
     FilesButton->setFocus();
     if (AutoRun) {
-        Pause();
-        if (!m_closed)
+        if (pauseOnPage())
             FilesButtonClick();
     }
 }
@@ -578,8 +572,7 @@ void TWUWIZ::FilesButtonClick()
     RestartButton->setEnabled(true);
     RestartButton->setFocus();
     if (AutoRun) {
-        Pause();
-        if (!m_closed)
+        if (pauseOnPage())
             RestartButtonClick();
     }
 }
@@ -642,6 +635,15 @@ void TWUWIZ::CloseWizard()
         engine->CloseSession();
     m_closed = true;
     QDialog::done(QDialog::Rejected);
+}
+
+// The automatic step after a pause runs only when the user has not moved on (or closed) meanwhile,
+// so that a click during the pause does not run the same step twice.
+bool TWUWIZ::pauseOnPage()
+{
+    const int page = PageControl1->currentIndex();
+    Pause();
+    return !m_closed && PageControl1->currentIndex() == page;
 }
 
 void TWUWIZ::Pause()

@@ -113,6 +113,7 @@ private:
     void saveAndOpen(const QPlainTextEdit* memo, const QString& fileName);
     void setVerdictText(int verdict);
     bool offerLicense();
+    bool pauseOnPage();
     void offerComponents();
     QPushButton* stepButton(QWidget* page, const QString& name);
     QLabel* label(QWidget* page, const QString& name, int x, int y);

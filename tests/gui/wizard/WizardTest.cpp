@@ -418,9 +418,12 @@ TEST(WizardExecuteTest, ClickDuringAPauseIsNotRepeated)
     ScriptedEngine engine;
     engine.verdict = 8;
     engine.serverFiles = {ScriptedEngine::file("Program", 5000)};
+    // The window stays open a while after the restart, so that a repeated step would still show.
     engine.onRestart = [] {
-        if (QWidget* w = QApplication::activeModalWidget())
-            w->close();
+        QTimer::singleShot(500, [] {
+            if (QWidget* w = QApplication::activeModalWidget())
+                w->close();
+        });
     };
     TWebUpdateWizard wizard;
     wizard.setWizardEngine(&engine);
