@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/wizard/TWUWIZ.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,7 +14,6 @@ class QWidget;
 class TWebUpdate;
 class TWebUpdateWizard;
 class TWebUpdateWizardLanguage;
-class TWUWIZ;
 
 // The hand-off from the catalog synchronisation to the application update. At the end of every synchronisation
 // run the engine `upd` is pointed at the update server and asked, on the synchronisation thread, whether a newer

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QHeaderView>
@@ -41,6 +42,12 @@
 #include "sync/CatalogSync.h"
 #include "sync/TThread1.h"
 #include "sync/TThread2.h"
+#include "update/CatalogUpdateSettings.h"
+#include "update/TWebUpdate.h"
+#include "update/wizard/TWebUpdateWizard.h"
+#include "update/wizard/TWebUpdateWizardEnglish.h"
+#include "update/wizard/TWebUpdateWizardGerman.h"
+#include "update/wizard/WizardTextSets.h"
 
 namespace {
 
@@ -155,6 +162,14 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     LIS->setApplicationDir(m_applicationDir);
     MIS->setApplicationDir(m_applicationDir);
     MIS->setLngINISupp(LIS);
+    upd = new TWebUpdate(this);
+    update::applyCatalogSettings(*upd);
+    upden = createUpden(this);
+    updde = createUpdde(this);
+    updtr = createUpdtr(this);
+    WebUpdateWizard1 = new TWebUpdateWizard(this);
+    WebUpdateWizard1->setObjectName("WebUpdateWizard1");
+    WebUpdateWizard1->WebUpdate = upd;
     startFeedThread = [this] { startCatalogSync(); };
     buildWindow();
     FormCreate();
@@ -778,6 +793,26 @@ void TfrmMain::FormClose()
     terminateApplication();
 }
 
+// Runs on the feed-applying thread at the end of every synchronisation run.
+void TfrmMain::handOffToApplicationUpdate()
+{
+    if (!m_sync || m_sync->stopRequested())
+        return;
+    try {
+        QDir::setCurrent(m_applicationDir);
+        upd->Host = app::updateServerHost();
+        upd->URL = "http://" + upd->Host + "/velkorn.INF";
+        upd->UserID = "update";
+        upd->Password = "refreshx";
+        if (TWebUpdateWizardLanguage* texts = textSetForLanguage(languageCode, upden, updde, updtr))
+            WebUpdateWizard1->Language = texts;
+        if (upd->HasNewVersion())
+            m_sync->runOnMainThreadAndWait([this] { WebUpdateWizard1->Execute(); });
+    } catch (const std::exception&) {
+        // Every failure of the update hand-off ends it without a word; the catalog keeps running.
+    }
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Keys, resizing, pages
 
@@ -1131,6 +1166,7 @@ void TfrmMain::startCatalogSync()
     catalogsync::CatalogSync::Hooks hooks;
     hooks.messageText = [this](const QString& key) { return msg(key); };
     hooks.threadCreated = [this](QThread* thread) { m_jobs->add(thread); };
+    hooks.handOffToApplicationUpdate = [this] { handOffToApplicationUpdate(); };
     connect(m_sync, &catalogsync::CatalogSync::catalogChanged, this, [this] {
         if (m_browser)
             m_browser->closeAll();

@@ -25,6 +25,9 @@ class QSplitter;
 class PageControl;
 class QTableView;
 class TLngINISupp;
+class TWebUpdate;
+class TWebUpdateWizard;
+class TWebUpdateWizardLanguage;
 namespace catalog {
 class CatalogBrowser;
 class QueryTableModel;
@@ -141,6 +144,7 @@ private:
     void showPictures(const QVector<QImage>& pictures);
     void clearItem();
     void startCatalogSync();
+    void handOffToApplicationUpdate();
 
     QString m_applicationDir;
     QStringList m_steps;
@@ -150,6 +154,11 @@ private:
     BackgroundJobs* m_jobs = nullptr;
     TLngINISupp* LIS = nullptr;
     TMsgINISupp* MIS = nullptr;
+    TWebUpdate* upd = nullptr;
+    TWebUpdateWizardLanguage* upden = nullptr;
+    TWebUpdateWizardLanguage* updde = nullptr;
+    TWebUpdateWizardLanguage* updtr = nullptr;
+    TWebUpdateWizard* WebUpdateWizard1 = nullptr;
     app::ProfileScrollState m_profileScroll;
     QHash<QString, QString> m_columnCaptions;
     catalog::CatalogBrowser* m_browser = nullptr;
