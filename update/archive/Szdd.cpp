@@ -26,7 +26,7 @@ constexpr int MaxMatch = 18;
 // A distance of a whole window would read the byte being replaced; stay one short of it.
 constexpr int MaxDistance = WindowSize - 1;
 constexpr int HashBits = 14;
-constexpr int MaxChain = 48;
+constexpr int MaxChain = 16;
 
 QString mspackErrorText(int code)
 {
