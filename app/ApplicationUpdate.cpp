@@ -7,6 +7,8 @@
 #include "update/UpdateQuestion.h"
 #include "update/wizard/TWUWIZ.h"
 #include "update/wizard/TWebUpdateWizard.h"
+#include "update/wizard/TWebUpdateWizardEnglish.h"
+#include "update/wizard/TWebUpdateWizardGerman.h"
 #include "update/wizard/TWebUpdateWizardLanguage.h"
 #include "update/wizard/WizardTextSets.h"
 
@@ -159,7 +161,8 @@ ApplicationUpdate::Result ApplicationUpdate::handOff()
             return Result::Stopped;
         if (!newer)
             return Result::NoNewVersion;
-        if (!runOnMainThreadAndWait([this, languageCode] { runWizard(languageCode); }))
+        const bool ran = runOnMainThreadAndWait([this, languageCode] { runWizard(languageCode); });
+        if (!ran || shared->stop.load())
             return Result::Stopped;
         return Result::WizardClosed;
     } catch (...) {
