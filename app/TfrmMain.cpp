@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QSqlError>
@@ -206,6 +207,9 @@ void TfrmMain::buildWindow()
     setPalette(p);
     setMinimumSize(ClientWidth, ClientHeight);
     resize(ClientWidth, ClientHeight);
+    // Restored, the window stands centred on its screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

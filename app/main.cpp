@@ -6,7 +6,6 @@ int main(int argc, char** argv)
 {
     VelkornApplication application(argc, argv);
     application.setApplicationName("Velkorn");
-    application.setApplicationDisplayName("Velkorn");
     TfrmMain frmMain(platform::executableDir());
     // Testing aid: VELKORN_LANGUAGE=en|de|tr answers the language dialog, for unattended runs and screenshots.
     const QString language = qEnvironmentVariable("VELKORN_LANGUAGE");

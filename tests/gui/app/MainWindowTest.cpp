@@ -352,3 +352,21 @@ TEST_F(MainWindowTest, SearchFromTheIntroductionPageShowsTheFirstHitOnTheItemPag
 }
 
 } // namespace
+
+namespace {
+// A list whose query fails shows the database's message in a box; the window stays up and keeps its item.
+TEST_F(MainWindowTest, FailingListQueryShowsTheDatabaseMessageAndKeepsRunning)
+{
+    TfrmMain* w = start("en");
+    const int shownItem = w->browser()->itemDetails().itemId;
+    QSqlDatabase db = w->localDb();
+    db.close();
+    w->menuEntry("btnSTYLE2")->trigger();
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_EQ(m_boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_FALSE(m_boxes[0].text.isEmpty());
+    EXPECT_FALSE(w->terminateRequested());
+    EXPECT_EQ(w->browser()->itemDetails().itemId, shownItem);
+    EXPECT_EQ(currentPage(), "pgCenterItem");
+}
+} // namespace
