@@ -1,4 +1,5 @@
 #include "app/BackgroundJobs.h"
+#include "app/DataText.h"
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
 #include "app/TfrmMain.h"
@@ -7,6 +8,7 @@
 #include "i18n/MsgINISupp.h"
 #include "platform/MessageBox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -368,5 +370,112 @@ TEST_F(MainWindowTest, FailingListQueryShowsTheDatabaseMessageAndKeepsRunning)
     EXPECT_FALSE(w->terminateRequested());
     EXPECT_EQ(w->browser()->itemDetails().itemId, shownItem);
     EXPECT_EQ(currentPage(), "pgCenterItem");
+}
+} // namespace
+
+namespace {
+// What the item view shows must be the item the list hands over: texts, pictograms and picture slots.
+TEST_F(MainWindowTest, ItemViewShowsTheHandedOverItem)
+{
+    TfrmMain* w = start("en");
+    w->showPage("pgCenterItem");
+    catalog::CatalogBrowser* browser = w->browser();
+    for (int step = 0; step < 8; ++step) {
+        const catalog::ItemDetails d = browser->itemDetails();
+        SCOPED_TRACE(qPrintable(d.code));
+        EXPECT_EQ(child<DataText>("DBText1")->text(), d.code);
+        EXPECT_EQ(child<DataText>("DBText10")->text(), d.typeStr);
+        EXPECT_EQ(child<DataText>("DBText4")->text(), d.operationPressureMax);
+        EXPECT_EQ(child<DataText>("DBText8")->text(), d.ptStr);
+        EXPECT_NE(d.typeStr, "ERROR");
+        EXPECT_EQ(child("studs")->isHidden(), !d.studsVisible);
+        for (int n = 1; n <= 4; ++n) {
+            EXPECT_EQ(child(QString("tasit%1").arg(n))->isHidden(), d.largeVehicle != n);
+            EXPECT_EQ(child(QString("sTasit%1").arg(n))->isHidden(), d.smallVehicle != n);
+        }
+        // Pictures fill the slots from the first, without gaps.
+        bool gap = false;
+        for (int n = 1; n <= 3; ++n) {
+            auto* slot = child<PictureBox>(QString("res%1").arg(n));
+            if (slot->isHidden())
+                gap = true;
+            else
+                EXPECT_FALSE(gap) << n;
+        }
+        w->btnNextClick();
+    }
+    EXPECT_FALSE(child("cntItem")->isHidden());
+    EXPECT_FALSE(child("WallPaper5")->isHidden());
+}
+
+// Grids show their captions from message lookup, hide the item identifier and keep the codes list's widths.
+TEST_F(MainWindowTest, GridsShowTheirColumnsAndCaptions)
+{
+    TfrmMain* w = start("en");
+    auto* style = child<QTableView>("gridStyle");
+    auto* model = style->model();
+    ASSERT_EQ(model->columnCount(), 2);
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), w->msg("gridStyleCODE"));
+    EXPECT_TRUE(style->isColumnHidden(1));
+    auto* codes = child<QTableView>("dxDBGrid1");
+    auto* codesModel = codes->model();
+    ASSERT_EQ(codesModel->columnCount(), 4); // ID, TYPE, CODE, PREFIX
+    EXPECT_TRUE(codes->isColumnHidden(0));
+    EXPECT_TRUE(codes->isColumnHidden(3));
+    EXPECT_EQ(codes->columnWidth(1), 107);
+    EXPECT_EQ(codes->columnWidth(2), 118);
+    EXPECT_EQ(codesModel->headerData(1, Qt::Horizontal).toString(), w->msg("grdColType"));
+    EXPECT_EQ(codesModel->headerData(2, Qt::Horizontal).toString(), w->msg("grdColCode"));
+
+    // A code-type list names its second column after the chosen entry.
+    QAction* entry = w->subMenu("btnOem")->actions().value(0);
+    ASSERT_TRUE(entry);
+    entry->trigger();
+    auto* oem = child<QTableView>("gridOemCross");
+    EXPECT_EQ(child<PageControl>("pgGrid")->currentIndex(), 0);
+    EXPECT_EQ(oem->model()->headerData(0, Qt::Horizontal).toString(), "Velkorn");
+    EXPECT_EQ(oem->model()->headerData(1, Qt::Horizontal).toString(), entry->text());
+    EXPECT_TRUE(oem->isColumnHidden(2));
+    EXPECT_EQ(w->currentGrid.data(), oem);
+}
+
+// The codes list draws OEM rows on the tool-tip colours and other rows on the window colours, unless selected.
+TEST_F(MainWindowTest, CodesListHighlightsOemRowsUnlessSelected)
+{
+    TfrmMain* w = start("en");
+    w->showPage("pgCenterItem");
+    auto* codes = child<QTableView>("dxDBGrid1");
+    QAbstractItemModel* model = codes->model();
+    int oemRow = -1, otherRow = -1;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        const QString prefix = model->index(r, 3).data().toString();
+        if (prefix == "OEM" && oemRow < 0)
+            oemRow = r;
+        else if (!prefix.isEmpty() && prefix != "OEM" && otherRow < 0)
+            otherRow = r;
+    }
+    // Walk the list until an item with both kinds of code is shown.
+    for (int i = 0; i < 50 && (oemRow < 0 || otherRow < 0); ++i) {
+        w->btnNextClick();
+        oemRow = otherRow = -1;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QString prefix = model->index(r, 3).data().toString();
+            if (prefix == "OEM" && oemRow < 0)
+                oemRow = r;
+            else if (!prefix.isEmpty() && prefix != "OEM" && otherRow < 0)
+                otherRow = r;
+        }
+    }
+    ASSERT_GE(oemRow, 0);
+    ASSERT_GE(otherRow, 0);
+    codes->clearSelection();
+    codes->setCurrentIndex(QModelIndex());
+    const QImage image = codes->viewport()->grab().toImage();
+    auto colourAt = [&](int row) {
+        const QRect cell = codes->visualRect(model->index(row, 1));
+        return image.pixelColor(cell.left() + 2, cell.center().y());
+    };
+    EXPECT_EQ(colourAt(oemRow), QPalette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(colourAt(otherRow), QPalette().color(QPalette::Base));
 }
 } // namespace
