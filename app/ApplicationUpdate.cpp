@@ -30,34 +30,22 @@ struct ApplicationUpdate::Shared
     std::atomic_bool stop{false};
     std::mutex mutex;
     std::condition_variable idle;
-    int running = 0;
+    int running = 0; // hand-offs under way; destruction waits for them
+
+    void enter()
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        ++running;
+    }
+    void leave()
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        --running;
+        idle.notify_all();
+    }
 };
 
 namespace {
-
-// Counts a running hand-off, so that destruction can wait for it.
-class RunningHandOff
-{
-public:
-    explicit RunningHandOff(std::shared_ptr<void> owner, std::mutex& mutex, std::condition_variable& idle, int& running)
-        : m_owner(std::move(owner)), m_mutex(mutex), m_idle(idle), m_running(running)
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_running;
-    }
-    ~RunningHandOff()
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        --m_running;
-        m_idle.notify_all();
-    }
-
-private:
-    std::shared_ptr<void> m_owner;
-    std::mutex& m_mutex;
-    std::condition_variable& m_idle;
-    int& m_running;
-};
 
 void writeToStandardError(const QString& text)
 {
@@ -135,7 +123,12 @@ void ApplicationUpdate::stop()
 ApplicationUpdate::Result ApplicationUpdate::handOff()
 {
     const std::shared_ptr<Shared> shared = m_shared;
-    const RunningHandOff running(shared, shared->mutex, shared->idle, shared->running);
+    shared->enter();
+    struct Leave
+    {
+        Shared& shared;
+        ~Leave() { shared.leave(); }
+    } const leave{*shared};
     if (shared->stop.load())
         return Result::Stopped;
 
