@@ -114,9 +114,10 @@ bool ApplicationUpdate::stopRequested() const
 void ApplicationUpdate::stop()
 {
     m_shared->stop.store(true);
-    // The wizard's own close handling: during a download it cancels after the current block instead of pulling
-    // the session from under the transfer.
-    if (m_form)
+    // Closing the wizard closes the engine's session. Inside a transfer (window messages are processed between its
+    // blocks) that would pull the session from under it; the stop flag aborts the transfer instead, and the
+    // application's exit then ends the wizard's loop.
+    if (m_form && !upd->transferring())
         m_form->close();
 }
 

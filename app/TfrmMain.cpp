@@ -682,8 +682,12 @@ void TfrmMain::runStartup()
     localDbAfterConnect();
 
     step("startFeedThread");
-    if (startFeedThread)
-        startFeedThread();
+    try {
+        if (startFeedThread)
+            startFeedThread();
+    } catch (const std::exception&) {
+        // Without its thread the catalog simply runs unsynchronised this time.
+    }
 
     step("languageArtwork");
     showLanguageArtwork({"slogan", "intro"});
