@@ -67,12 +67,18 @@ constexpr size_t IoBufferSize = 1 << 20;
 
 bool flushFile(BufferedFile* f)
 {
+    if (f->failed)
+        return false;
     if (f->writing && f->pos > 0) {
-        if (std::fwrite(f->buffer.data(), 1, f->pos, f->file) != f->pos)
+        if (std::fwrite(f->buffer.data(), 1, f->pos, f->file) != f->pos) {
+            // A full buffer sends every later byte to the slow path, which reports the failure.
             f->failed = true;
+            f->pos = f->buffer.size();
+            return false;
+        }
         f->pos = 0;
     }
-    return !f->failed;
+    return true;
 }
 
 mspack_file* bufOpen(mspack_system*, const char* name, int mode)
@@ -122,16 +128,11 @@ int bufRead(mspack_file* file, void* buffer, int bytes)
     return done;
 }
 
-int bufWrite(mspack_file* file, void* buffer, int bytes)
+// Kept out of line so that the one-byte path below needs no register saves.
+[[gnu::noinline]] int bufWriteBlock(BufferedFile* f, const unsigned char* in, int bytes)
 {
-    auto* f = reinterpret_cast<BufferedFile*>(file);
     if (!f || bytes < 0 || f->failed)
         return -1;
-    const auto* in = static_cast<const unsigned char*>(buffer);
-    if (bytes == 1 && f->pos < f->buffer.size()) {
-        f->buffer[f->pos++] = *in;
-        return 1;
-    }
     int done = 0;
     while (done < bytes) {
         if (f->pos == f->buffer.size() && !flushFile(f))
@@ -142,6 +143,17 @@ int bufWrite(mspack_file* file, void* buffer, int bytes)
         done += int(n);
     }
     return done;
+}
+
+int bufWrite(mspack_file* file, void* buffer, int bytes)
+{
+    auto* f = reinterpret_cast<BufferedFile*>(file);
+    const auto* in = static_cast<const unsigned char*>(buffer);
+    if (bytes == 1 && f && f->pos < f->buffer.size()) {
+        f->buffer[f->pos++] = *in;
+        return 1;
+    }
+    return bufWriteBlock(f, in, bytes);
 }
 
 int bufSeek(mspack_file* file, off_t offset, int mode)
