@@ -1,39 +1,24 @@
 #include "i18n/IniFile.h"
 
+#include "widgets/AnsiCodePage.h"
+
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 #include <QSet>
 
 namespace {
 
-// Unicode code points of the bytes 0x80..0x9F in Windows-1254. The five bytes the
-// code page leaves undefined map to the C1 control of the same value, as Windows
-// does, so that they survive a round trip.
-constexpr char16_t kHigh80[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x008E, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x009E, 0x0178,
-};
-
-// The six Turkish letters that replace Latin-1 letters in 0xA0..0xFF.
-char16_t turkishAt(unsigned char byte)
+// Byte of each code point that Windows-1254 can write; 0 where it has none.
+const QHash<char16_t, char>& cp1254Bytes()
 {
-    switch (byte) {
-    case 0xD0:
-        return 0x011E; // Ğ
-    case 0xDD:
-        return 0x0130; // İ
-    case 0xDE:
-        return 0x015E; // Ş
-    case 0xF0:
-        return 0x011F; // ğ
-    case 0xFD:
-        return 0x0131; // ı
-    case 0xFE:
-        return 0x015F; // ş
-    default:
-        return byte;
-    }
+    static const QHash<char16_t, char> bytes = [] {
+        QHash<char16_t, char> map;
+        for (int b = 0x80; b <= 0xFF; ++b)
+            map.insert(decodeAnsiByte(static_cast<unsigned char>(b), 1254).unicode(), static_cast<char>(b));
+        return map;
+    }();
+    return bytes;
 }
 
 bool sameName(const QString& a, const QString& b)
@@ -84,15 +69,8 @@ QString IniFile::fromCp1254(const QByteArray& bytes)
 {
     QString out;
     out.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80)
-            out.append(QChar(byte));
-        else if (byte < 0xA0)
-            out.append(QChar(kHigh80[byte - 0x80]));
-        else
-            out.append(QChar(turkishAt(byte)));
-    }
+    for (char c : bytes)
+        out.append(decodeAnsiByte(static_cast<unsigned char>(c), 1254));
     return out;
 }
 
@@ -111,14 +89,7 @@ QByteArray IniFile::toCp1254(const QString& text)
             out.append(static_cast<char>(u));
             continue;
         }
-        char mapped = 0;
-        for (int b = 0; b < 32 && !mapped; ++b)
-            if (kHigh80[b] == u)
-                mapped = static_cast<char>(0x80 + b);
-        for (int b = 0xA0; b <= 0xFF && !mapped; ++b)
-            if (turkishAt(static_cast<unsigned char>(b)) == u)
-                mapped = static_cast<char>(b);
-        out.append(mapped ? mapped : '?');
+        out.append(cp1254Bytes().value(u, '?'));
     }
     return out;
 }
