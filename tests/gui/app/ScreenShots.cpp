@@ -1,0 +1,155 @@
+// Grabs every page of the main window in each language and size into PNG files, for looking at the window as a
+// user would. Usage: velkorn-screens <dist dir> <output dir>
+#include "app/TfrmMain.h"
+#include "catalog/CatalogBrowser.h"
+#include "i18n/LanguageSelector.h"
+#include "i18n/LngINISupp.h"
+#include "i18n/MsgINISupp.h"
+#include "platform/MessageBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+}
+
+bool copyDist(const QString& from, const QString& to)
+{
+    QDir src(from);
+    for (const QString& name : src.entryList(QDir::Files)) {
+        if (!QFile::copy(src.filePath(name), to + name))
+            return false;
+    }
+    QDir().mkpath(to + "images");
+    QDir images(src.filePath("images"));
+    for (const QString& name : images.entryList(QDir::Files))
+        QFile::copy(images.filePath(name), to + "images/" + name);
+    QFile::setPermissions(to + "KATALOG.GDB", QFile::ReadOwner | QFile::WriteOwner);
+    return true;
+}
+
+class Shooter
+{
+public:
+    Shooter(QString dist, QString out) : m_dist(std::move(dist)), m_out(std::move(out)) {}
+
+    void run(const QString& language, QSize size)
+    {
+        QTemporaryDir dir;
+        const QString appDir = dir.path() + "/";
+        if (!copyDist(m_dist, appDir)) {
+            std::fprintf(stderr, "cannot copy %s\n", qPrintable(m_dist));
+            return;
+        }
+        TLngINISupp::resetSharedState();
+        TMsgINISupp::resetSharedState();
+        auto w = std::make_unique<TfrmMain>(appDir);
+        w->languageSelector = [language] { return language; };
+        w->startFeedThread = [] {};
+        w->resize(size);
+        w->show();
+        for (int i = 0; i < 400 && !finished(*w); ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+        }
+        settle();
+        const QString tag = QString("%1-%2x%3").arg(language).arg(size.width()).arg(size.height());
+        shoot(*w, tag + "-1-intro");
+        for (const char* page :
+             {"pgProfile", "pgInstallation", "pgInstallation2", "pgInstallation3", "pgProfile1", "pgProfile2"}) {
+            w->showPage(page);
+            settle();
+            shoot(*w, tag + "-2-" + page);
+        }
+        w->menuEntry("btnSTYLE2")->trigger();
+        settle();
+        shoot(*w, tag + "-3-item-style2");
+        w->menuEntry("btnKullanim1")->trigger();
+        settle();
+        shoot(*w, tag + "-4-item-usage1");
+        if (QMenu* oem = w->subMenu("btnOem"); oem && !oem->actions().isEmpty()) {
+            oem->actions().first()->trigger();
+            settle();
+            shoot(*w, tag + "-5-item-oem");
+        }
+        if (QMenu* cross = w->subMenu("btnCross"); cross && !cross->actions().isEmpty()) {
+            cross->actions().first()->trigger();
+            settle();
+            shoot(*w, tag + "-6-item-cross");
+        }
+        auto* search = w->findChild<QLineEdit*>("edtSearch");
+        if (search) {
+            search->setText("10");
+            w->btnSearchClick();
+            settle();
+            shoot(*w, tag + "-7-item-search");
+        }
+        w->close();
+        settle();
+    }
+
+    void shootDialog()
+    {
+        TfrmLanguageSelector dialog;
+        dialog.show();
+        settle();
+        dialog.grab().save(m_out + "/language-dialog.png");
+    }
+
+private:
+    static bool finished(const TfrmMain& w)
+    {
+        const QStringList& steps = w.startupSteps();
+        return !steps.isEmpty() && (steps.last() == "showIntro" || steps.last() == "terminated");
+    }
+
+    void shoot(QWidget& w, const QString& name)
+    {
+        const QString path = m_out + "/" + name + ".png";
+        w.grab().save(path);
+        std::printf("%s\n", qPrintable(path));
+    }
+
+    QString m_dist;
+    QString m_out;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: velkorn-screens <dist dir> <output dir>\n");
+        return 2;
+    }
+    platform::setMessageBoxHandler([](const platform::BoxRequest& r) {
+        std::fprintf(stderr, "message box: %s / %s\n", qPrintable(r.caption), qPrintable(r.text));
+    });
+    QDir().mkpath(argv[2]);
+    Shooter shooter(argv[1], argv[2]);
+    shooter.shootDialog();
+    const QStringList languages = argc > 3 ? QString(argv[3]).split(',') : QStringList{"en", "de", "tr"};
+    for (const QString& language : languages) {
+        shooter.run(language, QSize(1280, 1024));
+        shooter.run(language, QSize(917, 638));
+    }
+    return 0;
+}
