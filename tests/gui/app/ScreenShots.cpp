@@ -78,6 +78,14 @@ public:
             settle();
             shoot(*w, tag + "-2-" + page);
         }
+        for (const char* name : {"btnStyle", "btnOem", "btnKullanim", "btnCross"}) {
+            if (QMenu* menu = w->subMenu(name)) {
+                menu->popup(w->mapToGlobal(QPoint(0, 120)));
+                settle();
+                shoot(*menu, tag + "-0-menu-" + name);
+                menu->hide();
+            }
+        }
         w->menuEntry("btnSTYLE2")->trigger();
         settle();
         shoot(*w, tag + "-3-item-style2");
