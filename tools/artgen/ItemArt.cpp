@@ -1,6 +1,7 @@
 #include "ItemArt.h"
 
 #include "ArtKit.h"
+#include "LanguageTexts.h"
 #include "SpringPainter.h"
 #include "VehiclePainter.h"
 
@@ -167,29 +168,36 @@ void symbol(QPainter& p, const QPointF& c, int kind)
     p.restore();
 }
 
+QImage mountingLegend(const QStringList& labels)
+{
+    QImage image = canvas(153, 74);
+    QPainter p(&image);
+    prepare(p);
+    p.setPen(QPen(colors::lightGrey, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(0.5, 0.5, 152, 73), 3, 3);
+    p.fillRect(QRectF(1, 1, 3, 72), colors::red);
+    p.setFont(font(11));
+    for (int i = 0; i < 4 && i < labels.size(); ++i) {
+        const qreal cy = 10.5 + i * 17.5;
+        symbol(p, QPointF(17, cy), i);
+        p.setPen(colors::ink);
+        p.drawText(QRectF(31, cy - 8, 118, 16), Qt::AlignLeft | Qt::AlignVCenter, labels[i]);
+    }
+    p.end();
+    return image;
+}
+
 } // namespace
 
 void writePictograms(ArtOutput& out)
 {
-    {
-        QImage image = canvas(153, 74);
-        QPainter p(&image);
-        prepare(p);
-        p.setPen(QPen(colors::lightGrey, 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(QRectF(0.5, 0.5, 152, 73), 3, 3);
-        p.fillRect(QRectF(1, 1, 3, 72), colors::red);
-        const QStringList labels{QStringLiteral("Combination"), QStringLiteral("Stud"), QStringLiteral("Air inlet"),
-                                 QStringLiteral("Bolt or stud")};
-        p.setFont(font(11));
-        for (int i = 0; i < 4; ++i) {
-            const qreal cy = 10.5 + i * 17.5;
-            symbol(p, QPointF(17, cy), i);
-            p.setPen(colors::ink);
-            p.drawText(QRectF(31, cy - 8, 118, 16), Qt::AlignLeft | Qt::AlignVCenter, labels[i]);
-        }
-        p.end();
-        out.png(QStringLiteral("studs.png"), image);
+    // The legend names its symbols in words, so every language has its own; "studs" is the English one.
+    for (const LanguageTexts& texts : allLanguageTexts()) {
+        const QImage image = mountingLegend(texts.mountingSymbols);
+        out.png(QStringLiteral("studs%1.png").arg(texts.suffix), image);
+        if (texts.suffix == QLatin1String("EN"))
+            out.png(QStringLiteral("studs.png"), image);
     }
     for (int usage = 1; usage <= 4; ++usage) {
         QImage large = canvas(167, 65);

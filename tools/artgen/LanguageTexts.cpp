@@ -37,6 +37,8 @@ LanguageTexts turkish()
                    QStringLiteral("Tampon"),     QStringLiteral("Hava girişi"), QStringLiteral("Saplamalar"),
                    QStringLiteral("Alt cıvata"), QStringLiteral("Topuk")};
     t.sectionNote = QStringLiteral("Kesit: VK 3 R 3042 P, komple roll körük");
+    t.mountingSymbols = {QStringLiteral("Kombinasyon"), QStringLiteral("Saplama"), QStringLiteral("Hava girişi"),
+                         QStringLiteral("Cıvata / saplama")};
     t.introTitle = QStringLiteral("Velkorn — ticari araçlar için hava körükleri");
     t.introHeadings = {QStringLiteral("Biz kimiz"), QStringLiteral("Kalite"), QStringLiteral("Ürün yelpazesi"),
                        QStringLiteral("Hizmet")};
@@ -115,6 +117,8 @@ LanguageTexts english()
                    QStringLiteral("Bumper"),      QStringLiteral("Air inlet"), QStringLiteral("Studs"),
                    QStringLiteral("Bottom bolt"), QStringLiteral("Bead")};
     t.sectionNote = QStringLiteral("Section: VK 3 R 3042 P, complete rolling-lobe air spring");
+    t.mountingSymbols = {QStringLiteral("Combination"), QStringLiteral("Stud"), QStringLiteral("Air inlet"),
+                         QStringLiteral("Bolt or stud")};
     t.introTitle = QStringLiteral("Velkorn — air springs for commercial vehicles");
     t.introHeadings = {QStringLiteral("Who we are"), QStringLiteral("Quality"), QStringLiteral("Range"),
                        QStringLiteral("Service")};
@@ -195,6 +199,8 @@ LanguageTexts german()
                    QStringLiteral("Luftanschluss"),        QStringLiteral("Stehbolzen"),
                    QStringLiteral("Befestigungsschraube"), QStringLiteral("Wulst")};
     t.sectionNote = QStringLiteral("Schnitt: VK 3 R 3042 P, komplette Rollbalg-Luftfeder");
+    t.mountingSymbols = {QStringLiteral("Kombination"), QStringLiteral("Stehbolzen"), QStringLiteral("Lufteinlass"),
+                         QStringLiteral("Schraube / Bolzen")};
     t.introTitle = QStringLiteral("Velkorn — Luftfedern für Nutzfahrzeuge");
     t.introHeadings = {QStringLiteral("Wer wir sind"), QStringLiteral("Qualität"), QStringLiteral("Programm"),
                        QStringLiteral("Service")};

@@ -25,6 +25,7 @@ struct LanguageTexts
     QString sectionTitle;
     QStringList partNames; // bead plate, bellows, piston, bumper, air inlet, studs, bolt, bead
     QString sectionNote;
+    QStringList mountingSymbols; // legend of the item page: combination, stud, air inlet, bolt or stud
 
     QString introTitle;
     QStringList introHeadings;

@@ -39,10 +39,12 @@ const Picture kPictures[] = {
     {"instDE2.jpg", 801, 455, "jpeg"},        {"instDE3.jpg", 801, 455, "jpeg"},
     {"imgProfile2TR.jpg", 700, 1090, "jpeg"}, {"imgProfile2EN.jpg", 700, 1090, "jpeg"},
     {"imgProfile2DE.jpg", 700, 1090, "jpeg"}, {"studs.png", 153, 74, "png"},
-    {"tasit1.png", 167, 65, "png"},           {"tasit2.png", 167, 65, "png"},
-    {"tasit3.png", 167, 65, "png"},           {"tasit4.png", 167, 65, "png"},
-    {"sTasit1.png", 80, 31, "png"},           {"sTasit2.png", 80, 31, "png"},
-    {"sTasit3.png", 80, 31, "png"},           {"sTasit4.png", 80, 31, "png"},
+    {"studsTR.png", 153, 74, "png"},          {"studsEN.png", 153, 74, "png"},
+    {"studsDE.png", 153, 74, "png"},          {"tasit1.png", 167, 65, "png"},
+    {"tasit2.png", 167, 65, "png"},           {"tasit3.png", 167, 65, "png"},
+    {"tasit4.png", 167, 65, "png"},           {"sTasit1.png", 80, 31, "png"},
+    {"sTasit2.png", 80, 31, "png"},           {"sTasit3.png", 80, 31, "png"},
+    {"sTasit4.png", 80, 31, "png"},
 };
 
 QImage art(const char* name)
@@ -69,6 +71,19 @@ TEST(Resources, LinkingTheLibraryRegistersTheArtwork)
     EXPECT_TRUE(QFile(QStringLiteral(":/art/logo.jpg")).exists());
     EXPECT_EQ(assets::artPath(QStringLiteral("logo.jpg")), QStringLiteral(":/art/logo.jpg"));
     EXPECT_TRUE(assets::readArt(QStringLiteral("no-such-picture.jpg")).isEmpty());
+}
+
+// The mounting-symbol legend is worded, so each language needs its own picture; the plain one is the English.
+TEST(Resources, MountingLegendIsWordedPerLanguage)
+{
+    const QImage tr = art("studsTR.png");
+    const QImage en = art("studsEN.png");
+    const QImage de = art("studsDE.png");
+    ASSERT_FALSE(tr.isNull() || en.isNull() || de.isNull());
+    EXPECT_NE(tr, en);
+    EXPECT_NE(de, en);
+    EXPECT_NE(tr, de);
+    EXPECT_EQ(art("studs.png"), en);
 }
 
 TEST(Resources, EveryPictureHasItsFormatAndSize)
