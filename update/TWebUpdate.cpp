@@ -489,7 +489,15 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
             }
             return true;
         };
-        response = m_session->get(requestUrl, headers, onResponse, onBlock);
+        {
+            // Window messages are processed during the transfer; whoever reacts to them must not close the session.
+            struct Transferring
+            {
+                bool& flag;
+                ~Transferring() { flag = false; }
+            } const transferring{m_transferring = true};
+            response = m_session->get(requestUrl, headers, onResponse, onBlock);
+        }
         if (!needLogin)
             break;
         if (!loginPrompt || !loginPrompt("Connect to " + host, UserID, Password)) {

@@ -159,6 +159,8 @@ public:
     bool cancelled() const { return m_cancelled; }
     void setCancelled(bool cancelled) { m_cancelled = cancelled; }
     bool sessionOpen() const { return m_sessionOpen; }
+    // True while an HTTP transfer of the session runs (window messages are processed in between its blocks).
+    bool transferring() const { return m_transferring; }
     QString restartCommand() const { return m_restartCommand; }
     QString componentText() const { return m_componentText; }
     QString controlFilePath() const { return m_controlFilePath; }
@@ -189,6 +191,7 @@ private:
 
     std::unique_ptr<HttpTransfer> m_session;
     bool m_sessionOpen = false;
+    bool m_transferring = false;
     bool m_dialled = false;
     bool m_ftpDirectorySet = false;
     bool m_stampFromRegistry = false;
