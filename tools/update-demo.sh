@@ -32,7 +32,7 @@ running_from_app() {
     return 1
 }
 cleanup() {
-    kill "${server_pid:-0}" 2>/dev/null || true
+    kill -9 "${server_pid:-0}" 2>/dev/null || true # the embedded database takes SIGTERM for itself
     running_from_app || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -123,7 +123,7 @@ if running_from_app; then
     if [ "$unattended" = 1 ]; then
         sleep 5
         for exe in /proc/[0-9]*/exe; do
-            case "$(readlink "$exe" 2>/dev/null)" in "$app"/*) pid="${exe#/proc/}"; kill "${pid%/exe}" 2>/dev/null || true ;; esac
+            case "$(readlink "$exe" 2>/dev/null)" in "$app"/*) pid="${exe#/proc/}"; kill -9 "${pid%/exe}" 2>/dev/null || true ;; esac
         done
     else
         echo "close it to end the demo."
