@@ -175,11 +175,12 @@ QImage mountingLegend(const QStringList& labels)
     prepare(p);
     p.setPen(QPen(colors::lightGrey, 1));
     p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(0.5, 0.5, 152, 73), 3, 3);
-    p.fillRect(QRectF(1, 1, 3, 72), colors::red);
+    // The item page stacks the large vehicle pictogram over the legend's last 4 pixels; the legend stays above them.
+    p.drawRoundedRect(QRectF(0.5, 0.5, 152, 68), 3, 3);
+    p.fillRect(QRectF(1, 1, 3, 67), colors::red);
     p.setFont(font(11));
     for (int i = 0; i < 4 && i < labels.size(); ++i) {
-        const qreal cy = 10.5 + i * 17.5;
+        const qreal cy = 9.5 + i * 16.5;
         symbol(p, QPointF(17, cy), i);
         p.setPen(colors::ink);
         p.drawText(QRectF(31, cy - 8, 118, 16), Qt::AlignLeft | Qt::AlignVCenter, labels[i]);
