@@ -5,6 +5,7 @@
 
 #include "catalog/CatalogDatabase.h"
 
+#include <QSet>
 #include <QSqlError>
 
 #include <stdexcept>
@@ -39,7 +40,12 @@ FeedApplier::Result TThread2::applyFeed(const SyncSettings& settings, const Feed
         } else {
             try {
                 Downloader downloader(settings.transfer);
+                // A thumbnail named by several pictures comes from the same address: fetched once per run.
+                QSet<QString> fetched;
                 const auto fetch = [&](const QString& pic) {
+                    if (fetched.contains(pic))
+                        return;
+                    fetched.insert(pic);
                     downloader.DownloadToFile(
                         settings.address(QStringLiteral("images/thumbs/") + encodeQueryValue(pic)),
                         settings.appDir + QStringLiteral("images/") + pic);
