@@ -104,6 +104,8 @@ QString freshCatalog(const QString& master, const QString& appDir)
 // The whole run through the real threads: probe, four downloads, parsing, applying, thumbnails, commit.
 double fullRun(const QString& master, const QString& appDir, int port, double* cpu)
 {
+    // Every run starts from an empty images folder, so that no run pays for the files another one left behind.
+    QDir(appDir + "images").removeRecursively();
     freshCatalog(master, appDir);
     SyncSettings settings;
     settings.appDir = appDir;
