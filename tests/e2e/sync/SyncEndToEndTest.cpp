@@ -103,6 +103,7 @@ TEST_F(SyncEndToEnd, AppliesTheServersChangesAndTellsTheUser)
         "insert into item_code (id, item_id, code_type_id, code, search_code) values (71, 7, 1, 'VK-7/1', 'vk71')",
         "insert into item_code (id, item_id, code_type_id, code, search_code) values (21, 2, 1, 'VK-2', 'vk2')",
         "insert into item_code (id, item_id, code_type_id, code, search_code) values (22, 2, 4, 'OEM 2', 'oem2')",
+        "insert into item_pictures (id, item_id, picture_url) values (201, 2, 'new7.jpg')", // shared thumbnail
         "insert into item_pictures (id, item_id, picture_url) values (701, 7, 'new7.jpg')",
         "insert into item_pictures (id, item_id, picture_url) values (702, 7, 'new 8.jpg')",
         "insert into deleted_item (id, delete_time) values (3, '2009-03-01 10:30:00')",
@@ -116,6 +117,7 @@ TEST_F(SyncEndToEnd, AppliesTheServersChangesAndTellsTheUser)
         EXPECT_EQ(requests[t], QString("GET /common/item.php?t=%1&ut=2008-05.12%2014:30:05 200").arg(t));
     EXPECT_EQ(requests[5], "GET /images/thumbs/new7.jpg 200");
     EXPECT_EQ(requests[6], "GET /images/thumbs/new%208.jpg 200");
+    EXPECT_EQ(requests.filter("/images/thumbs/").size(), 2); // a thumbnail named twice is fetched once
     // The server read the date text exactly as rendered.
     EXPECT_TRUE(server->lines().contains("feed t=1 ut=\"2008-05.12 14:30:05\" records=2"));
 
@@ -123,7 +125,7 @@ TEST_F(SyncEndToEnd, AppliesTheServersChangesAndTellsTheUser)
               "1:1.5:1:2,2:4.25:4:0,7:7.5:4:0");
     EXPECT_EQ(catalog.column("select id from item_code order by id"), "21,22,71,100");
     EXPECT_EQ(catalog.column("select picture_url from item_pictures order by id"),
-              "old1.jpg,old2.jpg,new7.jpg,new 8.jpg");
+              "old1.jpg,new7.jpg,new7.jpg,new 8.jpg"); // item 2 has the feed's picture now
     // The last item (11:00) is later than the deletion (10:30).
     EXPECT_EQ(catalog.lastUpdate(), QDateTime(QDate(2009, 3, 1), QTime(11, 0)));
 
