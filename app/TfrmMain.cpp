@@ -8,6 +8,7 @@
 #include "app/PictureBox.h"
 #include "app/ServerHosts.h"
 #include "platform/MessageBox.h"
+#include "platform/TerminationSignals.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -731,6 +732,7 @@ bool TfrmMain::openCatalogDatabase()
         // The box that start-up shows says all the user needs; the driver's text is not for them.
         return false;
     }
+    platform::reassertTerminationHandler();
     bindCatalog();
     return true;
 }

@@ -1,6 +1,9 @@
 #include "app/TfrmMain.h"
 #include "app/VelkornApplication.h"
 #include "platform/Platform.h"
+#include "platform/TerminationSignals.h"
+
+#include <QApplication>
 
 int main(int argc, char** argv)
 {
@@ -11,6 +14,11 @@ int main(int argc, char** argv)
     const QString language = qEnvironmentVariable("VELKORN_LANGUAGE");
     if (language == "en" || language == "de" || language == "tr")
         frmMain.languageSelector = [language] { return language; };
+    // A termination request closes every window, which runs the same shutdown as the close button.
+    platform::installTerminationHandler([&application] {
+        QApplication::closeAllWindows();
+        application.quit();
+    });
     frmMain.showMaximized();
     return application.exec();
 }
