@@ -83,7 +83,15 @@ QString art(const QString& name)
 
 QFont windowFont()
 {
-    const QString family = QFontDatabase::hasFamily("Tahoma") ? "Tahoma" : "DejaVu Sans";
+    // Where Tahoma is missing, DejaVu Sans Condensed comes closest to its widths, so texts still fit their slots.
+    // One family, not a list: style sheets on the grids would drop the list's fallbacks.
+    QString family = "DejaVu Sans";
+    for (const char* candidate : {"Tahoma", "DejaVu Sans Condensed"}) {
+        if (QFontDatabase::hasFamily(candidate)) {
+            family = candidate;
+            break;
+        }
+    }
     QFont font(family);
     font.setPointSize(8);
     return font;
@@ -119,6 +127,8 @@ DataText* dataText(QWidget* parent, const QString& name, const QRect& geometry, 
 
 void styleGrid(QTableView* grid)
 {
+    // Set here, not inherited: the style sheets around the grids keep the window's font from reaching them.
+    grid->setFont(windowFont());
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -609,6 +619,8 @@ QWidget* TfrmMain::buildIntroPage()
         p.setColor(QPalette::Text, PromptGrey);
         box->setPalette(p);
         box->setStyleSheet("QLineEdit { border: 1px solid grey; }");
+        // Set here, not inherited: a widget with its own style sheet does not take the window's font.
+        box->setFont(windowFont());
     }
     return page;
 }
@@ -692,6 +704,9 @@ void TfrmMain::runStartup()
 
     step("languageArtwork");
     showLanguageArtwork({"slogan", "intro"});
+    // The mounting-symbol legend is worded; it shows the chosen language's copy.
+    if (auto* studs = findChild<PictureBox*>("studs"))
+        studs->setPixmap(QPixmap(":/art/" + art("studs" + languageCode.toUpper())));
 
     step("captions");
     setCaptionsFromMessages();
@@ -755,6 +770,8 @@ void TfrmMain::setCaptionsFromMessages()
     btnCross->setTitle(msg("btnCross"));
     edtSearch->setText(msg("edtSearch"));
     edtSearch->setCursorPosition(0);
+    dxEdit1->setText(msg("edtSearch"));
+    dxEdit1->setCursorPosition(0);
     m_columnCaptions.insert("grdColType", msg("grdColType"));
     m_columnCaptions.insert("grdColCode", msg("grdColCode"));
     btnKullanim->setTitle(msg("btnKullanim"));

@@ -7,7 +7,7 @@ packages=(
     libqt6sql6-ibase firebird3.0-server-core firebird-dev firebird3.0-utils
     libcurl4-openssl-dev libxml2-dev libmspack-dev libcpp-httplib-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core xvfb xauth
+    fonts-dejavu-core fonts-dejavu-extra xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
