@@ -2,6 +2,7 @@
 
 #include "app/Anchors.h"
 #include "app/AppArt.h"
+#include "app/ApplicationUpdate.h"
 #include "app/BackgroundJobs.h"
 #include "app/DataText.h"
 #include "app/PageControl.h"
@@ -44,12 +45,6 @@
 #include "sync/CatalogSync.h"
 #include "sync/TThread1.h"
 #include "sync/TThread2.h"
-#include "update/CatalogUpdateSettings.h"
-#include "update/TWebUpdate.h"
-#include "update/wizard/TWebUpdateWizard.h"
-#include "update/wizard/TWebUpdateWizardEnglish.h"
-#include "update/wizard/TWebUpdateWizardGerman.h"
-#include "update/wizard/WizardTextSets.h"
 
 namespace {
 
@@ -174,14 +169,8 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     LIS->setApplicationDir(m_applicationDir);
     MIS->setApplicationDir(m_applicationDir);
     MIS->setLngINISupp(LIS);
-    upd = new TWebUpdate(this);
-    update::applyCatalogSettings(*upd);
-    upden = createUpden(this);
-    updde = createUpdde(this);
-    updtr = createUpdtr(this);
-    WebUpdateWizard1 = new TWebUpdateWizard(this);
-    WebUpdateWizard1->setObjectName("WebUpdateWizard1");
-    WebUpdateWizard1->WebUpdate = upd;
+    // The update components (upd, WebUpdateWizard1, upden, updde, updtr) and the hand-off that drives them.
+    m_applicationUpdate = new ApplicationUpdate(this, m_applicationDir);
     startFeedThread = [this] { startCatalogSync(); };
     buildWindow();
     FormCreate();
@@ -194,6 +183,7 @@ TfrmMain::~TfrmMain()
     // Hidden while everything the grids show is still alive; the children go after this body.
     hide();
     qDeleteAll(m_menus);
+    m_applicationUpdate->stop();
     if (m_sync)
         m_sync->requestStopAndWait();
     m_jobs->stopAll();
@@ -809,6 +799,8 @@ void TfrmMain::FormClose()
         return;
     m_shutdownDone = true;
     step("close");
+    // An open update wizard closes first and a running update check ends, so the threads below can end.
+    m_applicationUpdate->stop();
     MIS->CloseMessages();
     LIS->ReleaseLanguage();
     // Threads still working with the connection must be done before it closes.
@@ -818,26 +810,6 @@ void TfrmMain::FormClose()
     if (QSqlDatabase::contains(LocalDbConnection))
         catalog::closeDatabase(LocalDbConnection);
     terminateApplication();
-}
-
-// Runs on the feed-applying thread at the end of every synchronisation run.
-void TfrmMain::handOffToApplicationUpdate()
-{
-    if (!m_sync || m_sync->stopRequested())
-        return;
-    try {
-        QDir::setCurrent(m_applicationDir);
-        upd->Host = app::updateServerHost();
-        upd->URL = "http://" + upd->Host + "/velkorn.INF";
-        upd->UserID = "update";
-        upd->Password = "refreshx";
-        if (TWebUpdateWizardLanguage* texts = textSetForLanguage(languageCode, upden, updde, updtr))
-            WebUpdateWizard1->Language = texts;
-        if (upd->HasNewVersion())
-            m_sync->runOnMainThreadAndWait([this] { WebUpdateWizard1->Execute(); });
-    } catch (const std::exception&) {
-        // Every failure of the update hand-off ends it without a word; the catalog keeps running.
-    }
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -1193,7 +1165,8 @@ void TfrmMain::startCatalogSync()
     catalogsync::CatalogSync::Hooks hooks;
     hooks.messageText = [this](const QString& key) { return msg(key); };
     hooks.threadCreated = [this](QThread* thread) { m_jobs->add(thread); };
-    hooks.handOffToApplicationUpdate = [this] { handOffToApplicationUpdate(); };
+    m_applicationUpdate->setLanguageCode(languageCode);
+    hooks.handOffToApplicationUpdate = [this] { m_applicationUpdate->handOff(); };
     connect(m_sync, &catalogsync::CatalogSync::catalogChanged, this, [this] {
         if (m_browser)
             m_browser->closeAll();

@@ -25,9 +25,7 @@ class QSplitter;
 class PageControl;
 class QTableView;
 class TLngINISupp;
-class TWebUpdate;
-class TWebUpdateWizard;
-class TWebUpdateWizardLanguage;
+class ApplicationUpdate;
 namespace catalog {
 class CatalogBrowser;
 class QueryTableModel;
@@ -144,7 +142,6 @@ private:
     void showPictures(const QVector<QImage>& pictures);
     void clearItem();
     void startCatalogSync();
-    void handOffToApplicationUpdate();
 
     QString m_applicationDir;
     QStringList m_steps;
@@ -154,11 +151,7 @@ private:
     BackgroundJobs* m_jobs = nullptr;
     TLngINISupp* LIS = nullptr;
     TMsgINISupp* MIS = nullptr;
-    TWebUpdate* upd = nullptr;
-    TWebUpdateWizardLanguage* upden = nullptr;
-    TWebUpdateWizardLanguage* updde = nullptr;
-    TWebUpdateWizardLanguage* updtr = nullptr;
-    TWebUpdateWizard* WebUpdateWizard1 = nullptr;
+    ApplicationUpdate* m_applicationUpdate = nullptr;
     app::ProfileScrollState m_profileScroll;
     QHash<QString, QString> m_columnCaptions;
     catalog::CatalogBrowser* m_browser = nullptr;
