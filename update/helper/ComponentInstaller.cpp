@@ -175,10 +175,16 @@ void ComponentInstaller::replace(const QString& name, const QString& prefix, con
     }
     QDir().mkpath(QFileInfo(destination).absolutePath());
     const QByteArray destinationBytes = QFile::encodeName(destination);
+    // Downloads carry no execute permission: the new file takes the permissions of the one it replaces, so that a
+    // replaced program can still be started.
+    const bool replacing = QFileInfo::exists(destination);
+    const QFileDevice::Permissions permissions = QFile::permissions(destination);
     if (::unlink(destinationBytes.constData()) != 0)
         log(QStringLiteral("upd io error %1 in delete file:").arg(errno) + destinationText);
     if (std::rename(QFile::encodeName(downloaded).constData(), destinationBytes.constData()) != 0)
         log(QStringLiteral("upd io error %1 in rename file:").arg(errno) + destinationText);
+    else if (replacing)
+        QFile::setPermissions(destination, permissions);
 }
 
 void ComponentInstaller::processList(const QString& name, const QString& source)

@@ -6,8 +6,37 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// The application's open files, its catalog database among them with the database's locks, are inherited by this
+// process and would be handed on to the restarted application, which then finds its own database locked. Only
+// the standard streams are kept.
+void closeInheritedFiles()
+{
+    std::vector<int> inherited;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const int fd = std::atoi(entry->d_name);
+            if (fd > 2 && fd != ::dirfd(dir))
+                inherited.push_back(fd);
+        }
+        ::closedir(dir);
+    }
+    for (int fd : inherited)
+        ::close(fd);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    closeInheritedFiles();
     QCoreApplication app(argc, argv);
     RestartEnvironment environment;
     environment.appDir = QDir::currentPath();
