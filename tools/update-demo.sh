@@ -52,6 +52,7 @@ printf 'Velkorn catalog manual\n\nType any code into the search box and press En
 cp "$dist/KATALOG.GDB" "$work/master.gdb"
 "$server" --db "$work/master.gdb" --port 0 --bind 127.0.0.1 --update-dir "$updates" >"$work/server.log" 2>&1 &
 server_pid=$!
+disown "$server_pid"
 port=""
 for _ in $(seq 100); do
     port="$(sed -n 's/^listening on port \([0-9]*\)$/\1/p' "$work/server.log")"

@@ -269,7 +269,7 @@ TEST_F(UpdateRoadTest, TheProgramUpdatesItselfAndStartsAgainAsTheNewVersion)
         EXPECT_EQ(requests(path), 1) << path;
     EXPECT_TRUE(m_serverLog.contains("GET /common/item.php")) << "the catalog was not synchronised first";
 
-    // The embedded database takes SIGTERM for itself; the window is not closed that way.
+    // Nothing more to see: the restarted program is ended without its shutdown.
     ::kill(pid_t(restartedPid), SIGKILL);
     EXPECT_TRUE(waitUntil([&] { return processesIn(m_app).isEmpty(); }, 10000));
 }
