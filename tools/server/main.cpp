@@ -15,9 +15,11 @@
 
 #include <httplib.h>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -37,8 +39,27 @@ void logLine(const std::string& line)
 
 } // namespace
 
+// The embedded database engine installs its own SIGTERM handler, which then waits for attachments that
+// nobody closes. The signals are blocked in every thread instead and taken by one waiting thread; the
+// server only reads its database, so ending at once loses nothing.
+static void endOnTerminationSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&set, sig);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread([set] {
+        int sig = 0;
+        sigwait(&set, &sig);
+        std::fprintf(stderr, "velkorn-server: signal %d, ending\n", sig);
+        std::_Exit(0);
+    }).detach();
+}
+
 int main(int argc, char** argv)
 {
+    endOnTerminationSignals();
     QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
 
