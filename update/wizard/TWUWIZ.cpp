@@ -321,7 +321,7 @@ void TWUWIZ::StartButtonClick()
         engine->ConnectFtpHost();
     engine->setSilentUpdate();
 
-    if (engine->FetchControlFile() != 0) {
+    if (transfer([this] { return engine->FetchControlFile(); }) != 0) {
         showPage(1);
         VersionInfoLabel->setText(m_cannotConnect + QLatin1Char(' ') + m_noUpdateOnServer);
         VersionInfoLabel->setFixedWidth(300);
@@ -391,7 +391,7 @@ void TWUWIZ::ControlButtonClick()
         CloseWizard();
         return;
     }
-    const std::optional<QStringList> whatsNew = engine->FetchWhatsNew();
+    const std::optional<QStringList> whatsNew = transfer([this] { return engine->FetchWhatsNew(); });
     if (whatsNew && !whatsNew->isEmpty()) {
         WhatsNewMemo->setPlainText(whatsNew->join(QLatin1Char('\n')));
         showPage(2);
@@ -419,7 +419,7 @@ void TWUWIZ::ControlButtonClick()
 
 bool TWUWIZ::offerLicense()
 {
-    const std::optional<QStringList> license = engine->FetchLicense();
+    const std::optional<QStringList> license = transfer([this] { return engine->FetchLicense(); });
     if (!license || license->isEmpty())
         return false;
     EULAMemo->setPlainText(license->join(QLatin1Char('\n')));
@@ -546,9 +546,7 @@ void TWUWIZ::FilesButtonClick()
 
     {
         WaitCursor cursor;
-        m_downloading = true;
-        const int result = engine->DownloadFiles();
-        m_downloading = false;
+        const int result = transfer([this] { return engine->DownloadFiles(); });
         if (result == -1) {
             cursor.restore();
             engine->setCancelled(true);
@@ -655,9 +653,9 @@ void TWUWIZ::Pause()
 
 void TWUWIZ::closeEvent(QCloseEvent* e)
 {
-    // Closing in the middle of a download would pull the session from under the transfer: it cancels the
-    // download instead, and the run ends (and closes the window) once the current block is done.
-    if (m_downloading) {
+    // Closing in the middle of a transfer would pull the session from under it: it cancels the transfer
+    // instead, and the run ends (and closes the window) once the current block is done.
+    if (m_transferring) {
         cancelFlag = true;
         e->ignore();
         return;
@@ -668,7 +666,7 @@ void TWUWIZ::closeEvent(QCloseEvent* e)
 
 void TWUWIZ::reject()
 {
-    if (m_downloading) {
+    if (m_transferring) {
         cancelFlag = true;
         return;
     }

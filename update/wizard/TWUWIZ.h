@@ -136,6 +136,17 @@ private:
     QString m_licensePopup;
 
     bool m_closed = false;
-    bool m_downloading = false;
+    // True while the engine transfers (control file, release notes, licence, files): closing then cancels.
+    bool m_transferring = false;
+    template <typename Step> auto transfer(Step step)
+    {
+        m_transferring = true;
+        struct Reset
+        {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{m_transferring};
+        return step();
+    }
     bool m_activationSeen = false;
 };

@@ -20,6 +20,7 @@ public:
     bool marksComponent = true;                        // a downloaded file is an application component
     std::function<void(int fileIndex)> duringDownload; // runs after the first block of each file
     std::function<void()> onRestart;
+    std::function<void()> duringWhatsNew; // runs while the release notes are being fetched
 
     QDateTime release;
     QDateTime local;
@@ -42,6 +43,8 @@ public:
     std::optional<QStringList> FetchWhatsNew() override
     {
         calls << "FetchWhatsNew";
+        if (duringWhatsNew)
+            duringWhatsNew();
         return whatsNew;
     }
     std::optional<QStringList> FetchLicense() override

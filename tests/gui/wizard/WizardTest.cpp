@@ -339,6 +339,19 @@ TEST_F(WizardFlowTest, CloseBoxDuringDownloadCancelsIt)
     EXPECT_TRUE(closed());
 }
 
+// The same holds while the release notes are fetched: the window stays until the fetch has returned.
+TEST_F(WizardFlowTest, CloseBoxDuringAFetchWaitsForIt)
+{
+    engine.duringWhatsNew = [this] {
+        form->close();
+        EXPECT_FALSE(closed());
+        EXPECT_EQ(engine.calls.count("CloseSession"), 0);
+    };
+    form->StartButtonClick();
+    form->ControlButtonClick();
+    EXPECT_TRUE(engine.calls.contains("FetchWhatsNew"));
+}
+
 TEST_F(WizardFlowTest, ProgressOfTheActiveFile)
 {
     engine.serverFiles = {ScriptedEngine::file("a", 1000), ScriptedEngine::file("b", 3000)};
