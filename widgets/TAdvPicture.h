@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QByteArray>
-#include <QPixmap>
-#include <QWidget>
+#include "widgets/PictureWidget.h"
 
 // A control that shows one picture, e.g. the background logo in the lower right corner of a page.
-class TAdvPicture : public QWidget
+class TAdvPicture : public PictureWidget
 {
     Q_OBJECT
 
@@ -27,19 +25,15 @@ public:
 
     // JPEG or BMP file bytes; empty bytes clear the picture. Throws PictureLoadError and keeps the old picture.
     void setPicture(const QByteArray& fileBytes);
-    QByteArray picture() const { return m_bytes; }
-    QSize pictureSize() const { return m_pixmap.size(); }
+    QByteArray picture() const { return pictureBytes(); }
+    QSize pictureSize() const { return pixmap().size(); }
 
     void setPicturePosition(PicturePosition position);
     PicturePosition picturePosition() const { return m_position; }
-
-    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QByteArray m_bytes;
-    QPixmap m_pixmap;
     PicturePosition m_position = bpTopLeft;
 };

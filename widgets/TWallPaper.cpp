@@ -1,24 +1,14 @@
 #include "widgets/TWallPaper.h"
 
-#include "widgets/PictureData.h"
 #include "widgets/PicturePlacement.h"
 
 #include <QPainter>
 
-TWallPaper::TWallPaper(QWidget* parent) : QWidget(parent)
-{
-    resize(100, 100);
-}
+TWallPaper::TWallPaper(QWidget* parent) : PictureWidget(parent) {}
 
 void TWallPaper::setAdvImage(const QByteArray& fileBytes)
 {
-    QPixmap pixmap;
-    if (!fileBytes.isEmpty())
-        pixmap = QPixmap::fromImage(decodePicture(fileBytes));
-    m_bytes = fileBytes;
-    m_pixmap = pixmap;
-    updateGeometry();
-    update();
+    loadPicture(fileBytes);
 }
 
 void TWallPaper::setImagePosition(ImagePosition position)
@@ -27,26 +17,21 @@ void TWallPaper::setImagePosition(ImagePosition position)
     update();
 }
 
-QSize TWallPaper::sizeHint() const
-{
-    return m_pixmap.isNull() ? QSize(100, 100) : m_pixmap.size();
-}
-
 void TWallPaper::paintEvent(QPaintEvent*)
 {
-    if (m_pixmap.isNull())
+    if (pixmap().isNull())
         return;
     QPainter painter(this);
     switch (m_position) {
     case ipTiled:
-        painter.drawTiledPixmap(rect(), m_pixmap);
+        painter.drawTiledPixmap(rect(), pixmap());
         return;
     case ipStretched:
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(rect(), m_pixmap);
+        painter.drawPixmap(rect(), pixmap());
         return;
     default:
-        painter.drawPixmap(placePicture(static_cast<Placement>(m_position), size(), m_pixmap.size()).topLeft(),
-                           m_pixmap);
+        painter.drawPixmap(placePicture(static_cast<Placement>(m_position), size(), pixmap().size()).topLeft(),
+                           pixmap());
     }
 }

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QByteArray>
-#include <QPixmap>
-#include <QWidget>
+#include "widgets/PictureWidget.h"
 
 // A container that paints a picture as its background. It accepts child controls; it paints nothing but the
 // picture, so where the picture does not reach, the parent shows through.
-class TWallPaper : public QWidget
+class TWallPaper : public PictureWidget
 {
     Q_OBJECT
 
@@ -28,19 +26,15 @@ public:
     // The picture as the bytes of its JPEG or BMP file; decoded here. Empty bytes clear the picture.
     // Throws PictureLoadError and then keeps the previous picture.
     void setAdvImage(const QByteArray& fileBytes);
-    QByteArray advImage() const { return m_bytes; }
-    QSize imageSize() const { return m_pixmap.size(); }
+    QByteArray advImage() const { return pictureBytes(); }
+    QSize imageSize() const { return pixmap().size(); }
 
     void setImagePosition(ImagePosition position);
     ImagePosition imagePosition() const { return m_position; }
-
-    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QByteArray m_bytes;
-    QPixmap m_pixmap;
     ImagePosition m_position = ipTopLeft;
 };
