@@ -127,6 +127,7 @@ launcher)
 
 start)
     install_prefix
+    cp "$app/KATALOG.GDB" "$work/installed.gdb"
     # No display, no language dialog, and servers that refuse at once.
     QT_QPA_PLATFORM=offscreen VELKORN_LANGUAGE=en VELKORN_CATALOG_HOST=127.0.0.1:1 VELKORN_UPDATE_HOST=127.0.0.1:1 \
         TMPDIR=$work no_proxy='*' XDG_DATA_HOME=$data HOME=$work/home \
@@ -150,7 +151,7 @@ start)
     program_pid=
     check "the program ends cleanly on SIGTERM (status $status)" test "$status" -eq 0
     [ "$failures" -eq 0 ] || cat "$work/program.log"
-    check "the installed catalog is left as it was" same "$build/dist/KATALOG.GDB" "$app/KATALOG.GDB"
+    check "the installed catalog is left as it was" same "$work/installed.gdb" "$app/KATALOG.GDB"
     finish
     ;;
 
