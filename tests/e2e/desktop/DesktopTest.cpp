@@ -4,6 +4,8 @@
 #include "catalog/CatalogDatabase.h"
 #include "platform/EngineLocale.h"
 
+#include "../WaitUntil.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -34,18 +36,6 @@ const QString CatalogGen = QStringLiteral(VELKORN_CATALOG_GEN);
 const QString LocaleProbe = QStringLiteral(VELKORN_LOCALE_PROBE);
 const QString Localedef = QStringLiteral(VELKORN_LOCALEDEF);
 const QString Locales = QStringLiteral(VELKORN_LOCALES);
-
-bool waitUntil(const std::function<bool()>& condition, int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
 
 // Generates a locale into the private LOCPATH once per build tree; a parallel test that gets there first wins.
 void generateLocale(const QString& name)
