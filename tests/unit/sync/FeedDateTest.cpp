@@ -7,8 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <ostream>
 
 using namespace catalogsync;
+
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 
