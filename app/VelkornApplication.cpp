@@ -1,12 +1,16 @@
 #include "app/VelkornApplication.h"
 
+#include "platform/EngineLocale.h"
 #include "platform/MessageBox.h"
 
 #include <stdexcept>
 
 #include "i18n/SilentCancel.h"
 
-VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    platform::pinEngineLocale();
+}
 
 bool VelkornApplication::notify(QObject* receiver, QEvent* event)
 {

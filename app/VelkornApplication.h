@@ -3,7 +3,8 @@
 #include <QApplication>
 
 // The application object. Events are delivered through notify(), which is the one place where a silent
-// cancellation from the language components is dropped and any other failure of a handler is shown.
+// cancellation from the language components is dropped and any other failure of a handler is shown. It also pins
+// the C library's locale for the database engine as soon as Qt has adopted the user's.
 class VelkornApplication : public QApplication
 {
     Q_OBJECT

@@ -2,6 +2,8 @@
 
 #include "sync/FeedError.h"
 
+#include <QVariant>
+
 namespace catalogsync {
 
 namespace {
@@ -21,9 +23,22 @@ int digitsAt(const QString& text, int pos, int count)
 
 } // namespace
 
+QDateTime naiveDateTime(const QDate& date, const QTime& time)
+{
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QDateTime naiveDateTime(const QVariant& databaseValue)
+{
+    if (databaseValue.isNull())
+        return QDateTime();
+    const QDateTime value = databaseValue.toDateTime();
+    return naiveDateTime(value.date(), value.time());
+}
+
 QDateTime zeroDateTime()
 {
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+    return naiveDateTime(QDate(1899, 12, 30), QTime(0, 0));
 }
 
 QString FeedDateText(const QDateTime& value)
@@ -60,7 +75,7 @@ QDateTime FeedDateTime(const QString& text)
     if (!date.isValid())
         throw fail();
     if (dateOnly)
-        return QDateTime(date, QTime(0, 0));
+        return naiveDateTime(date, QTime(0, 0));
 
     if (text.at(13) != QLatin1Char(':') || text.at(16) != QLatin1Char(':'))
         throw fail();
@@ -72,7 +87,7 @@ QDateTime FeedDateTime(const QString& text)
     const QTime time(hour, minute, second);
     if (!time.isValid())
         throw fail();
-    return QDateTime(date, time);
+    return naiveDateTime(date, time);
 }
 
 } // namespace catalogsync

@@ -3,7 +3,17 @@
 #include <QDateTime>
 #include <QString>
 
+class QVariant;
+
 namespace catalogsync {
+
+// LAST_UPDATE, the feed's times and the database's timestamps are naive date-times, not moments in a zone: they are
+// held in Qt::UTC, so that the hour a local clock skips in spring neither invalidates nor shifts them.
+QDateTime naiveDateTime(const QDate& date, const QTime& time);
+
+// A timestamp column as read through the SQL driver, which builds it in local time (invalid within the skipped
+// hour, though it keeps the date and time it was given). Null gives an invalid date-time.
+QDateTime naiveDateTime(const QVariant& databaseValue);
 
 // The zero date-time that an empty LAST_UPDATE stands for: 30 December 1899, midnight.
 QDateTime zeroDateTime();

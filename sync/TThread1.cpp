@@ -22,7 +22,7 @@ QDateTime readLastUpdate(const QString& databaseFile)
         QSqlDatabase db = catalog::openDatabase(databaseFile, QString::fromLatin1(kConnection));
         QSqlQuery query(db);
         if (query.exec(QStringLiteral("select last_update from params")) && query.next())
-            value = query.value(0).toDateTime();
+            value = naiveDateTime(query.value(0));
     }
     catalog::closeDatabase(QString::fromLatin1(kConnection));
     return value.isValid() ? value : zeroDateTime(); // an empty LAST_UPDATE is the zero date-time

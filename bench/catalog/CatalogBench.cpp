@@ -6,6 +6,7 @@
 
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
+#include "platform/EngineLocale.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -70,6 +71,7 @@ void report(const char* name, const Figures& f, double targetMs, const QString& 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    platform::pinEngineLocale();
     QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (path.isEmpty()) {
         const QString dir = QDir::tempPath() + QStringLiteral("/velkorn-bench");

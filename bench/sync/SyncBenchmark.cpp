@@ -11,6 +11,7 @@
 #include "sync/FeedApplier.h"
 
 #include "catalog/CatalogDatabase.h"
+#include "platform/EngineLocale.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -156,6 +157,7 @@ double databaseRun(const QString& master, const QString& appDir, const Feed& fee
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    platform::pinEngineLocale();
     const QString work = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/velkorn-bench-sync";
     QDir().mkpath(work);
     const QString master = work + "/catalog20000.gdb";

@@ -173,7 +173,8 @@ DemoCatalogSummary generateDemoCatalog(const DemoCatalogOptions& options)
         check(picture.prepare(QStringLiteral("insert into item_pictures (id, item_id, picture_url) values (?, ?, ?)")),
               picture);
 
-        const QDateTime firstChange(QDate(2023, 3, 1), QTime(9, 0));
+        // Naive times (UTC holds no clock changes), so that the same seed gives the same file in every time zone.
+        const QDateTime firstChange(QDate(2023, 3, 1), QTime(9, 0), Qt::UTC);
         int codeId = 0;
         int pictureId = 0;
         for (int id = 1; id <= options.items; ++id) {
@@ -239,7 +240,7 @@ DemoCatalogSummary generateDemoCatalog(const DemoCatalogOptions& options)
 
         QSqlQuery params(db);
         check(params.prepare(QStringLiteral("insert into params (last_update) values (?)")), params);
-        params.addBindValue(QDateTime(QDate(2024, 6, 1), QTime(12, 0)));
+        params.addBindValue(QDateTime(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC));
         check(params.exec(), params);
 
         if (!db.commit())

@@ -3,6 +3,7 @@
 #include "DemoCatalog.h"
 
 #include "catalog/CatalogDatabase.h"
+#include "platform/EngineLocale.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    platform::pinEngineLocale();
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Writes a demo Velkorn catalog database."));
     parser.addHelpOption();

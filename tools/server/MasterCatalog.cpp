@@ -3,6 +3,7 @@
 #include "MasterDdl.h"
 
 #include "catalog/CatalogDatabase.h"
+#include "sync/FeedDate.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -70,7 +71,7 @@ QString valueText(const QVariant& v)
     case QMetaType::Float:
         return MasterCatalog::feedNumber(v.toDouble());
     case QMetaType::QDateTime:
-        return MasterCatalog::feedDate(v.toDateTime());
+        return MasterCatalog::feedDate(catalogsync::naiveDateTime(v));
     default:
         return v.toString();
     }
@@ -201,8 +202,10 @@ ChangedCopySummary makeChangedCopy(const QString& source, const QString& target,
     {
         QSqlDatabase db = catalog::openDatabase(target, name);
         db.transaction();
+        // The local wall-clock reading, whole seconds, as the naive time the catalog stores.
         const QDateTime now = QDateTime::currentDateTime();
-        const QDateTime stamp(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+        const QDateTime stamp =
+            catalogsync::naiveDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
         QSqlQuery q(db);
         if (!q.exec(QStringLiteral("select first %1 id from item order by id").arg(qMax(0, changedItems))))
             fail(q);

@@ -7,6 +7,7 @@
 #include "MasterCatalog.h"
 #include "UpdateRoutes.h"
 
+#include "platform/EngineLocale.h"
 #include "sync/FeedDate.h"
 #include "sync/FeedError.h"
 
@@ -61,6 +62,7 @@ int main(int argc, char** argv)
 {
     endOnTerminationSignals();
     QCoreApplication app(argc, argv);
+    platform::pinEngineLocale();
     std::vector<std::string> args(argv + 1, argv + argc);
 
     UpdateRouteOptions updateOptions;

@@ -4,6 +4,8 @@
 // and starts the program again, which is then the new version and finds nothing newer.
 #include "update/TWebUpdate.h"
 
+#include "../WaitUntil.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -75,18 +77,6 @@ QList<qint64> processesIn(const QString& dir)
             result << pid;
     }
     return result;
-}
-
-bool waitUntil(const std::function<bool()>& condition, int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
 }
 
 class UpdateRoadTest : public ::testing::Test
