@@ -152,6 +152,7 @@ int TWebUpdate::LoadFileList()
         d.FileSize = m_controlFile.integer(section, "filesize", 0);
         d.Mandatory = m_controlFile.flag(section, "mandatory");
         d.Hidden = m_controlFile.flag(section, "hidden");
+        d.Sha256 = update::parseSha256(m_controlFile.text(section, "sha256"));
     }
     return n;
 }
