@@ -162,6 +162,7 @@ MinisignResult verifyMinisignFile(const QString& path, const QList<MinisignKey>&
     if (!file.open(QIODevice::ReadOnly))
         return {MinisignStatus::BadSignature, {}};
     if (!sig.prehashed) {
+        // The plain algorithm signs the bytes themselves, so it needs them all at once.
         const QByteArray data = file.readAll();
         return verifyParsed(sig, reinterpret_cast<const unsigned char*>(data.constData()), data.size(), *key);
     }
