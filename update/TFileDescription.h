@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/FileDigest.h"
+
 #include <QString>
 
 // One file section of the update control file, as the engine and the wizard use it.
@@ -19,5 +21,6 @@ struct TFileDescription
     qint32 FileSize = 0;
     bool Mandatory = false;
     bool Hidden = false;
-    bool Selected = true; // the user's choice in the wizard
+    update::FileDigest Sha256; // key "sha256"
+    bool Selected = true;      // the user's choice in the wizard
 };

@@ -172,8 +172,12 @@ public:
 
     // The restart helper's command line as LaunchRestart starts it.
     QString restartHelperCommandLine() const;
-    // Where ExtractRestartHelper finds the SZDD-compressed helper (the restart helper's resource).
+    // The helper that ExtractRestartHelper wrote out in this run, in a private folder; empty before or on failure.
+    QString restartHelperPath() const { return m_helperPath; }
+    // Where ExtractRestartHelper finds the SZDD-compressed helper (the restart helper's resource), and the
+    // SHA-256 (hexadecimal) that the expanded helper must have, fixed when the program was built.
     QString restartHelperResource = ":/UPD";
+    QString restartHelperDigestResource = ":/UPD.sha256";
     // Starts the restart helper; replaced by tests. Answers false with the error number on failure.
     std::function<bool(const QString& commandLine, int& errorNumber)> startProcess;
 
@@ -210,4 +214,5 @@ private:
     QString m_newVersion;
     QString m_releaseDescription;
     QString m_userTempDir;
+    QString m_helperPath;
 };

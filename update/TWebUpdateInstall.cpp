@@ -5,6 +5,8 @@
 #include "i18n/IniFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/PrivateFiles.h"
+#include "update/FileDigest.h"
 #include "update/HttpTransfer.h"
 #include "update/LastUrlRegistry.h"
 #include "update/StatusTable.h"
@@ -152,6 +154,7 @@ int TWebUpdate::LoadFileList()
         d.FileSize = m_controlFile.integer(section, "filesize", 0);
         d.Mandatory = m_controlFile.flag(section, "mandatory");
         d.Hidden = m_controlFile.flag(section, "hidden");
+        d.Sha256 = update::parseSha256(m_controlFile.text(section, "sha256"));
     }
     return n;
 }
@@ -308,23 +311,36 @@ int TWebUpdate::FinishUpdate()
 
 bool TWebUpdate::ExtractRestartHelper()
 {
+    if (!m_helperPath.isEmpty())
+        platform::removePrivateDir(QFileInfo(m_helperPath).path());
+    m_helperPath.clear();
     QFile resource(restartHelperResource);
-    if (!resource.open(QIODevice::ReadOnly))
+    QFile digestResource(restartHelperDigestResource);
+    if (!resource.open(QIODevice::ReadOnly) || !digestResource.open(QIODevice::ReadOnly))
         return false;
-    const QString compressed = m_userTempDir + "upd.ex_";
-    const QString expanded = m_userTempDir + "upd.exe";
-    {
-        QFile out(compressed);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(resource.readAll()) < 0)
-            throw UpdateIoError(("Unable to write to " + compressed).toStdString());
+    const update::FileDigest expected = update::parseSha256(QString::fromLatin1(digestResource.readAll().trimmed()));
+    if (!expected.valid())
+        return false;
+    // A fresh folder that only this user can enter: in the shared temporary folder another user could plant
+    // an "upd.exe" for us to run, or a link named "upd.ex_" for us to write through.
+    const QString dir = platform::makePrivateDir(m_userTempDir, QStringLiteral("velkorn-upd-"));
+    if (dir.isEmpty())
+        throw UpdateIoError(("Unable to create a private folder in " + m_userTempDir).toStdString());
+    const QString compressed = dir + "upd.ex_";
+    const QString expanded = dir + "upd.exe";
+    if (!platform::writeNewFile(compressed, resource.readAll())) {
+        platform::removePrivateDir(dir);
+        throw UpdateIoError(("Unable to write to " + compressed).toStdString());
     }
-    QFile::remove(expanded);
-    const bool ok = archive::expandSzdd(compressed, expanded, nullptr);
+    const bool ok = archive::expandSzdd(compressed, expanded, nullptr) && update::fileMatches(expanded, expected);
     QFile::remove(compressed);
-    if (ok)
-        QFile::setPermissions(expanded,
-                              QFile::permissions(expanded) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-    return ok;
+    if (!ok) {
+        platform::removePrivateDir(dir);
+        return false;
+    }
+    QFile::setPermissions(expanded, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_helperPath = expanded;
+    return true;
 }
 
 QString TWebUpdate::restartHelperCommandLine() const
@@ -332,8 +348,8 @@ QString TWebUpdate::restartHelperCommandLine() const
     QString appPath = withSeparator(QDir::currentPath()) + m_restartCommand;
     if (appPath.contains(' '))
         appPath = '"' + appPath + '"';
-    return m_userTempDir + "upd.exe " + QString::number(platform::currentProcessId()) + (Logging ? " L " : " X ") +
-           appPath + ' ' + m_componentText;
+    return m_helperPath + ' ' + QString::number(platform::currentProcessId()) + (Logging ? " L " : " X ") + appPath +
+           ' ' + m_componentText;
 }
 
 void TWebUpdate::LaunchRestart()
@@ -349,20 +365,20 @@ void TWebUpdate::LaunchRestart()
     if (!allow)
         return;
 
-    ExtractRestartHelper();
-    const QString commandLine = restartHelperCommandLine();
-    ReportStatus(958, commandLine);
-    int error = 0;
-    bool started;
-    if (startProcess) {
-        started = startProcess(commandLine, error);
-    } else {
-        // The helper's own path is not quoted in the command line, so it is taken apart here.
-        const QString helper = m_userTempDir + "upd.exe";
-        const QStringList args = QProcess::splitCommand(commandLine.mid(helper.size() + 1));
-        started = QFileInfo(helper).isExecutable() && platform::startDetached(helper, args, QDir::currentPath());
-        if (!started)
-            error = QFileInfo::exists(helper) ? EACCES : ENOENT;
+    // Only a helper that this run has written out and checked is started, never whatever lies at a known path.
+    int error = ENOENT;
+    bool started = false;
+    if (ExtractRestartHelper() && !m_helperPath.isEmpty()) {
+        const QString commandLine = restartHelperCommandLine();
+        ReportStatus(958, commandLine);
+        if (startProcess) {
+            started = startProcess(commandLine, error);
+        } else {
+            // The helper's own path is not quoted in the command line, so it is taken apart here.
+            const QStringList args = QProcess::splitCommand(commandLine.mid(m_helperPath.size() + 1));
+            started = platform::startDetached(m_helperPath, args, QDir::currentPath());
+            error = EACCES;
+        }
     }
     if (!started)
         ReportStatus(950, QString::fromLocal8Bit(std::strerror(error)), 9, error);

@@ -359,6 +359,8 @@ TEST_F(DownloadTest, WholeRun)
     upd.OnAppRestart = [](QObject*, bool&) {};
     upd.LaunchRestart();
     EXPECT_TRUE(closed);
+    // Started at all only when the carried helper expanded to the digest that the build computed.
+    EXPECT_TRUE(commandLine.startsWith(upd.restartHelperPath() + ' ')) << commandLine.toStdString();
     EXPECT_TRUE(commandLine.endsWith(" X " + QDir::currentPath() + "/velkorn velkorn_NEW"))
         << commandLine.toStdString();
     EXPECT_TRUE(leftovers().isEmpty());

@@ -213,6 +213,8 @@ TEST_F(UpdateRoadTest, TheProgramUpdatesItselfAndStartsAgainAsTheNewVersion)
     env.insert("VELKORN_CATALOG_HOST", host);
     env.insert("VELKORN_UPDATE_HOST", host);
     env.insert("TMPDIR", m_root.path() + "/tmp");
+    // So that the restart helper's private folder is made inside tmp, where TearDown looks for leftovers.
+    env.remove("XDG_RUNTIME_DIR");
     env.insert("no_proxy", "*");
     m_program.setProcessEnvironment(env);
     m_program.setWorkingDirectory(m_root.path());

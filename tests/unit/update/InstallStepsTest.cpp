@@ -5,9 +5,14 @@
 #include "update/archive/Szdd.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 // Answers the engine's questions from a script and records them.
@@ -26,6 +31,17 @@ struct ScriptedAnswers
 private:
     QList<bool> m_answers;
 };
+
+// Puts a restart helper and its digest where the engine takes them from; the digest may be another's.
+void publishHelper(TWebUpdate& upd, const QString& server, const QByteArray& program,
+                   const QByteArray& digestOf = QByteArray())
+{
+    writeFile(server + "UPD", archive::compressSzdd(program, 'e'));
+    writeFile(server + "UPD.sha256",
+              QCryptographicHash::hash(digestOf.isNull() ? program : digestOf, QCryptographicHash::Sha256).toHex());
+    upd.restartHelperResource = server + "UPD";
+    upd.restartHelperDigestResource = server + "UPD.sha256";
+}
 } // namespace
 
 TEST_F(UpdateFixture, FileListIsReadWithExpansions)
@@ -193,10 +209,11 @@ TEST_F(UpdateFixture, PreUpdateActionsAndRestart)
     };
     upd.OnAppDoClose = [&](QObject*) { closed = true; };
     upd.OnAppRestart = [](QObject*, bool& allow) { allow = true; };
+    publishHelper(upd, server, "#!/bin/sh\n");
     upd.LaunchRestart();
     EXPECT_TRUE(closed);
-    EXPECT_EQ(started, tmp + "upd.exe " + QString::number(QCoreApplication::applicationPid()) + " X \"" + app +
-                           "with blank/velkorn\" velkorn_NEW de.lng_NEW");
+    EXPECT_EQ(started, upd.restartHelperPath() + " " + QString::number(QCoreApplication::applicationPid()) + " X \"" +
+                           app + "with blank/velkorn\" velkorn_NEW de.lng_NEW");
 
     closed = false;
     upd.OnAppRestart = [](QObject*, bool& allow) { allow = false; };
@@ -228,14 +245,82 @@ TEST_F(UpdateFixture, ReleaseNotesLicenceAndStatusLog)
         << line.toStdString();
 }
 
-TEST_F(UpdateFixture, RestartHelperIsWrittenOutAndExpanded)
+TEST_F(UpdateFixture, RestartHelperIsWrittenOutIntoAFreshPrivateFolder)
 {
     upd.restartHelperResource = server + "UPD";
+    upd.restartHelperDigestResource = server + "UPD.sha256";
     EXPECT_FALSE(upd.ExtractRestartHelper()); // no resource
-    writeFile(server + "UPD", archive::compressSzdd("#!/bin/sh\nexit 0\n", 'e'));
-    writeFile(tmp + "upd.exe", "an older helper");
+    const QByteArray program = "#!/bin/sh\nexit 0\n";
+    publishHelper(upd, server, program);
     ASSERT_TRUE(upd.ExtractRestartHelper());
-    EXPECT_EQ(readFile(tmp + "upd.exe"), "#!/bin/sh\nexit 0\n");
-    EXPECT_TRUE(QFileInfo(tmp + "upd.exe").isExecutable());
-    EXPECT_FALSE(QFile::exists(tmp + "upd.ex_"));
+    const QString first = upd.restartHelperPath();
+    EXPECT_EQ(readFile(first), program);
+    EXPECT_EQ(QFileInfo(first).fileName(), "upd.exe");
+    EXPECT_EQ(QFile::permissions(first) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString folder = QFileInfo(first).path();
+    EXPECT_NE(QDir(folder), QDir(tmp));
+    EXPECT_EQ(QFile::permissions(folder) & QFile::Permissions(0x7077),
+              QFile::ExeOwner | QFile::WriteOwner | QFile::ReadOwner);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"upd.exe"}); // upd.ex_ is gone
+
+    // Each extraction gets a folder of its own; the one before is cleared away.
+    ASSERT_TRUE(upd.ExtractRestartHelper());
+    EXPECT_NE(upd.restartHelperPath(), first);
+    EXPECT_FALSE(QFileInfo::exists(folder));
+
+    // A helper that does not expand to the built-in digest is not left for anyone to run.
+    publishHelper(upd, server, program, "another program");
+    EXPECT_FALSE(upd.ExtractRestartHelper());
+    EXPECT_TRUE(upd.restartHelperPath().isEmpty());
+    writeFile(server + "UPD.sha256", "0123");
+    EXPECT_FALSE(upd.ExtractRestartHelper());
+    EXPECT_TRUE(QDir(tmp).entryList({"velkorn-upd-*"}, QDir::Dirs).isEmpty());
+}
+
+// Another local user can plant files under the old fixed names in the shared temporary folder: an "upd.exe"
+// that the catalog would run as its user, and a link "upd.ex_" through which it would overwrite the user's
+// file. The helper goes to a private folder instead, so neither is touched, and a helper that failed its
+// check is never replaced by whatever lies at a known path.
+TEST_F(UpdateFixture, PlantedHelperFilesInTheSharedFolderAreNeitherRunNorWrittenThrough)
+{
+    // Without a private runtime folder the helper's folder is made inside the shared one, the harder case.
+    struct RuntimeDirUnset
+    {
+        QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        RuntimeDirUnset() { qunsetenv("XDG_RUNTIME_DIR"); }
+        ~RuntimeDirUnset()
+        {
+            if (!saved.isNull())
+                qputenv("XDG_RUNTIME_DIR", saved);
+        }
+    } unset;
+    const QByteArray planted = "#!/bin/sh\necho planted > '" + (root.path() + "/planted-ran").toUtf8() + "'\n";
+    writeFile(tmp + "upd.exe", planted);
+    QFile::setPermissions(tmp + "upd.exe", QFile::permissions(tmp + "upd.exe") | QFile::ExeOwner);
+    writeFile(root.path() + "/precious", "the user's own file");
+    ASSERT_TRUE(QFile::link(root.path() + "/precious", tmp + "upd.ex_"));
+
+    verdictFor("[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW\n");
+    upd.OnAppRestart = [](QObject*, bool& allow) { allow = true; };
+    upd.OnAppDoClose = [](QObject*) {};
+
+    // A helper that fails its check: nothing at all is started.
+    publishHelper(upd, server, "#!/bin/sh\n", "another program");
+    upd.LaunchRestart();
+    EXPECT_TRUE(reported("Failed to spawn updater process : " + QString::fromLocal8Bit(std::strerror(ENOENT))));
+
+    // The genuine helper is started from its private folder, with the real process start.
+    const QString genuineMark = root.path() + "/genuine-ran";
+    publishHelper(upd, server, "#!/bin/sh\necho \"$@\" > '" + genuineMark.toUtf8() + "'\n");
+    upd.LaunchRestart();
+    for (int i = 0; i < 200 && !QFile::exists(genuineMark); ++i)
+        QThread::msleep(50);
+    EXPECT_TRUE(readFile(genuineMark).endsWith(" velkorn_NEW\n"));
+
+    EXPECT_FALSE(QFile::exists(root.path() + "/planted-ran"));
+    EXPECT_EQ(readFile(tmp + "upd.exe"), planted);
+    EXPECT_EQ(readFile(root.path() + "/precious"), "the user's own file");
+    EXPECT_TRUE(QFileInfo(tmp + "upd.ex_").isSymLink());
+    EXPECT_TRUE(upd.restartHelperPath().startsWith(tmp + "velkorn-upd-"));
 }

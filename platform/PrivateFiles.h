@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Files that the program writes and later runs or trusts. A shared temporary folder lets another local
+// user plant a file or a symbolic link under a predictable name first; these calls leave no such opening.
+namespace platform {
+
+// Makes a new folder of a fresh unique name that only this user can enter (mode 0700): inside
+// $XDG_RUNTIME_DIR when that is a folder of this user that nobody else can enter, otherwise inside
+// fallbackBase. Answers its path with a trailing '/', or empty when it cannot be made.
+QString makePrivateDir(const QString& fallbackBase, const QString& prefix);
+
+// Creates the file with the bytes, readable and writable by this user only; fails when anything already
+// exists under the name, a symbolic link included, so nothing is ever written through a planted link.
+bool writeNewFile(const QString& path, const QByteArray& bytes);
+
+// Removes a folder made by makePrivateDir with the files directly in it (not following links).
+void removePrivateDir(const QString& dir);
+
+} // namespace platform
