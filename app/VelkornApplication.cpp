@@ -1,12 +1,20 @@
 #include "app/VelkornApplication.h"
 
-#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "widgets/MessageBox.h"
+
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <stdexcept>
 
 #include "i18n/SilentCancel.h"
 
-VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // The desktop's own way of opening addresses and files, for the layers below that know no windows.
+    platform::setDesktopOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); });
+}
 
 bool VelkornApplication::notify(QObject* receiver, QEvent* event)
 {
