@@ -1,16 +1,18 @@
 #include "app/ApplicationUpdate.h"
 
 #include "app/ServerHosts.h"
-#include "platform/MessageBox.h"
+#include "base/MainThread.h"
 #include "update/CatalogUpdateSettings.h"
 #include "update/TWebUpdate.h"
-#include "update/UpdateQuestion.h"
+#include "update/wizard/TLoginForm.h"
 #include "update/wizard/TWUWIZ.h"
 #include "update/wizard/TWebUpdateWizard.h"
 #include "update/wizard/TWebUpdateWizardEnglish.h"
 #include "update/wizard/TWebUpdateWizardGerman.h"
 #include "update/wizard/TWebUpdateWizardLanguage.h"
+#include "update/wizard/UpdateQuestion.h"
 #include "update/wizard/WizardTextSets.h"
+#include "widgets/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,16 +20,14 @@
 #include <QThread>
 #include <QWidget>
 
-#include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <exception>
 
 // What a hand-off on another thread and the objects it leaves behind share; outlives this object.
 struct ApplicationUpdate::Shared
 {
-    std::atomic_bool stop{false};
+    explicit Shared(base::StopSource source) : stop(std::move(source)) {}
+    base::StopSource stop;
     std::mutex mutex;
     std::condition_variable idle;
     int running = 0; // hand-offs under way; destruction waits for them
@@ -55,9 +55,9 @@ void writeToStandardError(const QString& text)
 
 } // namespace
 
-ApplicationUpdate::ApplicationUpdate(QWidget* mainWindow, const QString& applicationDir)
+ApplicationUpdate::ApplicationUpdate(QWidget* mainWindow, const QString& applicationDir, base::StopSource stop)
     : QObject(mainWindow), m_applicationDir(applicationDir), m_host(app::updateServerHost()),
-      m_shared(std::make_shared<Shared>())
+      m_shared(std::make_shared<Shared>(std::move(stop)))
 {
     setObjectName(QStringLiteral("applicationUpdate"));
 
@@ -65,8 +65,20 @@ ApplicationUpdate::ApplicationUpdate(QWidget* mainWindow, const QString& applica
     update::applyCatalogSettings(*upd);
     // Transfers of the check run on the synchronisation thread: a shutdown (stop(), or the thread's interruption
     // by the synchronisation's own stop) must be able to end one that waits on a silent server.
-    upd->abortRequested = [shared = m_shared] {
-        return shared->stop.load() || QThread::currentThread()->isInterruptionRequested();
+    upd->stopToken = m_shared->stop.token();
+    // The engine's dialogs are windows on the main thread, also when the check on the synchronisation thread asks.
+    upd->showMessage = [this](const update::Message& message) {
+        runOnMainThreadAndWait([&message] { update::showEngineMessage(message); });
+    };
+    upd->askQuestion = [this](const update::Question& question) {
+        bool yes = false;
+        runOnMainThreadAndWait([&] { yes = update::askYesNo(question); });
+        return yes;
+    };
+    upd->loginPrompt = [this](const QString& caption, QString& user, QString& password) {
+        bool ok = false;
+        runOnMainThreadAndWait([&] { ok = TLoginForm::ask(caption, user, password); });
+        return ok;
     };
 
     upden = createUpden(mainWindow);
@@ -108,12 +120,12 @@ void ApplicationUpdate::setHost(const QString& host)
 
 bool ApplicationUpdate::stopRequested() const
 {
-    return m_shared->stop.load();
+    return m_shared->stop.stopRequested();
 }
 
 void ApplicationUpdate::stop()
 {
-    m_shared->stop.store(true);
+    m_shared->stop.requestStop();
     // Closing the wizard closes the engine's session. Inside a transfer (window messages are processed between its
     // blocks) that would pull the session from under it; the stop flag aborts the transfer instead, and the
     // application's exit then ends the wizard's loop.
@@ -130,7 +142,7 @@ ApplicationUpdate::Result ApplicationUpdate::handOff()
         Shared& shared;
         ~Leave() { shared.leave(); }
     } const leave{*shared};
-    if (shared->stop.load())
+    if (shared->stop.stopRequested())
         return Result::Stopped;
 
     QString languageCode;
@@ -151,12 +163,12 @@ ApplicationUpdate::Result ApplicationUpdate::handOff()
         upd->Password = QStringLiteral("refreshx");
 
         const bool newer = upd->HasNewVersion();
-        if (shared->stop.load())
+        if (shared->stop.stopRequested())
             return Result::Stopped;
         if (!newer)
             return Result::NoNewVersion;
         const bool ran = runOnMainThreadAndWait([this, languageCode] { runWizard(languageCode); });
-        if (!ran || shared->stop.load())
+        if (!ran || shared->stop.stopRequested())
             return Result::Stopped;
         return Result::WizardClosed;
     } catch (...) {
@@ -184,49 +196,7 @@ void ApplicationUpdate::prepareForm(TWUWIZ& form)
 
 bool ApplicationUpdate::runOnMainThreadAndWait(const std::function<void()>& fn)
 {
-    if (QThread::currentThread() == thread()) {
-        fn();
-        return true;
-    }
-
-    // A blocking queued call would deadlock a shutdown that waits for this thread while it waits for the main
-    // thread; the call is queued instead and the wait gives up once a stop is requested.
-    struct Call
-    {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        std::exception_ptr failure;
-    };
-    auto call = std::make_shared<Call>();
-    const std::shared_ptr<Shared> shared = m_shared;
-    QMetaObject::invokeMethod(
-        this,
-        [call, shared, fn] {
-            std::exception_ptr failure;
-            if (!shared->stop.load()) {
-                try {
-                    fn();
-                } catch (...) {
-                    failure = std::current_exception(); // handed to the waiting thread, which decides
-                }
-            }
-            const std::lock_guard<std::mutex> lock(call->mutex);
-            call->failure = failure;
-            call->finished = true;
-            call->done.notify_all();
-        },
-        Qt::QueuedConnection);
-
-    std::unique_lock<std::mutex> lock(call->mutex);
-    while (!call->finished) {
-        if (shared->stop.load() || QThread::currentThread()->isInterruptionRequested())
-            return false;
-        call->done.wait_for(lock, std::chrono::milliseconds(50));
-    }
-    if (call->failure)
-        std::rethrow_exception(call->failure);
-    return true;
+    return base::runOnMainThreadAndWait(this, fn, m_shared->stop.token());
 }
 
 void ApplicationUpdate::setUnattended(bool unattended)

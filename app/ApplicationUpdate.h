@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/StopToken.h"
 #include "update/wizard/TWUWIZ.h"
 
 #include <QObject>
@@ -34,9 +35,9 @@ public:
         Stopped       // shutdown came first
     };
 
-    // `mainWindow` parents the wizard's window; `applicationDir` becomes the current directory for the update run.
-    // Lives on the main thread.
-    ApplicationUpdate(QWidget* mainWindow, const QString& applicationDir);
+    // `mainWindow` parents the wizard's window; `applicationDir` becomes the current directory for the update run;
+    // `stop` is the window's stop when it hands one down (stop() raises it). Lives on the main thread.
+    ApplicationUpdate(QWidget* mainWindow, const QString& applicationDir, base::StopSource stop = {});
     ~ApplicationUpdate() override;
 
     // The Language code that picks the wizard's text set ("en", "de", "tr"; anything else keeps the last set).

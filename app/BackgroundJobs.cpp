@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-BackgroundJobs::BackgroundJobs(QObject* parent) : QObject(parent) {}
+BackgroundJobs::BackgroundJobs(base::StopSource stop, QObject* parent) : QObject(parent), m_stop(std::move(stop)) {}
 
 void BackgroundJobs::add(QThread* thread)
 {
@@ -21,7 +21,7 @@ int BackgroundJobs::runningCount() const
 
 void BackgroundJobs::stopAll()
 {
-    m_stopping = true;
+    m_stop.requestStop();
     // Indexes, not iterators: a completion handler run while waiting may still add a thread.
     for (int i = 0; i < m_threads.size(); ++i) {
         if (QThread* thread = m_threads.at(i))

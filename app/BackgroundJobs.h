@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/StopToken.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -11,7 +13,8 @@ class BackgroundJobs : public QObject
 {
     Q_OBJECT
 public:
-    explicit BackgroundJobs(QObject* parent = nullptr);
+    // `stop` is the window's stop; stopAll() raises it.
+    explicit BackgroundJobs(base::StopSource stop = {}, QObject* parent = nullptr);
 
     // Tracks a thread until it is destroyed. The thread should check QThread::isInterruptionRequested() between its
     // steps and leave early once it is set.
@@ -26,9 +29,9 @@ public:
     void stopAll();
 
     // True from the start of stopAll(): a completion handler must not start a follow-up thread then.
-    bool stopping() const { return m_stopping; }
+    bool stopping() const { return m_stop.stopRequested(); }
 
 private:
     QList<QPointer<QThread>> m_threads;
-    bool m_stopping = false;
+    base::StopSource m_stop;
 };

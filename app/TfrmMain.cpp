@@ -8,7 +8,7 @@
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
 #include "app/ServerHosts.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Platform.h"
 
@@ -155,7 +155,7 @@ QTableView* grid(QWidget* parent, const QString& name)
 } // namespace
 
 TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
-    : QWidget(parent), m_applicationDir(applicationDir), m_jobs(new BackgroundJobs(this))
+    : QWidget(parent), m_applicationDir(applicationDir), m_jobs(new BackgroundJobs(m_stop, this))
 {
     if (!m_applicationDir.endsWith('/'))
         m_applicationDir += '/';
@@ -170,7 +170,7 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     MIS->setApplicationDir(m_applicationDir);
     MIS->setLngINISupp(LIS);
     // The update components (upd, WebUpdateWizard1, upden, updde, updtr) and the hand-off that drives them.
-    m_applicationUpdate = new ApplicationUpdate(this, m_applicationDir);
+    m_applicationUpdate = new ApplicationUpdate(this, m_applicationDir, m_stop);
     startFeedThread = [this] { startCatalogSync(); };
     buildWindow();
     FormCreate();
@@ -183,6 +183,7 @@ TfrmMain::~TfrmMain()
     // Hidden while everything the grids show is still alive; the children go after this body.
     hide();
     qDeleteAll(m_menus);
+    m_stop.requestStop();
     m_applicationUpdate->stop();
     if (m_sync)
         m_sync->requestStopAndWait();
@@ -800,6 +801,7 @@ void TfrmMain::FormClose()
     m_shutdownDone = true;
     step("close");
     // An open update wizard closes first and a running update check ends, so the threads below can end.
+    m_stop.requestStop();
     m_applicationUpdate->stop();
     MIS->CloseMessages();
     LIS->ReleaseLanguage();
@@ -1156,7 +1158,7 @@ void TfrmMain::clearItem()
 
 void TfrmMain::startCatalogSync()
 {
-    m_sync = new catalogsync::CatalogSync(this);
+    m_sync = new catalogsync::CatalogSync(this, m_stop);
     catalogsync::SyncSettings settings;
     settings.appDir = m_applicationDir;
     settings.catalogHost = catalogHost;
@@ -1164,6 +1166,9 @@ void TfrmMain::startCatalogSync()
     settings.catalogSeparator = catalogSeparator;
     catalogsync::CatalogSync::Hooks hooks;
     hooks.messageText = [this](const QString& key) { return msg(key); };
+    hooks.showInformation = [](const QString& caption, const QString& text) {
+        platform::showMessageBox({nullptr, caption, text, platform::BoxIcon::Information});
+    };
     hooks.threadCreated = [this](QThread* thread) { m_jobs->add(thread); };
     m_applicationUpdate->setLanguageCode(languageCode);
     hooks.handOffToApplicationUpdate = [this] { m_applicationUpdate->handOff(); };

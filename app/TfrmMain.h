@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ProfileScrollRule.h"
+#include "base/StopToken.h"
 
 #include <QHash>
 #include <QImage>
@@ -148,6 +149,8 @@ private:
     bool m_shown = false;
     bool m_terminateRequested = false;
     bool m_shutdownDone = false;
+    // The one stop of a shutdown, handed to the threads, the synchronisation and the update.
+    base::StopSource m_stop;
     BackgroundJobs* m_jobs = nullptr;
     TLngINISupp* LIS = nullptr;
     TMsgINISupp* MIS = nullptr;

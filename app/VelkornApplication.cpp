@@ -1,7 +1,11 @@
 #include "app/VelkornApplication.h"
 
 #include "platform/EngineLocale.h"
-#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "widgets/MessageBox.h"
+
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -10,6 +14,8 @@
 VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     platform::pinEngineLocale();
+    // The desktop's own way of opening addresses and files, for the layers below that know no windows.
+    platform::setDesktopOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); });
 }
 
 bool VelkornApplication::notify(QObject* receiver, QEvent* event)

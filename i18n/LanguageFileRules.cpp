@@ -1,6 +1,6 @@
 #include "i18n/LanguageFileRules.h"
 
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QFile>
 #include <QGuiApplication>

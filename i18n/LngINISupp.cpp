@@ -1,7 +1,7 @@
 #include "i18n/LngINISupp.h"
 
+#include "base/IniFile.h"
 #include "i18n/ComponentText.h"
-#include "i18n/IniFile.h"
 #include "i18n/LanguageFileRules.h"
 #include "i18n/SilentCancel.h"
 

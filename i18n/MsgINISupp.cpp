@@ -1,6 +1,6 @@
 #include "i18n/MsgINISupp.h"
 
-#include "i18n/IniFile.h"
+#include "base/IniFile.h"
 #include "i18n/LanguageFileRules.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/SilentCancel.h"

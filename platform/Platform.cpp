@@ -1,7 +1,6 @@
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -15,6 +14,12 @@
 namespace platform {
 
 namespace {
+DesktopOpener& installedOpener()
+{
+    static DesktopOpener opener;
+    return opener;
+}
+
 QString withSlash(QString dir)
 {
     if (!dir.endsWith('/'))
@@ -35,7 +40,10 @@ QString executableDir()
     return withSlash(QFileInfo(QString::fromLocal8Bit(buf)).absolutePath());
 }
 
-qint64 currentProcessId() { return static_cast<qint64>(::getpid()); }
+qint64 currentProcessId()
+{
+    return static_cast<qint64>(::getpid());
+}
 
 bool processExists(qint64 pid)
 {
@@ -53,15 +61,34 @@ bool startDetached(const QString& program, const QStringList& arguments, const Q
 bool openWithDesktop(const QString& urlOrPath)
 {
     const QUrl url = urlOrPath.contains("://") ? QUrl(urlOrPath) : QUrl::fromLocalFile(urlOrPath);
-    return QDesktopServices::openUrl(url);
+    if (installedOpener())
+        return installedOpener()(url);
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {url.toString()});
 }
 
-QString tempDir() { return withSlash(QDir::tempPath()); }
+void setDesktopOpener(DesktopOpener opener)
+{
+    installedOpener() = std::move(opener);
+}
 
-QString windowsDir() { return QStringLiteral("/etc/"); }
+QString tempDir()
+{
+    return withSlash(QDir::tempPath());
+}
 
-QString systemDir() { return QStringLiteral("/usr/lib/"); }
+QString windowsDir()
+{
+    return QStringLiteral("/etc/");
+}
 
-QString programFilesDir() { return QStringLiteral("/opt/"); }
+QString systemDir()
+{
+    return QStringLiteral("/usr/lib/");
+}
+
+QString programFilesDir()
+{
+    return QStringLiteral("/opt/");
+}
 
 } // namespace platform

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QUrl;
+
 // The few operating-system calls the catalog makes, kept in one place so that a
 // Windows build only has to replace Platform.cpp.
 namespace platform {
@@ -19,8 +23,12 @@ bool processExists(qint64 pid);
 // Starts a program without waiting, in its own session so that it outlives us.
 bool startDetached(const QString& program, const QStringList& arguments, const QString& workingDir = {});
 
-// Asks the desktop to open an address or a file with its default program ("shell open").
+// Asks the desktop to open an address or a file with its default program ("shell open"): through the opener that
+// the windowed program installs, otherwise through xdg-open.
 bool openWithDesktop(const QString& urlOrPath);
+// Replaces the way openWithDesktop opens; an empty function restores xdg-open.
+using DesktopOpener = std::function<bool(const QUrl& url)>;
+void setDesktopOpener(DesktopOpener opener);
 
 // The directory for temporary files, with a trailing '/'.
 QString tempDir();

@@ -1,20 +1,16 @@
 #include "sync/CatalogSync.h"
 
+#include "base/MainThread.h"
 #include "sync/TThread1.h"
 #include "sync/TThread2.h"
-
-#include "platform/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QThread>
 
-#include <condition_variable>
-#include <mutex>
-
 namespace catalogsync {
 
-CatalogSync::CatalogSync(QObject* parent) : QObject(parent), m_stop(std::make_shared<std::atomic_bool>(false))
+CatalogSync::CatalogSync(QObject* parent, base::StopSource stop) : QObject(parent), m_stop(std::move(stop))
 {
     setObjectName(QStringLiteral("catalogSync"));
 }
@@ -29,7 +25,7 @@ void CatalogSync::start(const SyncSettings& settings, Hooks hooks)
     if (m_thread1)
         return;
     m_settings = settings;
-    m_settings.transfer.stop = m_stop;
+    m_settings.transfer.stop = m_stop.token();
     m_hooks = std::move(hooks);
     m_thread1 = new TThread1(m_settings, this);
     // Attached before the thread starts, so its end is never missed.
@@ -82,55 +78,19 @@ void CatalogSync::showCommitted(const FeedApplier::Result&)
     };
     const QString caption = text("msg003");
     const QString body = text("msg004");
-    if (m_hooks.showInformation) {
+    if (m_hooks.showInformation)
         m_hooks.showInformation(caption, body);
-    } else {
-        platform::BoxRequest box;
-        box.caption = caption;
-        box.text = body;
-        box.icon = platform::BoxIcon::Information;
-        platform::showMessageBox(box);
-    }
 }
 
 bool CatalogSync::runOnMainThreadAndWait(std::function<void()> fn)
 {
-    if (QThread::currentThread() == thread()) {
-        fn();
-        return true;
-    }
-    struct State
-    {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-    };
-    auto state = std::make_shared<State>();
-    auto stop = m_stop;
-    QThread* worker = QThread::currentThread();
-    // Queued to this object: if it is gone by then, the call is dropped and the wait below ends on the stop.
-    QMetaObject::invokeMethod(
-        this,
-        [state, stop, worker, fn = std::move(fn)] {
-            if (!stop->load() && !worker->isInterruptionRequested())
-                fn();
-            std::lock_guard<std::mutex> lock(state->mutex);
-            state->finished = true;
-            state->done.notify_all();
-        },
-        Qt::QueuedConnection);
-    std::unique_lock<std::mutex> lock(state->mutex);
-    while (!state->finished) {
-        if (stop->load() || worker->isInterruptionRequested())
-            return false;
-        state->done.wait_for(lock, std::chrono::milliseconds(50));
-    }
-    return true;
+    // Queued to this object: if it is gone by then, the call is dropped and the wait ends on the stop.
+    return base::runOnMainThreadAndWait(this, fn, m_stop.token());
 }
 
 void CatalogSync::requestStop()
 {
-    m_stop->store(true);
+    m_stop.requestStop();
     if (m_thread1)
         m_thread1->requestInterruption();
     if (m_thread2)

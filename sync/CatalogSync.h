@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/StopToken.h"
 #include "sync/FeedApplier.h"
 #include "sync/FeedDocuments.h"
 #include "sync/SyncSettings.h"
@@ -9,7 +10,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -28,7 +28,7 @@ public:
         // Message lookup (MIS). Called on the main thread. Default: the key itself.
         std::function<QString(const QString& key)> messageText;
         // Shows the information box after a commit; called on the main thread while TThread2 waits.
-        // Default: platform::showMessageBox with the information icon.
+        // The window supplies the box; without one nothing is shown.
         std::function<void(const QString& caption, const QString& text)> showInformation;
         // Step 6, the hand-off to the application update: called on TThread2 at the end of every run that did not
         // fail, also when nothing changed. Use runOnMainThreadAndWait for user interface, stopRequested() to leave.
@@ -39,7 +39,8 @@ public:
         std::function<bool()> stopping;
     };
 
-    explicit CatalogSync(QObject* parent = nullptr);
+    // `stop` is the window's stop when it hands one down; requestStop() raises it.
+    explicit CatalogSync(QObject* parent = nullptr, base::StopSource stop = {});
     ~CatalogSync() override;
 
     // Starts the feed download thread. Once per program run.
@@ -50,7 +51,7 @@ public:
     void requestStop();
     // requestStop(), then waits for both threads; main-thread calls they are waiting for are dropped meanwhile.
     void requestStopAndWait();
-    bool stopRequested() const { return m_stop->load(); }
+    bool stopRequested() const { return m_stop.stopRequested(); }
 
     // Runs `fn` on the main thread and waits for it; returns false (without running it, or without waiting for
     // its end) when a stop is requested meanwhile. Called from TThread2 or from the hand-off hook.
@@ -78,7 +79,7 @@ private:
     SyncSettings m_settings;
     Hooks m_hooks;
     FeedDocuments m_docs;
-    std::shared_ptr<std::atomic_bool> m_stop;
+    base::StopSource m_stop;
     QPointer<TThread1> m_thread1;
     QPointer<TThread2> m_thread2;
 };

@@ -1,20 +1,21 @@
 #pragma once
 
+#include "base/StopToken.h"
+
 #include <QString>
 
-#include <atomic>
 #include <memory>
 
 namespace catalogsync {
 
-// Limits of every transfer of the synchronisation. A stop (the shared flag raised, or an interruption requested
-// on the calling QThread) aborts a running transfer within a few tens of milliseconds.
+// Limits of every transfer of the synchronisation. A stop (the token raised, or an interruption requested on the
+// calling QThread) aborts a running transfer within a few tens of milliseconds.
 struct TransferOptions
 {
     int connectTimeoutMs = 15000;
     int stallTimeoutMs = 30000;          // no byte received for this long ends the transfer
     qint64 maxBytes = qint64(256) << 20; // a body beyond this is cut off (the file keeps what came)
-    std::shared_ptr<const std::atomic_bool> stop;
+    base::StopToken stop;
 
     bool stopRequested() const;
 };

@@ -1,6 +1,6 @@
 #include "update/ControlFile.h"
 
-#include "i18n/IniFile.h"
+#include "base/IniFile.h"
 #include "update/UpdateFormats.h"
 
 #include <QFile>

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "base/StopToken.h"
+#include "base/Transfer.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <functional>
 
-// One libcurl handle: the engine's "internet session". Requests on it stream the body in blocks of at most
-// 4,096 bytes to a callback, so memory use does not grow with the transfer.
+// The engine's "internet session" on the program's transfer core. Requests on it stream the body in blocks of at
+// most 4,096 bytes to a callback, so memory use does not grow with the transfer.
 class HttpTransfer
 {
 public:
@@ -16,16 +19,16 @@ public:
     HttpTransfer(const HttpTransfer&) = delete;
     HttpTransfer& operator=(const HttpTransfer&) = delete;
 
-    bool isValid() const { return m_curl != nullptr; }
+    bool isValid() const { return m_transfer.isValid(); }
 
     void setAgent(const QString& agent) { m_agent = agent.toUtf8(); }
     void setProxy(const QString& proxy) { m_proxy = proxy.toUtf8(); }
     // Connect time-out, and the time after which a transfer that receives nothing counts as broken.
     void setTimeouts(int connectSeconds, int stallSeconds);
     void setFtpLogin(const QString& user, const QString& password, bool passive);
-    // Asked about once a second during a transfer, also while it waits for the server; true aborts it (the
-    // transfer then ends as broken). Lets a shutdown end a check that hangs on a silent server.
-    void setAbortCheck(std::function<bool()> check) { m_abortCheck = std::move(check); }
+    // Looked at during a transfer, also while it waits for the server; a stop aborts it (the transfer then ends as
+    // broken). Lets a shutdown end a check that hangs on a silent server.
+    void setStopToken(base::StopToken stop) { m_transfer.setStopToken(std::move(stop)); }
 
     struct Response
     {
@@ -53,16 +56,13 @@ public:
     Response connectOnly(const QString& url);
 
 private:
-    Response perform(const QString& url, const QList<QByteArray>& headers, const ResponseHandler& onResponse,
-                     const BlockHandler& onBlock);
+    Response perform(base::Transfer::Method method, const QString& url, const QList<QByteArray>& headers,
+                     const QByteArray& body, const ResponseHandler& onResponse, const BlockHandler& onBlock);
 
-    void* m_curl = nullptr;
+    base::Transfer m_transfer;
     QByteArray m_agent;
     QByteArray m_proxy;
     QByteArray m_ftpUser;
     QByteArray m_ftpPassword;
     bool m_ftpPassive = true;
-    long m_connectSeconds = 30;
-    long m_stallSeconds = 60;
-    std::function<bool()> m_abortCheck;
 };

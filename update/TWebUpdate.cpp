@@ -1,12 +1,10 @@
 #include "update/TWebUpdate.h"
 
-#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "update/FileVersion.h"
 #include "update/HttpTransfer.h"
 #include "update/LastUrlRegistry.h"
 #include "update/StatusTable.h"
-#include "update/TLoginForm.h"
 #include "update/archive/Cabinet.h"
 #include "update/archive/Szdd.h"
 
@@ -47,10 +45,7 @@ private:
 
 } // namespace
 
-TWebUpdate::TWebUpdate(QObject* parent) : QObject(parent), m_userTempDir(platform::tempDir())
-{
-    loginPrompt = &TLoginForm::ask;
-}
+TWebUpdate::TWebUpdate(QObject* parent) : QObject(parent), m_userTempDir(platform::tempDir()) {}
 
 TWebUpdate::~TWebUpdate() = default;
 
@@ -98,8 +93,7 @@ int TWebUpdate::OpenSession()
     session->setProxy(Proxy);
     session->setTimeouts(connectTimeoutSeconds, stallTimeoutSeconds);
     session->setFtpLogin(UserID, Password, FTPPassive);
-    if (abortRequested)
-        session->setAbortCheck(abortRequested);
+    session->setStopToken(stopToken);
     m_session = std::move(session);
     m_sessionOpen = true;
     m_ftpDirectorySet = false;
@@ -116,8 +110,8 @@ int TWebUpdate::ConnectFtpHost()
         return 0;
     if (OnStatus)
         OnStatus(this, r.error, 1, 0);
-    else
-        platform::showMessageBox({nullptr, QString(), r.error, platform::BoxIcon::Error});
+    else if (showMessage)
+        showMessage({QString(), r.error, update::DialogIcon::Error});
     return -1;
 }
 

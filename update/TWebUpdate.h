@@ -1,6 +1,8 @@
 #pragma once
 
+#include "base/StopToken.h"
 #include "update/ControlFile.h"
+#include "update/EngineDialogs.h"
 #include "update/TFileList.h"
 #include "update/UpdateFormats.h"
 #include "update/WebUpdateTypes.h"
@@ -101,12 +103,15 @@ public:
     std::function<void(QObject*, const QString& url, QString& fileName)> OnFileNameFromURL;
     std::function<void(QObject*)> OnSuccess;
 
-    // Asked during every transfer of a session, from the thread that runs it; true aborts the transfer, which then
-    // fails as a broken download. The application's shutdown uses it to end a running check.
-    std::function<bool()> abortRequested;
+    // Looked at during every transfer of a session, from the thread that runs it; a stop aborts the transfer, which
+    // then fails as a broken download. The application's shutdown uses it to end a running check.
+    base::StopToken stopToken;
 
-    // Asks for credentials (TLoginForm by default); tests replace it.
-    std::function<bool(const QString& caption, QString& user, QString& password)> loginPrompt;
+    // The engine's dialogs (see EngineDialogs.h), called from the thread that runs the step. Without a handler a
+    // message is not shown, a question is answered No and a login is cancelled.
+    update::MessageHandler showMessage;
+    update::QuestionHandler askQuestion;
+    update::LoginHandler loginPrompt;
 
     TFileList FileList;
 
@@ -182,6 +187,8 @@ public:
     std::function<bool(const QString& commandLine, int& errorNumber)> startProcess;
 
 private:
+    // No handler answers No: without someone to ask, nothing is done that needs a Yes.
+    bool ask(const update::Question& question) const { return askQuestion && askQuestion(question); }
     bool downloadHttp(const QString& url, const QString& localPath, const QString& targetDir, bool compressed);
     bool downloadLocal(const QString& source, const QString& targetDir, bool compressed);
     bool finishDownload(const QString& tempPath, const QString& localPath, const QString& targetDir, bool compressed);

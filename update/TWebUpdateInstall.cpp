@@ -2,15 +2,13 @@
 // file list, the download loop, the closing actions and the launch of the restart helper.
 #include "update/TWebUpdate.h"
 
-#include "i18n/IniFile.h"
-#include "platform/MessageBox.h"
+#include "base/IniFile.h"
 #include "platform/Platform.h"
 #include "platform/PrivateFiles.h"
 #include "update/FileDigest.h"
 #include "update/HttpTransfer.h"
 #include "update/LastUrlRegistry.h"
 #include "update/StatusTable.h"
-#include "update/UpdateQuestion.h"
 #include "update/archive/Cabinet.h"
 #include "update/archive/Szdd.h"
 
@@ -73,7 +71,8 @@ int TWebUpdate::RunPreUpdateActions()
     const QString msg = m_controlFile.text("action", "msg");
     if (!msg.isEmpty()) {
         ReportStatus(934);
-        platform::showMessageBox({nullptr, QString(), lineBreaks(msg), platform::BoxIcon::Information});
+        if (showMessage)
+            showMessage({QString(), lineBreaks(msg), update::DialogIcon::Information});
     }
     const QString htmlDialog = ExpandMacros(m_controlFile.text("action", "htmldlg"));
     if (!htmlDialog.isEmpty()) {
@@ -95,7 +94,7 @@ int TWebUpdate::RunPreUpdateActions()
     const QString query = m_controlFile.text("action", "query");
     if (!query.isEmpty()) {
         ReportStatus(936);
-        if (!update::askYesNo({QString(), lineBreaks(query), platform::BoxIcon::Information})) {
+        if (!ask({QString(), lineBreaks(query), update::DialogIcon::Information})) {
             m_appUpdate = false;
             return -1;
         }
@@ -204,10 +203,10 @@ int TWebUpdate::DownloadFiles()
         TFileDescription& item = FileList.item(p);
         if (mode == wuuPromptAll) {
             const QString text = update::statusText(909, {}) + FileNameFromUrl(item.URL);
-            if (!update::askYesNo({QString(), text, platform::BoxIcon::Question}))
+            if (!ask({QString(), text, update::DialogIcon::Question}))
                 continue;
         } else if (mode == wuuPromptOnce) {
-            if (!update::askYesNo({QString(), update::statusText(910, {}), platform::BoxIcon::Question}))
+            if (!ask({QString(), update::statusText(910, {}), update::DialogIcon::Question}))
                 break;
         }
 
@@ -361,7 +360,7 @@ void TWebUpdate::LaunchRestart()
     if (OnAppRestart)
         OnAppRestart(this, allow);
     else if (!m_silentRestart)
-        allow = update::askYesNo({QString(), update::statusText(911, {}), platform::BoxIcon::Question});
+        allow = ask({QString(), update::statusText(911, {}), update::DialogIcon::Question});
     if (!allow)
         return;
 

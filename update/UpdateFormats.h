@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/PathRules.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -54,20 +56,12 @@ private:
     quint32 m_sum = 0;
 };
 
-// A macro's directory as it is inserted: a drive path ("C:\dir\") or an absolute path ("/dir/") loses its
-// final separator, anything else (a drive root, the root "/") gets "." appended.
-QString macroDirectory(const QString& directory);
-
-// Replaces every "{name}" whose lookup answers with that text; unknown names and a "{" without "}" stay.
-// The scan goes on after the inserted text, so a directory that contains a macro name cannot loop.
-using MacroLookup = std::function<std::optional<QString>(const QString& name)>;
-QString expandMacros(const QString& text, const MacroLookup& lookup);
-
-// The text after the last "/", and then after the last "\".
-QString fileNameFromUrl(const QString& url);
-
-// A control-file path for the local file system: a backslash separates directories here.
-QString toLocalPath(const QString& path);
+// The path rules are shared with the restart helper, which does not link the engine.
+using base::expandMacros;
+using base::fileNameFromUrl;
+using base::macroDirectory;
+using base::MacroLookup;
+using base::toLocalPath;
 
 // The value of the Authorization header for Basic authentication ("Basic " + Base64 of user:password).
 QByteArray basicAuthorization(const QString& user, const QString& password);

@@ -1,6 +1,6 @@
 #include "widgets/RtfReader.h"
 
-#include "widgets/AnsiCodePage.h"
+#include "base/AnsiCodePage.h"
 
 #include <QColor>
 #include <QHash>

@@ -4,7 +4,7 @@
 
 #include "app/TfrmMain.h"
 #include "app/VelkornApplication.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QElapsedTimer>
 #include <QFile>

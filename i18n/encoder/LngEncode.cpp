@@ -1,7 +1,7 @@
 // Build tool: turns a UTF-8 language file source into the Windows-1254 file the
 // program reads, with CR LF line ends. Fails on any character the code page lacks,
 // so that a typing slip in a source never ships as a question mark.
-#include "i18n/IniFile.h"
+#include "base/IniFile.h"
 
 #include <QFile>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "update/helper/ComponentInstaller.h"
 
-#include "i18n/IniFile.h"
+#include "base/IniFile.h"
+#include "base/PathRules.h"
 #include "platform/Platform.h"
-#include "update/UpdateFormats.h"
 #include "update/archive/Cabinet.h"
 #include "update/archive/Szdd.h"
 
@@ -25,7 +25,7 @@ constexpr int MaxListDepth = 16;
 
 QString localPath(const QString& path)
 {
-    return update::toLocalPath(path);
+    return base::toLocalPath(path);
 }
 
 QString upperSuffix(const QString& name)
@@ -61,7 +61,7 @@ ComponentInstaller::ComponentInstaller(const QString& appDir, bool logging)
 
 QString ComponentInstaller::expandStandardMacros(const QString& text) const
 {
-    return update::expandMacros(text, [this](const QString& name) -> std::optional<QString> {
+    return base::expandMacros(text, [this](const QString& name) -> std::optional<QString> {
         const QString key = name.toUpper();
         QString dir;
         if (key == QLatin1String("APP"))
@@ -76,7 +76,7 @@ QString ComponentInstaller::expandStandardMacros(const QString& text) const
             dir = platform::programFilesDir();
         else
             return std::nullopt;
-        return update::macroDirectory(dir);
+        return base::macroDirectory(dir);
     });
 }
 
@@ -94,8 +94,7 @@ void ComponentInstaller::log(const QString& message) const
 
 bool ComponentInstaller::insideApp(const QString& absolutePath) const
 {
-    const QString clean = QDir::cleanPath(absolutePath);
-    return clean == m_appDir || clean.startsWith(m_appDir + QLatin1Char('/'));
+    return base::isInsideDirectory(m_appDir, absolutePath);
 }
 
 // The component's file in the application directory, or empty when the name may not be used.

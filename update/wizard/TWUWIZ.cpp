@@ -1,14 +1,15 @@
 #include "update/wizard/TWUWIZ.h"
 
-#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "update/wizard/SidePicture.h"
 #include "update/wizard/TWebUpdateWizardLanguage.h"
 #include "update/wizard/WizardEngine.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
 #include <QFrame>
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QUrl>
 
 #include <limits>
 
@@ -616,7 +618,7 @@ void TWUWIZ::saveAndOpen(const QPlainTextEdit* memo, const QString& fileName)
         return; // nothing to show; the memo still holds the text
     file.write(memo->toPlainText().toUtf8() + '\n');
     file.close();
-    platform::openWithDesktop(path);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void TWUWIZ::FitButton(QPushButton* button)

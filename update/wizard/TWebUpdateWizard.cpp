@@ -4,6 +4,7 @@
 #include "update/wizard/TWUWIZ.h"
 #include "update/wizard/TWebUpdateEngineAdapter.h"
 #include "update/wizard/TWebUpdateWizardEnglish.h"
+#include "update/wizard/UpdateQuestion.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -52,6 +53,7 @@ void TWebUpdateWizard::Execute()
     if (!engine) {
         if (!WebUpdate)
             throw std::runtime_error("No WebUpdate component assigned");
+        update::supplyEngineDialogs(*WebUpdate);
         adapter = std::make_unique<TWebUpdateEngineAdapter>(*WebUpdate);
         engine = adapter.get();
     }

@@ -1,5 +1,5 @@
 #include "i18n/SilentCancel.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -6,7 +6,7 @@
 #include "catalog/CatalogBrowser.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

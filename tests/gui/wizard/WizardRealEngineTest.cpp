@@ -1,4 +1,4 @@
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "update/TWebUpdate.h"
 #include "update/wizard/TWUWIZ.h"
 #include "update/wizard/TWebUpdateWizard.h"

@@ -1,6 +1,6 @@
 #include "ScriptedEngine.h"
 #include "UrlCatcher.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "update/TWebUpdate.h"
 #include "update/wizard/TWUWIZ.h"
 #include "update/wizard/TWebUpdateWizard.h"

@@ -1,4 +1,4 @@
-#include "i18n/IniFile.h"
+#include "base/IniFile.h"
 #include "i18n/MsgINISupp.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "i18n/LngINISupp.h"
 #include "i18n/SilentCancel.h"
 
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,5 @@
 #include "UpdateFixture.h"
 
-#include "platform/MessageBox.h"
 
 #include <QFile>
 

@@ -1,7 +1,6 @@
 #include "UpdateFixture.h"
 
-#include "platform/MessageBox.h"
-#include "update/UpdateQuestion.h"
+#include "update/EngineDialogs.h"
 #include "update/archive/Szdd.h"
 
 #include <QCoreApplication>
@@ -18,17 +17,18 @@ namespace {
 // Answers the engine's questions from a script and records them.
 struct ScriptedAnswers
 {
-    explicit ScriptedAnswers(QList<bool> answers) : m_answers(std::move(answers))
+    ScriptedAnswers(TWebUpdate& engine, QList<bool> answers) : m_engine(engine), m_answers(std::move(answers))
     {
-        update::setQuestionHandler([this](const update::Question& q) {
+        engine.askQuestion = [this](const update::Question& q) {
             asked << q.text;
             return m_answers.isEmpty() ? false : m_answers.takeFirst();
-        });
+        };
     }
-    ~ScriptedAnswers() { update::setQuestionHandler({}); }
+    ~ScriptedAnswers() { m_engine.askQuestion = {}; }
     QStringList asked;
 
 private:
+    TWebUpdate& m_engine;
     QList<bool> m_answers;
 };
 
@@ -109,7 +109,7 @@ TEST_F(UpdateFixture, DownloadLoopPromptsAndComponents)
 
     upd.UpdateUpdate = wuuPromptOnce;
     {
-        ScriptedAnswers answers({false});
+        ScriptedAnswers answers(upd, {false});
         EXPECT_EQ(upd.DownloadFiles(), 0);
         EXPECT_EQ(answers.asked, QStringList{"Download update files ?"});
     }
@@ -118,7 +118,7 @@ TEST_F(UpdateFixture, DownloadLoopPromptsAndComponents)
 
     upd.UpdateUpdate = wuuPromptAll;
     {
-        ScriptedAnswers answers({false, true});
+        ScriptedAnswers answers(upd, {false, true});
         EXPECT_EQ(upd.DownloadFiles(), 0);
         EXPECT_EQ(answers.asked, QStringList({"Download update file : A.DLL", "Download update file : notes.txt"}));
     }
@@ -184,16 +184,16 @@ TEST_F(UpdateFixture, LocalCopiesExpandAndFailCleanly)
 
 TEST_F(UpdateFixture, PreUpdateActionsAndRestart)
 {
-    std::vector<platform::BoxRequest> boxes;
-    platform::setMessageBoxHandler([&](const platform::BoxRequest& r) { boxes.push_back(r); });
+    std::vector<update::Message> boxes;
+    upd.showMessage = [&](const update::Message& r) { boxes.push_back(r); };
     verdictFor("[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW de.lng_NEW\n"
                "[action]\nmsg=first\\nsecond\nquery=Go on?\n");
     {
-        ScriptedAnswers answers({false});
+        ScriptedAnswers answers(upd, {false});
         EXPECT_EQ(upd.RunPreUpdateActions(), -1);
         EXPECT_EQ(answers.asked, QStringList{"Go on?"});
     }
-    platform::setMessageBoxHandler({});
+    upd.showMessage = {};
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "first\nsecond");
     EXPECT_FALSE(upd.appUpdate());

@@ -1,4 +1,4 @@
-#include "widgets/AnsiCodePage.h"
+#include "base/AnsiCodePage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "update/TLoginForm.h"
+#include "update/wizard/TLoginForm.h"
 
 #include <QApplication>
 #include <QLineEdit>

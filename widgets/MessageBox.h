@@ -10,7 +10,14 @@ class QWidget;
 // them without a modal loop.
 namespace platform {
 
-enum class BoxIcon { None, Information, Warning, Error, Question };
+enum class BoxIcon
+{
+    None,
+    Information,
+    Warning,
+    Error,
+    Question
+};
 
 struct BoxRequest
 {
@@ -22,6 +29,9 @@ struct BoxRequest
 
 // Shows a modal box with a single OK button (or the installed handler's stand-in).
 void showMessageBox(const BoxRequest& request);
+
+// Shows a modal box with Yes and No buttons; true on Yes. Callers that need a replaceable answer wrap it.
+bool showYesNoBox(const BoxRequest& request);
 
 // Replaces the real box; pass an empty function to restore it. Used by tests.
 using BoxHandler = std::function<void(const BoxRequest&)>;

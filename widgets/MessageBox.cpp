@@ -1,4 +1,4 @@
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QMessageBox>
 
@@ -39,6 +39,16 @@ void showMessageBox(const BoxRequest& request)
     box.exec();
 }
 
-void setMessageBoxHandler(BoxHandler h) { handler() = std::move(h); }
+bool showYesNoBox(const BoxRequest& request)
+{
+    QMessageBox box(toQt(request.icon), request.caption, request.text, QMessageBox::Yes | QMessageBox::No,
+                    request.parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void setMessageBoxHandler(BoxHandler h)
+{
+    handler() = std::move(h);
+}
 
 } // namespace platform

@@ -1,6 +1,6 @@
-#include "i18n/IniFile.h"
+#include "base/IniFile.h"
 
-#include "widgets/AnsiCodePage.h"
+#include "base/AnsiCodePage.h"
 
 #include <QFile>
 #include <QHash>

@@ -1,0 +1,12 @@
+#include "base/StopToken.h"
+
+#include <QThread>
+
+namespace base {
+
+bool StopToken::stopRequested() const
+{
+    return raised() || QThread::currentThread()->isInterruptionRequested();
+}
+
+} // namespace base

@@ -1,0 +1,27 @@
+#include "base/PathRules.h"
+
+#include <gtest/gtest.h>
+
+// The helper refuses every target outside the application directory; these are the ways out that look like ways in.
+TEST(PathRules, InsideDirectoryOnlyBelowIt)
+{
+    const QString app = QStringLiteral("/opt/velkorn");
+    EXPECT_TRUE(base::isInsideDirectory(app, "/opt/velkorn"));
+    EXPECT_TRUE(base::isInsideDirectory(app, "/opt/velkorn/"));
+    EXPECT_TRUE(base::isInsideDirectory(app, "/opt/velkorn/images/a.jpg"));
+    EXPECT_TRUE(base::isInsideDirectory(app, "/opt/velkorn/x/../y"));
+    EXPECT_FALSE(base::isInsideDirectory(app, "/opt/velkorn2/a"));
+    EXPECT_FALSE(base::isInsideDirectory(app, "/opt/velkorn/../etc/passwd"));
+    EXPECT_FALSE(base::isInsideDirectory(app, "/opt/velkorn/images/../../x"));
+    EXPECT_FALSE(base::isInsideDirectory(app, "/opt"));
+}
+
+TEST(PathRules, NamesAndSeparators)
+{
+    EXPECT_EQ(base::fileNameFromUrl("http://host/dir/sub\\file.zip"), "file.zip");
+    EXPECT_EQ(base::fileNameFromUrl("http://host/dir/"), "");
+    EXPECT_EQ(base::toLocalPath("{APP}\\sub\\a.dat"), "{APP}/sub/a.dat");
+    EXPECT_EQ(base::macroDirectory("/opt/app/"), "/opt/app");
+    EXPECT_EQ(base::macroDirectory("/"), "/.");
+    EXPECT_EQ(base::macroDirectory("C:\\"), "C:\\.");
+}
