@@ -276,9 +276,10 @@ void CatalogPresenter::clearItem()
 bool CatalogPresenter::eventFilter(QObject* watched, QEvent* event)
 {
     auto* box = static_cast<QLineEdit*>(watched);
+    // Every route into or out of a box counts, the window's activation and deactivation included; only a pop-up
+    // (the box's own context menu, an opened menu) takes the focus without leaving the box.
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
             if (event->type() == QEvent::FocusIn)
                 searchBoxEntered(box);
             else

@@ -2,6 +2,7 @@
 
 #include "app/Anchors.h"
 #include "app/AppArt.h"
+#include "app/CutOffTips.h"
 #include "app/DataText.h"
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
@@ -12,6 +13,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -114,6 +116,7 @@ void styleGrid(QTableView* grid)
         p.setColor(group, QPalette::HighlightedText, Qt::black);
     }
     grid->setPalette(p);
+    CutOffTips::install(grid);
 }
 
 QTableView* grid(QWidget* parent, const QString& name)
@@ -155,6 +158,7 @@ MainWindowLayout::MainWindowLayout(QWidget* window) : m_window(window)
     column->addWidget(buildMenu());
 
     auto* cntCenter = new QWidget(window);
+    m_cntCenter = cntCenter;
     cntCenter->setObjectName("cntCenter");
     auto* row = new QHBoxLayout(cntCenter);
     row->setContentsMargins(0, 0, 0, 0);
@@ -188,6 +192,15 @@ MainWindowLayout::MainWindowLayout(QWidget* window) : m_window(window)
 MainWindowLayout::~MainWindowLayout()
 {
     qDeleteAll(m_menus);
+}
+
+void MainWindowLayout::layOutNow() const
+{
+    // Outer layout first: it sizes the content area whose own layout sizes the page control.
+    for (QWidget* w : {m_window, m_cntCenter}) {
+        w->layout()->invalidate();
+        w->layout()->activate();
+    }
 }
 
 void MainWindowLayout::showPage(MainPage page) const
@@ -462,10 +475,12 @@ void MainWindowLayout::buildItemArea(QWidget* dxContainer3)
         bool pressure;
     } valueSlots[] = {{"DBText2", 10, false}, {"DBText3", 26, true},  {"DBText4", 42, true},   {"DBText5", 58, true},
                       {"DBText6", 74, false}, {"DBText7", 90, false}, {"DBText8", 106, false}, {"DBText9", 122, false}};
+    // A left-aligned value fills the value column between its lines at 246 and 385, less a small margin: the
+    // longest piston type of the three languages needs nearly all of it.
     for (int i = 0; i < 8; ++i) {
         const auto& v = valueSlots[i];
         values[i] = v.pressure ? dataText(details, v.name, QRect(300, v.y, 81, 13), Qt::AlignRight)
-                               : dataText(details, v.name, QRect(250, v.y, 131, 13), Qt::AlignLeft);
+                               : dataText(details, v.name, QRect(249, v.y, 135, 13), Qt::AlignLeft);
     }
     studs = makePicture(details, "studs", art("studs"), QRect(390, 8, 153, 74));
     studs->hide();

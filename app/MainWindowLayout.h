@@ -58,6 +58,10 @@ public:
     MainWindowLayout(const MainWindowLayout&) = delete;
     MainWindowLayout& operator=(const MainWindowLayout&) = delete;
 
+    // Gives every page its height for the window's current size. Qt lays out a window that is not on the screen
+    // only when it is shown; start-up reads the page height before that.
+    void layOutNow() const;
+
     void showPage(MainPage page) const;
     QWidget* page(MainPage page) const;
     bool isShowing(MainPage page) const;
@@ -139,6 +143,7 @@ private:
     void addPageButton(QWidget* page, int number, bool forward, int x);
 
     QWidget* m_window;
+    QWidget* m_cntCenter = nullptr;
     std::array<QWidget*, 8> m_pages{};
     std::array<QTableView*, 4> m_listGrids{};
     // Owns the menu entries outside the window's own children: like the bar items of the original form they are

@@ -126,14 +126,18 @@ void TfrmMain::FormCreate()
     catalogPath = QString();
 }
 
-void TfrmMain::showEvent(QShowEvent* event)
+void TfrmMain::setVisible(bool visible)
 {
-    QWidget::showEvent(event);
-    if (m_shown)
+    // The window appears once start-up has given it its language: the first request to show it starts start-up
+    // instead, from the event loop, and start-up shows the window when it has completed.
+    if (visible && !m_startupDone) {
+        if (!m_startupRequested) {
+            m_startupRequested = true;
+            QMetaObject::invokeMethod(this, &TfrmMain::FormShow, Qt::QueuedConnection);
+        }
         return;
-    m_shown = true;
-    // Start-up runs once the window is on the screen, from the event loop.
-    QMetaObject::invokeMethod(this, &TfrmMain::FormShow, Qt::QueuedConnection);
+    }
+    QWidget::setVisible(visible);
 }
 
 void TfrmMain::FormShow()
@@ -216,6 +220,7 @@ void TfrmMain::runStartup()
     }
     profilePicture = m_layout->imgProfile2.of(language);
     profilePicture->show();
+    m_layout->layOutNow();
     applyProfileScrollRule();
 
     step("installationArtwork");
@@ -225,6 +230,12 @@ void TfrmMain::runStartup()
 
     step("showIntro");
     m_layout->showPage(MainPage::Intro);
+
+    // The window itself holds the keyboard focus at first: a search box that the window's activation hands the
+    // focus to would lose its prompt before the user has looked at it.
+    setFocus(Qt::OtherFocusReason);
+    m_startupDone = true;
+    setVisible(true);
 }
 
 bool TfrmMain::openCatalogDatabase()

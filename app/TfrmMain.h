@@ -100,8 +100,10 @@ public:
     void localDbAfterConnect();
     void showPage(const QString& pageName);
 
+    // The first request to show the window runs start-up; the window appears when start-up has completed.
+    void setVisible(bool visible) override;
+
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -120,7 +122,8 @@ private:
     QString m_applicationDir;
     std::optional<Language> m_language;
     QStringList m_steps;
-    bool m_shown = false;
+    bool m_startupRequested = false;
+    bool m_startupDone = false;
     bool m_terminateRequested = false;
     bool m_shutdownDone = false;
     BackgroundJobs* m_jobs = nullptr;
