@@ -106,10 +106,10 @@ ApplicationUpdate::~ApplicationUpdate()
     m_shared->idle.wait(lock, [this] { return m_shared->running == 0; });
 }
 
-void ApplicationUpdate::setLanguageCode(const QString& code)
+void ApplicationUpdate::setLanguage(const Language& language)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_languageCode = code;
+    m_language = language;
 }
 
 void ApplicationUpdate::setHost(const QString& host)
@@ -145,11 +145,11 @@ ApplicationUpdate::Result ApplicationUpdate::handOff()
     if (shared->stop.stopRequested())
         return Result::Stopped;
 
-    QString languageCode;
+    std::optional<Language> language;
     QString host;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        languageCode = m_languageCode;
+        language = m_language;
         host = m_host;
     }
 
@@ -167,7 +167,7 @@ ApplicationUpdate::Result ApplicationUpdate::handOff()
             return Result::Stopped;
         if (!newer)
             return Result::NoNewVersion;
-        const bool ran = runOnMainThreadAndWait([this, languageCode] { runWizard(languageCode); });
+        const bool ran = runOnMainThreadAndWait([this, language] { runWizard(language); });
         if (!ran || shared->stop.stopRequested())
             return Result::Stopped;
         return Result::WizardClosed;
@@ -178,12 +178,13 @@ ApplicationUpdate::Result ApplicationUpdate::handOff()
     }
 }
 
-void ApplicationUpdate::runWizard(const QString& languageCode)
+void ApplicationUpdate::runWizard(const std::optional<Language>& language)
 {
     // The text set is chosen here rather than on the synchronisation thread: only the wizard reads it, and only
-    // on this thread.
-    if (TWebUpdateWizardLanguage* texts = textSetForLanguage(languageCode, upden, updde, updtr))
-        WebUpdateWizard1->Language = texts;
+    // on this thread. Without a language the wizard keeps the set it has.
+    if (language)
+        if (TWebUpdateWizardLanguage* texts = textSetForLanguage(language->code(), upden, updde, updtr))
+            WebUpdateWizard1->Language = texts;
     WebUpdateWizard1->Execute();
 }
 

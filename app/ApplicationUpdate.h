@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/StopToken.h"
+#include "i18n/Language.h"
 #include "update/wizard/TWUWIZ.h"
 
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class QWidget;
 class TWebUpdate;
@@ -40,8 +42,8 @@ public:
     ApplicationUpdate(QWidget* mainWindow, const QString& applicationDir, base::StopSource stop = {});
     ~ApplicationUpdate() override;
 
-    // The Language code that picks the wizard's text set ("en", "de", "tr"; anything else keeps the last set).
-    void setLanguageCode(const QString& code);
+    // The language whose text set the wizard shows.
+    void setLanguage(const Language& language);
     // The update server, "host" or "host:port". Default: app::updateServerHost().
     void setHost(const QString& host);
 
@@ -73,12 +75,12 @@ private:
     struct Shared;
 
     bool runOnMainThreadAndWait(const std::function<void()>& fn);
-    void runWizard(const QString& languageCode);
+    void runWizard(const std::optional<Language>& language);
     void prepareForm(TWUWIZ& form);
 
     QString m_applicationDir;
     mutable std::mutex m_mutex;
-    QString m_languageCode;
+    std::optional<Language> m_language;
     QString m_host;
     std::shared_ptr<Shared> m_shared;
     QPointer<TWUWIZ> m_form;

@@ -1,5 +1,6 @@
 #include "app/DataText.h"
 
+#include <QEvent>
 #include <QPainter>
 
 DataText::DataText(QWidget* parent) : QWidget(parent) {}
@@ -9,6 +10,7 @@ void DataText::setText(const QString& text)
     m_text = text;
     if (m_autoSize)
         resize(fontMetrics().horizontalAdvance(m_text) + 2, qMax(height(), fontMetrics().height()));
+    updateCutOff();
     update();
 }
 
@@ -30,9 +32,28 @@ void DataText::setAutoSize(bool autoSize)
     m_autoSize = autoSize;
 }
 
+void DataText::resizeEvent(QResizeEvent*)
+{
+    updateCutOff();
+}
+
+void DataText::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        updateCutOff();
+}
+
+void DataText::updateCutOff()
+{
+    m_cutOff = fontMetrics().horizontalAdvance(m_text) > width();
+    setToolTip(m_cutOff ? m_text : QString());
+}
+
 void DataText::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(rect(), int(m_alignment), m_text);
+    const QString shown = m_cutOff ? fontMetrics().elidedText(m_text, Qt::ElideRight, width()) : m_text;
+    painter.drawText(rect(), int(m_alignment), shown);
 }

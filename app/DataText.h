@@ -3,7 +3,8 @@
 #include <QWidget>
 
 // Shows one value of the current item. Not a QLabel, so the language component leaves it alone: its text comes
-// from the database, not from the language file.
+// from the database, not from the language file. A text too wide for the control ends in "…" and shows whole as the
+// control's tool tip.
 class DataText : public QWidget
 {
     Q_OBJECT
@@ -19,9 +20,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void updateCutOff();
+
     QString m_text;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
     bool m_autoSize = false;
+    bool m_cutOff = false;
 };

@@ -2,43 +2,38 @@
 
 #include "app/ProfileScrollRule.h"
 #include "base/StopToken.h"
+#include "i18n/Language.h"
 
-#include <QHash>
-#include <QImage>
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QStringList>
-#include <QVector>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BackgroundJobs;
-class DataText;
 class PictureBox;
 class QAction;
-class QLineEdit;
 class QMenu;
-class QMenuBar;
-class QScrollBar;
-class QSplitter;
-class PageControl;
 class QTableView;
 class TLngINISupp;
 class ApplicationUpdate;
+namespace app {
+class CatalogPresenter;
+class MainWindowLayout;
+} // namespace app
 namespace catalog {
 class CatalogBrowser;
-class QueryTableModel;
-struct ItemDetails;
-} // namespace catalog
+}
 namespace catalogsync {
 class CatalogSync;
 }
 class TMsgINISupp;
 
-// The catalog's main window: start-up and shutdown, the window keys, the banner, the menu bar and the eight pages
-// of `pgGlobal`. The catalog content of the item page is driven by the catalog module's browsing classes.
+// The catalog's main window: start-up and shutdown, the window keys and the handlers of its components. The widget
+// tree is app::MainWindowLayout; the lists, item view and search of the item page are app::CatalogPresenter.
 class TfrmMain : public QWidget
 {
     Q_OBJECT
@@ -47,7 +42,8 @@ public:
     explicit TfrmMain(const QString& applicationDir, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // Fields other modules read (the synchronisation reads the three catalog server fields).
+    // Fields other modules read (the synchronisation reads the three catalog server fields). `languageCode` is the
+    // code of language().
     QString languageCode;
     QString catalogHost;
     QString catalogPath;
@@ -56,13 +52,15 @@ public:
     QPointer<PictureBox> profilePicture;
 
     const QString& applicationDir() const { return m_applicationDir; }
+    // The language chosen at start-up; none before the dialog has answered.
+    const std::optional<Language>& language() const { return m_language; }
     QSqlDatabase localDb() const;
     static constexpr const char* LocalDbConnection = "localDb";
 
     // Threads using the database register here; shutdown stops and awaits them before disconnecting.
     BackgroundJobs* backgroundJobs() const { return m_jobs; }
     // The catalog browsing (lists, item view, search); exists once the database is open.
-    catalog::CatalogBrowser* browser() const { return m_browser; }
+    catalog::CatalogBrowser* browser() const;
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 
@@ -78,7 +76,7 @@ public:
 
     // Message lookup in the chosen language (MIS); "ERROR" before a language is loaded.
     QString msg(const QString& key) const;
-    QString columnCaption(const QString& column) const { return m_columnCaptions.value(column); }
+    QString columnCaption(const QString& column) const;
     // The menu bar's entries and sub-menus by component name.
     QAction* menuEntry(const QString& name) const;
     QMenu* subMenu(const QString& name) const;
@@ -103,50 +101,30 @@ public:
     void localDbAfterConnect();
     void showPage(const QString& pageName);
 
+    // The first request to show the window runs start-up; the window appears when start-up has completed.
+    void setVisible(bool visible) override;
+
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildWindow();
-    QWidget* buildBanner();
-    QMenuBar* buildMenu();
-    QWidget* buildItemPage();
-    QWidget* buildArtPage(const QString& name, const QStringList& pictures, int backButton, int forwardButton);
-    QWidget* buildProfileRangePage();
-    QWidget* buildCompanyPage();
-    QWidget* buildProfile2Page();
-    QWidget* buildIntroPage();
-    QWidget* addPageButton(QWidget* page, int number, bool forward, int x);
-    void imageButtonClick(int number);
-
+    void wireHandlers();
     void runStartup();
     void step(const QString& name);
     void terminateApplication();
     bool openCatalogDatabase();
-    void showLanguageArtwork(const QStringList& baseNames);
     void setCaptionsFromMessages();
     void applyProfileScrollRule();
-    void searchBoxEntered(QLineEdit* box);
-    void searchBoxLeft(QLineEdit* box);
-    bool searchBoxKey(QLineEdit* box, int key);
-    void openList(int page, QTableView* grid, const std::function<void()>& open);
-    void runCatalogAction(const std::function<void()>& action);
-    void showDatabaseError(const QString& message);
-    void bindCatalog();
-    void bindGrid(QTableView* grid, catalog::QueryTableModel* model);
-    void layoutGridColumns(QTableView* grid);
-    void applyColumnCaptions();
-    void showItem(const catalog::ItemDetails& details);
-    void showPictures(const QVector<QImage>& pictures);
-    void clearItem();
+    void imageButtonClick(int number);
     void startCatalogSync();
 
     QString m_applicationDir;
+    std::optional<Language> m_language;
     QStringList m_steps;
-    bool m_shown = false;
+    bool m_startupRequested = false;
+    bool m_startupDone = false;
     bool m_terminateRequested = false;
     bool m_shutdownDone = false;
     // The one stop of a shutdown, handed to the threads, the synchronisation and the update.
@@ -156,33 +134,7 @@ private:
     TMsgINISupp* MIS = nullptr;
     ApplicationUpdate* m_applicationUpdate = nullptr;
     app::ProfileScrollState m_profileScroll;
-    QHash<QString, QString> m_columnCaptions;
-    catalog::CatalogBrowser* m_browser = nullptr;
     catalogsync::CatalogSync* m_sync = nullptr;
-    // Owns the menu entries outside the window's own children: like the bar items of the original form they are
-    // not menu items for the language component, whose captions come from message lookup instead.
-    std::unique_ptr<QObject> m_menuOwner;
-    QList<QMenu*> m_menus;
-
-    PageControl* pgGlobal = nullptr;
-    PageControl* pgGrid = nullptr;
-    QMenu* btnStyle = nullptr;
-    QMenu* btnOem = nullptr;
-    QMenu* btnKullanim = nullptr;
-    QMenu* btnCross = nullptr;
-    QAction* btnProfile = nullptr;
-    QAction* btnInstructions = nullptr;
-    QLineEdit* edtSearch = nullptr;
-    QLineEdit* dxEdit1 = nullptr;
-    QWidget* btnPrev = nullptr;
-    QWidget* btnNext = nullptr;
-    QWidget* btnSearch = nullptr;
-    QScrollBar* profile2scroll = nullptr;
-    QWidget* pgProfile2 = nullptr;
-    QTableView* gridOemCross = nullptr;
-    QTableView* gridStyle = nullptr;
-    QTableView* grdSearch = nullptr;
-    QTableView* grdKullanim = nullptr;
-    QTableView* dxDBGrid1 = nullptr;
-    DataText* DBText1 = nullptr;
+    std::unique_ptr<app::MainWindowLayout> m_layout;
+    app::CatalogPresenter* m_presenter = nullptr;
 };

@@ -5,9 +5,11 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScreen>
 
 namespace {
 
@@ -50,6 +52,12 @@ TfrmLanguageSelector::TfrmLanguageSelector(QWidget* parent) : QDialog(parent, Qt
     setFixedSize(346, 286);
     // A closed dialog is never reused.
     setAttribute(Qt::WA_DeleteOnClose);
+    // It comes before the main window is on the screen; closing it must not count as closing the last window.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // Placed by hand, now that its size is final: Qt's own placement of a parentless dialog guesses a window frame
+    // (10 by 40 pixels) that a borderless window does not have.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
 
     WallPaper1 = new TWallPaper(this);
     WallPaper1->setObjectName(QStringLiteral("WallPaper1"));

@@ -171,7 +171,7 @@ protected:
         m_previousDir = QDir::currentPath();
         m_update = std::make_unique<ApplicationUpdate>(&m_window, m_appDir);
         m_update->upd->setUserTempDirectory(m_root.path() + "/tmp/");
-        m_update->setLanguageCode("en");
+        m_update->setLanguage(*Language::fromCode("en"));
     }
     void TearDown() override
     {
@@ -227,7 +227,7 @@ TEST_F(HandOffTest, AnUnreachableServerEndsTheHandOffQuietly)
 }
 
 // With a newer version the wizard runs on the main thread, in the text set of the Language code, while the
-// synchronisation thread waits for it to close. A code without a text set keeps the set chosen before.
+// synchronisation thread waits for it to close. A code that is no language keeps the set chosen before.
 TEST_F(HandOffTest, RunsTheWizardOnTheMainThreadInTheChosenLanguageWhileTheCallerWaits)
 {
     serveControlFile(Unconditional);
@@ -236,7 +236,9 @@ TEST_F(HandOffTest, RunsTheWizardOnTheMainThreadInTheChosenLanguageWhileTheCalle
 
     for (const QString& code : {QString("de"), QString("xx")}) {
         SCOPED_TRACE(code.toStdString());
-        m_update->setLanguageCode(code);
+        // A code that names no language leaves the language, and so the text set, as they were.
+        if (const std::optional<Language> language = Language::fromCode(code))
+            m_update->setLanguage(*language);
         std::atomic_bool callerWaited{false};
         QString welcome;
         bool onMainThread = false;

@@ -13,6 +13,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,9 +23,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -477,5 +481,160 @@ TEST_F(MainWindowTest, CodesListHighlightsOemRowsUnlessSelected)
     };
     EXPECT_EQ(colourAt(oemRow), QPalette().color(QPalette::ToolTipBase));
     EXPECT_EQ(colourAt(otherRow), QPalette().color(QPalette::Base));
+}
+} // namespace
+
+namespace {
+// Runs start-up without the fixture's start(), so that what the window looked like at the dialog and at the
+// database box can be seen.
+class FirstWindowTest : public MainWindowTest
+{
+protected:
+    TfrmMain* startWatching(const QString& language)
+    {
+        m_window = std::make_unique<TfrmMain>(m_appDir);
+        TfrmMain* w = m_window.get();
+        w->languageSelector = [this, w, language] {
+            m_visibleAtDialog = w->isVisible();
+            return language;
+        };
+        w->startFeedThread = [] {};
+        platform::setMessageBoxHandler([this, w](const platform::BoxRequest& r) {
+            m_boxes.append(r);
+            m_visibleAtBox = w->isVisible();
+        });
+        w->show();
+        m_visibleRightAfterShow = w->isVisible();
+        for (int i = 0; i < 200 && !finishedStartup(); ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+        }
+        QApplication::setActiveWindow(w);
+        QCoreApplication::processEvents();
+        return w;
+    }
+
+    // The tool tip a grid part shows for a point, or nothing.
+    static QString toolTipAt(QWidget* viewport, QPoint pos)
+    {
+        QHelpEvent help(QEvent::ToolTip, pos, viewport->mapToGlobal(pos));
+        QCoreApplication::sendEvent(viewport, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    }
+
+    std::optional<bool> m_visibleRightAfterShow;
+    std::optional<bool> m_visibleAtDialog;
+    std::optional<bool> m_visibleAtBox;
+};
+
+// The window must not stand half built, in its design captions, behind the language dialog or the database box.
+TEST_F(FirstWindowTest, WindowAppearsOnlyOnceStartUpHasCompleted)
+{
+    TfrmMain* w = startWatching("de");
+    EXPECT_EQ(m_visibleRightAfterShow, false);
+    EXPECT_EQ(m_visibleAtDialog, false);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), w->msg("frmMainCaption"));
+    EXPECT_EQ(currentPage(), "pgIntro");
+    m_window.reset();
+
+    QFile::remove(m_appDir + "KATALOG.GDB");
+    w = startWatching("de");
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_EQ(m_visibleAtBox, false);
+    EXPECT_TRUE(w->terminateRequested());
+    EXPECT_FALSE(w->isVisible());
+}
+
+// At start the introduction page's search box shows its prompt and has not got the focus. A box that receives the
+// focus through the window's activation is entered like any other: what is typed is never added to the prompt.
+TEST_F(FirstWindowTest, SearchBoxKeepsItsPromptAtStartAndActivationEntersIt)
+{
+    TfrmMain* w = startWatching("en");
+    auto* box = child<QLineEdit>("dxEdit1");
+    EXPECT_EQ(box->text(), w->msg("edtSearch"));
+    EXPECT_NE(QApplication::focusWidget(), box);
+
+    QApplication::setActiveWindow(nullptr);
+    box->setFocus(Qt::OtherFocusReason); // takes effect when the window is activated
+    QApplication::setActiveWindow(w);
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    QTest::keyClicks(box, "v1-00018");
+    EXPECT_EQ(box->text(), "v1-00018");
+    EXPECT_EQ(box->palette().color(QPalette::Text), QColor(Qt::black));
+
+    // Deactivating the window leaves the box: the prompt comes back.
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_EQ(box->text(), w->msg("edtSearch"));
+}
+
+// The piston-type value shows the longest name of all three languages whole, inside its column's lines.
+TEST_F(FirstWindowTest, EveryPistonTypeNameFitsItsValue)
+{
+    for (const QString language : {"tr", "en", "de"}) {
+        SCOPED_TRACE(qPrintable(language));
+        TfrmMain* w = startWatching(language);
+        auto* value = child<DataText>("DBText8");
+        EXPECT_GT(value->x(), 246);
+        EXPECT_LT(value->geometry().right(), 385);
+        for (const QString key :
+             {"pistonType", "pistonType1", "pistonType2", "pistonType3", "pistonType4", "pistonType5", "pistonType6"}) {
+            const QString name = w->msg(key);
+            ASSERT_NE(name, "ERROR") << qPrintable(key);
+            EXPECT_LE(value->fontMetrics().horizontalAdvance(name), value->width()) << qPrintable(name);
+            value->setText(name);
+            EXPECT_TRUE(value->toolTip().isEmpty()) << qPrintable(name);
+        }
+        m_window.reset();
+    }
+}
+
+// Texts that do not fit show whole as a tool tip, texts that fit show none: the codes list's type names, the
+// cross-reference list's header and the item's values.
+TEST_F(FirstWindowTest, CutOffTextsShowWholeAsToolTips)
+{
+    TfrmMain* w = startWatching("de");
+    w->showPage("pgCenterItem");
+    QCoreApplication::processEvents();
+
+    auto* codes = child<QTableView>("dxDBGrid1");
+    auto textWidth = [codes](const QString& text) { return codes->fontMetrics().horizontalAdvance(text); };
+    QModelIndex cut, whole;
+    for (int i = 0; i < 50 && !cut.isValid(); ++i) {
+        for (int row = 0; row < codes->model()->rowCount(); ++row) {
+            const QModelIndex type = codes->model()->index(row, 1);
+            const bool fits = textWidth(type.data().toString()) < codes->columnWidth(1) - 20;
+            if (fits)
+                whole = type;
+            else if (textWidth(type.data().toString()) > codes->columnWidth(1) - 6) // less the cell's margins
+                cut = type;
+        }
+        if (!cut.isValid())
+            w->btnNextClick();
+    }
+    ASSERT_TRUE(cut.isValid() && whole.isValid());
+    EXPECT_EQ(toolTipAt(codes->viewport(), codes->visualRect(whole).center()), QString());
+    EXPECT_EQ(toolTipAt(codes->viewport(), codes->visualRect(cut).center()), cut.data().toString());
+
+    // The cross-reference list named after the maker with the longest name.
+    QAction* longest = nullptr;
+    for (QAction* entry : w->subMenu("btnCross")->actions())
+        if (!longest || entry->text().size() > longest->text().size())
+            longest = entry;
+    ASSERT_TRUE(longest);
+    longest->trigger();
+    QCoreApplication::processEvents();
+    QHeaderView* header = child<QTableView>("gridOemCross")->horizontalHeader();
+    QFont bold = header->font();
+    bold.setBold(true);
+    ASSERT_GT(QFontMetrics(bold).horizontalAdvance(longest->text()), header->sectionSize(1));
+    const QPoint inSection(header->sectionViewportPosition(1) + 5, header->height() / 2);
+    EXPECT_EQ(toolTipAt(header->viewport(), inSection), longest->text());
+
+    auto* style = child<DataText>("DBText10");
+    EXPECT_TRUE(style->toolTip().isEmpty());
+    const QString tooLong = QString("Rollbalg ").repeated(10).trimmed();
+    style->setText(tooLong);
+    EXPECT_EQ(style->toolTip(), tooLong);
 }
 } // namespace

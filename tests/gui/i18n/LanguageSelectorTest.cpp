@@ -4,6 +4,7 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -56,6 +57,19 @@ TEST(LanguageSelector, EachLanguageLabelYieldsItsCodeAndNothingElseCloses)
         EXPECT_EQ(dialog->result(), 1);
         delete dialog.data();
     }
+}
+
+// A borderless dialog has no frame for Qt to allow for: it stands exactly in the middle of the screen. It comes
+// before the main window is shown, so closing it is not closing the application's last window.
+TEST(LanguageSelector, StandsExactlyInTheMiddleOfTheScreen)
+{
+    QPointer<TfrmLanguageSelector> dialog = new TfrmLanguageSelector;
+    dialog->show();
+    const QRect screen = dialog->screen()->geometry();
+    EXPECT_EQ(dialog->frameGeometry(),
+              QRect(screen.x() + (screen.width() - 346) / 2, screen.y() + (screen.height() - 286) / 2, 346, 286));
+    EXPECT_FALSE(dialog->testAttribute(Qt::WA_QuitOnClose));
+    delete dialog.data();
 }
 
 TEST(LanguageSelector, HoverTurnsRedAndLeavingTurnsBlack)

@@ -1,0 +1,21 @@
+#include "i18n/Language.h"
+
+Language::Language(const QString& code)
+    : m_code(code), m_artSuffix(code.toUpper()), m_fileName(code + QStringLiteral(".lng"))
+{
+}
+
+const QList<Language>& Language::all()
+{
+    static const QList<Language> languages = {Language(QStringLiteral("tr")), Language(QStringLiteral("en")),
+                                              Language(QStringLiteral("de"))};
+    return languages;
+}
+
+std::optional<Language> Language::fromCode(const QString& code)
+{
+    for (const Language& language : all())
+        if (language.code() == code)
+            return language;
+    return std::nullopt;
+}
