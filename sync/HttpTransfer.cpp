@@ -117,7 +117,8 @@ QByteArray executableName()
 // Shared by DownloadToFile and Downloader: the file is created first, then the transfer streams into it.
 // An existing file is written over in place and cut to the new length afterwards: emptying it first frees its
 // blocks, and on ext4 every such truncation forces a flush at close (over a second per thousand thumbnails).
-bool download(CURLM* multi, CURL* easy, const QString& url, const QString& fileName, const TransferOptions& options)
+bool download(CURLM* multi, CURL* easy, const QString& url, const QString& fileName, const TransferOptions& options,
+              TransferOutcome* outcome)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadWrite)) // ReadWrite: WriteOnly alone would truncate
@@ -129,8 +130,13 @@ bool download(CURLM* multi, CURL* easy, const QString& url, const QString& fileN
     configure(easy, url.toUtf8(), executableName(), options);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &sink);
     bool stopped = false;
-    runTransfer(multi, easy, options, &stopped);
+    const CURLcode result = runTransfer(multi, easy, options, &stopped);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, nullptr);
+    if (outcome) {
+        outcome->status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &outcome->status);
+        outcome->complete = result == CURLE_OK && !stopped;
+    }
     if (stopped)
         throw SyncStopped();
     if (sink.writeFailed)
@@ -205,7 +211,7 @@ bool UrlReachable(const QString& url, const TransferOptions& options)
 bool DownloadToFile(const QString& url, const QString& fileName, const TransferOptions& options)
 {
     Handles h;
-    return download(h.multi, h.easy, url, fileName, options);
+    return download(h.multi, h.easy, url, fileName, options, nullptr);
 }
 
 struct Downloader::Private
@@ -218,9 +224,9 @@ Downloader::Downloader(TransferOptions options) : d(new Private{std::move(option
 
 Downloader::~Downloader() = default;
 
-bool Downloader::DownloadToFile(const QString& url, const QString& fileName)
+bool Downloader::DownloadToFile(const QString& url, const QString& fileName, TransferOutcome* outcome)
 {
-    return download(d->handles.multi, d->handles.easy, url, fileName, d->options);
+    return download(d->handles.multi, d->handles.easy, url, fileName, d->options, outcome);
 }
 
 QString encodeQueryValue(const QString& text)
