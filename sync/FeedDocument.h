@@ -1,20 +1,20 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QVector>
 
 #include <memory>
 
-struct _xmlDoc;
-struct _xmlNode;
-
 namespace catalogsync {
 
-// One record element of a feed document: its field elements are read by name.
+class FeedRecordPass;
+
+// One record element of a feed document: the text of its field elements, by name. A plain value, taken out of the
+// document when the record is reached, so it outlives the walk that produced it.
 class FeedRecord
 {
 public:
-    explicit FeedRecord(_xmlNode* node) : m_node(node) {}
-
     // The character data of the first child element called `name`; the empty text when there is none or it is
     // empty. Throws FeedError when that element holds anything but text (child elements, entity references).
     QString field(const char* name) const;
@@ -23,11 +23,29 @@ public:
     bool hasField(const char* name) const;
 
 private:
-    _xmlNode* m_node;
+    friend class FeedRecordPass;
+    enum class Defect
+    {
+        None,
+        TooLong,
+        NotText
+    };
+    struct Field
+    {
+        QByteArray name;
+        QString value;
+        Defect defect = Defect::None;
+    };
+    const Field* find(const char* name) const;
+    QVector<Field> m_fields; // first occurrence of each name, in document order
 };
 
-// A parsed feed document (items, codes, pictures or deleted items). The records are the first child element of
-// the root called "item" and every element after it under the root, in document order.
+// A feed document (items, codes, pictures or deleted items). The records are the first child element of the root
+// called "item" and every element after it under the root, in document order.
+//
+// The document is never held as a tree: parsing checks the whole input once, record by record, and every walk
+// (begin()) reads it again from the start, so memory stays flat however long the feed is. A document parsed from a
+// file keeps that file open, so the file may be removed from its folder right after parsing.
 class FeedDocument
 {
 public:
@@ -40,25 +58,34 @@ public:
     static std::shared_ptr<const FeedDocument> parseFile(const QString& path);
     static std::shared_ptr<const FeedDocument> parseBytes(const QByteArray& bytes);
 
+    // Walks the records once; copies of an iterator share the walk. ++ throws FeedError in the unlikely case that
+    // the input cannot be read again.
     class Iterator
     {
     public:
-        explicit Iterator(_xmlNode* node) : m_node(node) {}
-        FeedRecord operator*() const { return FeedRecord(m_node); }
+        Iterator() = default; // the end
+        const FeedRecord& operator*() const { return m_record; }
+        const FeedRecord* operator->() const { return &m_record; }
         Iterator& operator++();
-        bool operator!=(const Iterator& other) const { return m_node != other.m_node; }
+        bool operator!=(const Iterator& other) const { return bool(m_pass) != bool(other.m_pass); }
 
     private:
-        _xmlNode* m_node;
+        friend class FeedDocument;
+        std::shared_ptr<FeedRecordPass> m_pass; // null at the end
+        FeedRecord m_record;
     };
 
     Iterator begin() const;
-    Iterator end() const { return Iterator(nullptr); }
-    int recordCount() const;
+    Iterator end() const { return Iterator(); }
+    int recordCount() const { return m_records; }
+
+    struct Source;
 
 private:
-    explicit FeedDocument(_xmlDoc* doc) : m_doc(doc) {}
-    _xmlDoc* m_doc;
+    explicit FeedDocument(std::shared_ptr<Source> source, int records);
+    static std::shared_ptr<const FeedDocument> check(std::shared_ptr<Source> source);
+    std::shared_ptr<Source> m_source;
+    int m_records;
 };
 
 using FeedDocumentPtr = std::shared_ptr<const FeedDocument>;

@@ -106,13 +106,21 @@ QString feedText(const QString& text, int width)
 
 bool isPlainFileName(const QString& name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    // Only what would leave the folder is refused: "v1..final.jpg" is an ordinary file in it. Windows drops
+    // trailing dots and blanks from a name, so "..." and ". ." name the folder or its parent there just as "." and
+    // ".." do. A NUL would end the name early at the system's boundary.
+    int kept = name.size();
+    while (kept > 0 && (name.at(kept - 1) == QLatin1Char('.') || name.at(kept - 1) == QLatin1Char(' ')))
+        --kept;
+    if (kept == 0)
         return false;
+    if (name.size() >= 2 && name.at(1) == QLatin1Char(':') && name.at(0).isLetter() && name.at(0).unicode() < 0x80)
+        return false; // a drive: "C:x.jpg" is relative to that drive's current directory
     for (const QChar c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.isNull())
             return false;
     }
-    return !name.contains(QLatin1String(".."));
+    return true;
 }
 
 } // namespace catalogsync

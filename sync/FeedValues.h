@@ -23,7 +23,8 @@ int feedZeroPrefixedInt16(const QString& text);
 QString feedText(const QString& text, int width);
 
 // True when `name` is a plain file name that stays inside the folder it is joined to: not empty, no directory
-// part, no drive, not "." or "..", no control characters.
+// separator of either kind (so no absolute path), no drive, not "." or ".." (nor a name of
+// dots and blanks only, which Windows reads as one of them), no NUL.
 bool isPlainFileName(const QString& name);
 
 } // namespace catalogsync

@@ -36,7 +36,7 @@ base::Transfer& validated(base::Transfer& transfer)
 // Shared by DownloadToFile and Downloader: the file is created first, then the transfer streams into it.
 // An existing file is written over in place and cut to the new length afterwards: emptying it first frees its
 // blocks, and on ext4 every such truncation forces a flush at close (over a second per thousand thumbnails).
-bool download(base::Transfer& transfer, const QString& url, const QString& fileName)
+bool download(base::Transfer& transfer, const QString& url, const QString& fileName, TransferOutcome* outcome)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadWrite)) // ReadWrite: WriteOnly alone would truncate
@@ -53,6 +53,10 @@ bool download(base::Transfer& transfer, const QString& url, const QString& fileN
         writeFailed = true;
         return false;
     });
+    if (outcome) {
+        outcome->status = result.status;
+        outcome->complete = result.outcome == base::Transfer::Outcome::Completed;
+    }
     if (result.outcome == base::Transfer::Outcome::Stopped)
         throw SyncStopped();
     if (writeFailed)
@@ -97,7 +101,7 @@ bool DownloadToFile(const QString& url, const QString& fileName, const TransferO
 {
     base::Transfer transfer;
     applyOptions(validated(transfer), options);
-    return download(transfer, url, fileName);
+    return download(transfer, url, fileName, nullptr);
 }
 
 struct Downloader::Private
@@ -112,9 +116,9 @@ Downloader::Downloader(TransferOptions options) : d(new Private)
 
 Downloader::~Downloader() = default;
 
-bool Downloader::DownloadToFile(const QString& url, const QString& fileName)
+bool Downloader::DownloadToFile(const QString& url, const QString& fileName, TransferOutcome* outcome)
 {
-    return download(d->transfer, url, fileName);
+    return download(d->transfer, url, fileName, outcome);
 }
 
 QString encodeQueryValue(const QString& text)

@@ -29,6 +29,15 @@ bool UrlReachable(const QString& url, const TransferOptions& options = {});
 // Throws std::runtime_error when the file cannot be created, written or closed, and SyncStopped on a stop.
 bool DownloadToFile(const QString& url, const QString& fileName, const TransferOptions& options = {});
 
+// What one download brought, for callers that keep a file only when it arrived whole.
+struct TransferOutcome
+{
+    long status = 0;       // the HTTP status; 0 when no answer came
+    bool complete = false; // the whole body arrived: not broken off, stalled, stopped or cut at maxBytes
+
+    bool succeeded() const { return complete && status >= 200 && status < 300; }
+};
+
 // Downloads one after another over one reused connection (the thumbnails of a run).
 class Downloader
 {
@@ -38,7 +47,8 @@ public:
     Downloader(const Downloader&) = delete;
     Downloader& operator=(const Downloader&) = delete;
 
-    bool DownloadToFile(const QString& url, const QString& fileName);
+    // As the free function; `outcome`, when given, receives the status and whether the body arrived whole.
+    bool DownloadToFile(const QString& url, const QString& fileName, TransferOutcome* outcome = nullptr);
 
 private:
     struct Private;

@@ -2,10 +2,10 @@
 
 #include "sync/FeedError.h"
 #include "sync/FeedValues.h"
+#include "sync/ThumbnailFolder.h"
 
 #include "catalog/CatalogDatabase.h"
 
-#include <QSet>
 #include <QSqlError>
 
 #include <stdexcept>
@@ -39,18 +39,10 @@ FeedApplier::Result TThread2::applyFeed(const SyncSettings& settings, const Feed
             failure = catalog::errorText(db.lastError());
         } else {
             try {
-                Downloader downloader(settings.transfer);
-                // A thumbnail named by several pictures comes from the same address: fetched once per run.
-                QSet<QString> fetched;
-                const auto fetch = [&](const QString& pic) {
-                    if (fetched.contains(pic))
-                        return;
-                    fetched.insert(pic);
-                    downloader.DownloadToFile(
-                        settings.address(QStringLiteral("images/thumbs/") + encodeQueryValue(pic)),
-                        settings.appDir + QStringLiteral("images/") + pic);
-                };
-                FeedApplier applier(db, fetch, [&settings] { return settings.transfer.stopRequested(); });
+                ThumbnailFolder thumbnails(settings);
+                FeedApplier applier(
+                    db, [&thumbnails](const QString& pic) { thumbnails.fetch(pic); },
+                    [&settings] { return settings.transfer.stopRequested(); });
                 result = applier.apply(docs);
                 // Nothing recorded means nothing to keep: LAST_UPDATE stays, so the next run asks again.
                 if (!result.recorded)

@@ -174,6 +174,25 @@ TEST_F(SyncEndToEnd, BadRecordRollsBackTheRun)
     EXPECT_TRUE(sync->thread2()->outcome().startsWith("failed"));
 }
 
+// Two dots inside a picture name make an ordinary file name in images/. Refusing it ended every run at the same
+// record, so LAST_UPDATE never moved and the catalog stayed stuck.
+TEST_F(SyncEndToEnd, PictureNameWithTwoDotsIsAnOrdinaryFile)
+{
+    writeFile(master.path() + "/thumbs/v1..final.jpg", "JPEGDOTS");
+    startServer({
+        item(2, 4.25, "2009-03-01 10:00:00"),
+        "insert into item_code (id, item_id, code_type_id, code, search_code) values (21, 2, 1, 'VK-2', 'vk2')",
+        "insert into item_pictures (id, item_id, picture_url) values (701, 2, 'v1..final.jpg')",
+    });
+    runSync();
+    EXPECT_EQ(sync->thread2()->outcome(), "committed");
+    EXPECT_EQ(catalog.column("select picture_url from item_pictures where item_id = 2"), "v1..final.jpg");
+    EXPECT_EQ(catalog.lastUpdate(), QDateTime(QDate(2009, 3, 1), QTime(10, 0)));
+    QFile thumb(catalog.appDir() + "images/v1..final.jpg");
+    ASSERT_TRUE(thumb.open(QIODevice::ReadOnly));
+    EXPECT_EQ(thumb.readAll(), "JPEGDOTS");
+}
+
 // An empty LAST_UPDATE asks for everything since the zero date-time.
 TEST(SyncRequests, EmptyLastUpdateAsksFromTheZeroDate)
 {

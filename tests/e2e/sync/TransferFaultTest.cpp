@@ -8,6 +8,7 @@
 #include "sync/TThread1.h"
 #include "sync/TThread2.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
@@ -200,6 +201,75 @@ TEST(TransferFaults, UnparsableFilesStopTheParsingAndAreDeleted)
         EXPECT_FALSE(QFile::exists(catalog.appDir() + name)) << name;
     // The item record has no time and the code document is absent anyway: nothing changed.
     EXPECT_EQ(catalog.column("select total_weight from item"), "1.5");
+}
+
+// A thumbnail that does not arrive whole with a success status never replaces the picture that was there: not a
+// body broken off, not an error page, not a missing file. A whole answer replaces it, and no temporary file stays.
+TEST(TransferFaults, FailedThumbnailKeepsThePictureThatWasThere)
+{
+    TestCatalog catalog;
+    catalog.create({1}, QDateTime(QDate(2008, 5, 12), QTime(1, 2, 3)));
+    const QStringList names{"broken.jpg", "error.jpg", "good.jpg", "missing.jpg"};
+    for (const QString& name : names.mid(0, 3))
+        writeFile(catalog.appDir() + "images/" + name, "OLD " + name.toLatin1());
+    QByteArray pictures = "<feed>";
+    for (int i = 0; i < names.size(); ++i)
+        pictures += "<item><item_id>1</item_id><id>" + QByteArray::number(600 + i) + "</id><pic>" +
+                    names[i].toLatin1() + "</pic></item>";
+    pictures += "</feed>";
+    FaultServer server([pictures](int s, int, const std::atomic_bool&) {
+        const QByteArray line = readRequestLine(s);
+        const auto reply = [s](const QByteArray& status, const QByteArray& body) {
+            sendAll(s, "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                           "\r\nConnection: close\r\n\r\n" + body);
+        };
+        if (line.contains("?t=1&"))
+            reply("200 OK", "<feed><item><id>1</id><total_weight>2.5</total_weight><operation_pressure_default>6"
+                            "</operation_pressure_default><operation_pressure_max>8</operation_pressure_max>"
+                            "<operation_pressure_min>1</operation_pressure_min><operation_space>100</operation_space>"
+                            "<assembly_height>200</assembly_height><piston_type>1</piston_type><type>2</type>"
+                            "<update_time>2009-01-01 10:00:00</update_time></item></feed>");
+        else if (line.contains("?t=2&"))
+            reply("200 OK", "<feed><item><item_id>1</item_id><id>50</id><code_type_id>1</code_type_id><code>C"
+                            "</code><search_code>c</search_code></item></feed>");
+        else if (line.contains("?t=3&"))
+            reply("200 OK", pictures);
+        else if (line.contains("?t=4&"))
+            reply("200 OK", "<feed/>");
+        else if (line.contains("/broken.jpg"))
+            sendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nConnection: close\r\n\r\nPART"); // then closes
+        else if (line.contains("/error.jpg"))
+            reply("500 Internal Server Error", "<html>error</html>");
+        else if (line.contains("/good.jpg"))
+            reply("200 OK", "NEW good.jpg");
+        else if (line.contains("/missing.jpg"))
+            reply("404 Not Found", "<html>not found</html>");
+        else
+            reply("200 OK", "hello");
+    });
+    SyncSettings settings;
+    settings.appDir = catalog.appDir();
+    settings.catalogHost = server.host();
+    settings.transfer = quick();
+    CatalogSync::Hooks hooks;
+    hooks.showInformation = [](const QString&, const QString&) {};
+    CatalogSync sync;
+    QSignalSpy finished(&sync, &CatalogSync::finished);
+    sync.start(settings, hooks);
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_EQ(sync.thread2()->outcome(), "committed"); // the run goes on past the failed thumbnails
+    EXPECT_EQ(catalog.column("select picture_url from item_pictures where item_id = 1 order by id"), names.join(','));
+
+    const auto content = [&](const QString& name) {
+        QFile f(catalog.appDir() + "images/" + name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    };
+    EXPECT_EQ(content("broken.jpg"), "OLD broken.jpg");
+    EXPECT_EQ(content("error.jpg"), "OLD error.jpg");
+    EXPECT_EQ(content("good.jpg"), "NEW good.jpg");
+    EXPECT_EQ(content("missing.jpg"), "(none)");
+    EXPECT_EQ(QDir(catalog.appDir() + "images").entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({"broken.jpg", "error.jpg", "good.jpg"}));
 }
 
 // The window is already shutting down when the download ends: the applying thread is not started.

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+
 using namespace catalogsync;
 
 namespace {
@@ -141,4 +145,54 @@ TEST(FeedDocument, DeepNestingIsRefused)
     for (int i = 0; i < 100000; ++i)
         deep += "<a>";
     EXPECT_FALSE(FeedDocument::parseBytes(deep));
+}
+
+namespace {
+
+// The resident memory of this process now, in MB.
+long residentMb()
+{
+    QFile statm("/proc/self/statm");
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) / 1024 : 0;
+}
+
+} // namespace
+
+// The feed of a catalog that was never synchronised is large: a document is read record by record and never held
+// whole (as a tree these records take some 300 MB), and it stays readable after its file has been removed, as the
+// feed files are removed before the records are applied.
+TEST(FeedDocument, LongFeedIsReadRecordByRecord)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("item_code.xml");
+    const int n = 150000;
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<feed>\n");
+        for (int i = 0; i < n; ++i)
+            f.write("<item><item_id>" + QByteArray::number(i / 6) + "</item_id><id>" + QByteArray::number(i) +
+                    "</id><code_type_id>3</code_type_id><code>VK.000123.4</code><search_code>vk0001234"
+                    "</search_code></item>\n");
+        f.write("</feed>\n");
+    }
+    const long before = residentMb();
+    const auto doc = FeedDocument::parseFile(path);
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_EQ(doc->recordCount(), n);
+    long peak = residentMb();
+    qint64 sum = 0;
+    int count = 0;
+    for (const FeedRecord r : *doc) {
+        sum += r.field("id").toLongLong();
+        if (++count % 10000 == 0)
+            peak = std::max(peak, residentMb());
+    }
+    EXPECT_EQ(count, n);
+    EXPECT_EQ(sum, qint64(n) * (n - 1) / 2);
+    EXPECT_LT(peak - before, 40) << "MB more while walking the records";
 }
