@@ -42,7 +42,7 @@ struct CodeRecord
 // yields one row per type-1 code of its item, exactly as the search statement's joins do.
 //
 // The search codes lie in one UTF-8 buffer, ordered by printed code. A search looks for the pattern's longest
-// literal piece with memmem and checks the whole pattern only on the codes it lands in: a linear scan of a few
+// literal piece (sixteen bytes at a time) and checks the whole pattern only on the codes it lands in: a linear scan of a few
 // megabytes beats an n-gram or suffix index here once their memory and build time count, and it keeps '%' and
 // '_' trivially exact. Immutable once built; shared between threads freely.
 class CodeIndex
