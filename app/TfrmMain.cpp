@@ -4,13 +4,14 @@
 #include "app/AppArt.h"
 #include "app/ApplicationUpdate.h"
 #include "app/BackgroundJobs.h"
+#include "app/CodeSuggestions.h"
 #include "app/DataText.h"
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
 #include "app/ServerHosts.h"
 #include "platform/MessageBox.h"
-#include "platform/TerminationSignals.h"
 #include "platform/Platform.h"
+#include "platform/TerminationSignals.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,6 +36,7 @@
 #include <stdexcept>
 
 #include "app/CodesDelegate.h"
+#include "catalog/BackgroundCodeIndex.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/QueryTableModel.h"
@@ -835,6 +837,9 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         auto* target = qobject_cast<QWidget*>(watched);
         if (target && target->window() == this && (target == focus || (!focus && target == this))) {
             auto* keyEvent = static_cast<QKeyEvent*>(event);
+            // An open drop-down under a search box takes the box's keys first (Escape closes only the drop-down).
+            if (box && m_suggestions && m_suggestions->handleKey(box, keyEvent->key()))
+                return true;
             const bool stepped = FormKeyDown(keyEvent->key());
             if (box && searchBoxKey(box, keyEvent->key()))
                 return true;
@@ -1044,6 +1049,16 @@ void TfrmMain::bindCatalog()
     connect(m_browser, &catalog::CatalogBrowser::itemLoaded, this, &TfrmMain::showItem);
     connect(m_browser, &catalog::CatalogBrowser::picturesLoaded, this, &TfrmMain::showPictures);
     connect(m_browser, &catalog::CatalogBrowser::allClosed, this, &TfrmMain::clearItem);
+
+    m_codeIndex = new catalog::BackgroundCodeIndex(m_applicationDir + "KATALOG.GDB", this);
+    m_codeIndex->threadStarted = [this](QThread* thread) { m_jobs->add(thread); };
+    m_browser->setCodeIndex(m_codeIndex);
+    m_codeIndex->rebuild();
+    m_suggestions = CodeSuggestions::forIndex(this, m_codeIndex, {edtSearch, dxEdit1});
+    connect(m_suggestions, &CodeSuggestions::itemChosen, this, [this](int itemId) {
+        runCatalogAction([&] { m_browser->showItem(itemId); });
+        showPage("pgCenterItem");
+    });
 }
 
 void TfrmMain::bindGrid(QTableView* grid, catalog::QueryTableModel* model)

@@ -14,6 +14,7 @@
 #include <memory>
 
 class BackgroundJobs;
+class CodeSuggestions;
 class DataText;
 class PictureBox;
 class QAction;
@@ -27,6 +28,7 @@ class QTableView;
 class TLngINISupp;
 class ApplicationUpdate;
 namespace catalog {
+class BackgroundCodeIndex;
 class CatalogBrowser;
 class QueryTableModel;
 struct ItemDetails;
@@ -62,6 +64,9 @@ public:
     BackgroundJobs* backgroundJobs() const { return m_jobs; }
     // The catalog browsing (lists, item view, search); exists once the database is open.
     catalog::CatalogBrowser* browser() const { return m_browser; }
+    // The in-memory code index behind the search and the drop-down under the search boxes.
+    catalog::BackgroundCodeIndex* codeIndex() const { return m_codeIndex; }
+    CodeSuggestions* codeSuggestions() const { return m_suggestions; }
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 
@@ -155,6 +160,8 @@ private:
     app::ProfileScrollState m_profileScroll;
     QHash<QString, QString> m_columnCaptions;
     catalog::CatalogBrowser* m_browser = nullptr;
+    catalog::BackgroundCodeIndex* m_codeIndex = nullptr;
+    CodeSuggestions* m_suggestions = nullptr;
     catalogsync::CatalogSync* m_sync = nullptr;
     // Owns the menu entries outside the window's own children: like the bar items of the original form they are
     // not menu items for the language component, whose captions come from message lookup instead.
