@@ -41,7 +41,8 @@ QString text(const QString& language, Text which)
 
 int fail(const QString& message)
 {
-    const QString line = QStringLiteral("velkorn-lookup: ") + message.section(QLatin1Char('\n'), 0, 0) + '\n';
+    const QString line =
+        QStringLiteral("velkorn-lookup: ") + QString(message).replace(QLatin1Char('\n'), QLatin1String("; ")) + '\n';
     std::fputs(line.toUtf8().constData(), stderr);
     return 2;
 }
