@@ -1,10 +1,12 @@
 #include "app/CatalogPresenter.h"
 
+#include "app/CodeSuggestions.h"
 #include "app/CodesDelegate.h"
 #include "app/DataText.h"
 #include "app/MainWindowLayout.h"
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
+#include "catalog/BackgroundCodeIndex.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/QueryTableModel.h"
@@ -44,7 +46,8 @@ CatalogPresenter::CatalogPresenter(MainWindowLayout& layout, QPointer<QTableView
     }
 }
 
-void CatalogPresenter::bind(const QString& connectionName, const QString& applicationDir)
+void CatalogPresenter::bind(const QString& connectionName, const QString& applicationDir,
+                            const std::function<void(QThread*)>& threadStarted)
 {
     if (m_browser)
         return;
@@ -65,6 +68,21 @@ void CatalogPresenter::bind(const QString& connectionName, const QString& applic
     connect(m_browser, &catalog::CatalogBrowser::itemLoaded, this, &CatalogPresenter::showItem);
     connect(m_browser, &catalog::CatalogBrowser::picturesLoaded, this, &CatalogPresenter::showPictures);
     connect(m_browser, &catalog::CatalogBrowser::allClosed, this, &CatalogPresenter::clearItem);
+
+    m_codeIndex = new catalog::BackgroundCodeIndex(applicationDir + "KATALOG.GDB", this);
+    m_codeIndex->threadStarted = threadStarted;
+    m_browser->setCodeIndex(m_codeIndex);
+    m_codeIndex->rebuild();
+    m_suggestions = CodeSuggestions::forIndex(m_window, m_codeIndex, {m_layout.edtSearch, m_layout.dxEdit1});
+    connect(m_suggestions, &CodeSuggestions::itemChosen, this, [this](int itemId) {
+        runCatalogAction([&] { m_browser->showItem(itemId); });
+        m_layout.showPage(MainPage::CenterItem);
+    });
+}
+
+bool CatalogPresenter::suggestionKey(QLineEdit* box, int key)
+{
+    return m_suggestions && m_suggestions->handleKey(box, key);
 }
 
 QList<QAction*> CatalogPresenter::addCodeTypeEntries()

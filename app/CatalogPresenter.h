@@ -10,11 +10,14 @@
 
 #include <functional>
 
+class CodeSuggestions;
 class QAction;
 class QLineEdit;
+class QThread;
 class QTableView;
 class QWidget;
 namespace catalog {
+class BackgroundCodeIndex;
 class CatalogBrowser;
 class QueryTableModel;
 struct ItemDetails;
@@ -38,9 +41,13 @@ public:
     // is repainted before a list opens and parents the error boxes.
     CatalogPresenter(MainWindowLayout& layout, QPointer<QTableView>& currentGrid, MessageLookup msg, QWidget* window);
 
-    // Once the database is open: the browser on `connectionName`, its queries bound to the grids.
-    void bind(const QString& connectionName, const QString& applicationDir);
+    // Once the database is open: the browser on `connectionName`, its queries bound to the grids, and the code
+    // index built in the background (its thread handed to `threadStarted`) behind the search and the drop-down.
+    void bind(const QString& connectionName, const QString& applicationDir,
+              const std::function<void(QThread*)>& threadStarted);
     catalog::CatalogBrowser* browser() const { return m_browser; }
+    catalog::BackgroundCodeIndex* codeIndex() const { return m_codeIndex; }
+    CodeSuggestions* codeSuggestions() const { return m_suggestions; }
 
     // The code-type entries read from the database, appended to the OEM and cross-reference menus.
     QList<QAction*> addCodeTypeEntries();
@@ -59,6 +66,8 @@ public:
 
     // Enter, Up and Down in a search box; true when the key was used up.
     bool searchBoxKey(int key);
+    // A key in a search box while its drop-down is open; true when the drop-down used it up.
+    bool suggestionKey(QLineEdit* box, int key);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,6 +90,8 @@ private:
     MessageLookup m_msg;
     QWidget* m_window;
     catalog::CatalogBrowser* m_browser = nullptr;
+    catalog::BackgroundCodeIndex* m_codeIndex = nullptr;
+    CodeSuggestions* m_suggestions = nullptr;
     QHash<QString, QString> m_columnCaptions;
 };
 

@@ -102,6 +102,16 @@ catalog::CatalogBrowser* TfrmMain::browser() const
     return m_presenter->browser();
 }
 
+catalog::BackgroundCodeIndex* TfrmMain::codeIndex() const
+{
+    return m_presenter->codeIndex();
+}
+
+CodeSuggestions* TfrmMain::codeSuggestions() const
+{
+    return m_presenter->codeSuggestions();
+}
+
 QString TfrmMain::columnCaption(const QString& column) const
 {
     return m_presenter->columnCaption(column);
@@ -250,7 +260,7 @@ bool TfrmMain::openCatalogDatabase()
         return false;
     }
     platform::reassertTerminationHandler();
-    m_presenter->bind(LocalDbConnection, m_applicationDir);
+    m_presenter->bind(LocalDbConnection, m_applicationDir, [this](QThread* thread) { m_jobs->add(thread); });
     return true;
 }
 
@@ -348,8 +358,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         auto* target = qobject_cast<QWidget*>(watched);
         if (target && target->window() == this && (target == focus || (!focus && target == this))) {
             const int key = static_cast<QKeyEvent*>(event)->key();
-            const bool stepped = FormKeyDown(key);
             const bool inSearchBox = target == m_layout->edtSearch || target == m_layout->dxEdit1;
+            // An open drop-down under a search box takes the box's keys first (Escape closes only the drop-down).
+            if (inSearchBox && m_presenter->suggestionKey(static_cast<QLineEdit*>(target), key))
+                return true;
+            const bool stepped = FormKeyDown(key);
             if (inSearchBox && m_presenter->searchBoxKey(key))
                 return true;
             // A list grid has one visible column, and Qt would turn Left/Right into a second row step.

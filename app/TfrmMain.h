@@ -14,6 +14,7 @@
 #include <optional>
 
 class BackgroundJobs;
+class CodeSuggestions;
 class PictureBox;
 class QAction;
 class QMenu;
@@ -25,8 +26,9 @@ class CatalogPresenter;
 class MainWindowLayout;
 } // namespace app
 namespace catalog {
+class BackgroundCodeIndex;
 class CatalogBrowser;
-}
+} // namespace catalog
 namespace catalogsync {
 class CatalogSync;
 }
@@ -61,6 +63,9 @@ public:
     BackgroundJobs* backgroundJobs() const { return m_jobs; }
     // The catalog browsing (lists, item view, search); exists once the database is open.
     catalog::CatalogBrowser* browser() const;
+    // The in-memory code index behind the search and the drop-down under the search boxes.
+    catalog::BackgroundCodeIndex* codeIndex() const;
+    CodeSuggestions* codeSuggestions() const;
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 

@@ -1,5 +1,6 @@
 #include "catalog/CatalogBrowser.h"
 
+#include "catalog/BackgroundCodeIndex.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/PictureFiles.h"
 #include "catalog/SearchCode.h"
@@ -203,11 +204,34 @@ bool CatalogBrowser::btnSearchClick(const QString& text)
         return false;
     // Always a bound parameter: the typed text never becomes part of the statement.
     const QVariant pattern = searchParameter(searchPattern(normalised));
+    m_searchText = normalised;
     qrySearch->close();
     qrySearch->setParam(QStringLiteral("CODE"), pattern);
     qrySearch->open();
     m_currentGrid = ListPage::SearchResults;
     return true;
+}
+
+void CatalogBrowser::setCodeIndex(BackgroundCodeIndex* index)
+{
+    m_codeIndex = index;
+    qrySearch->setRowSource([this](QStringList& fieldNames, QVector<QVector<QVariant>>& rows) {
+        const std::shared_ptr<const CodeIndex> codes = m_codeIndex ? m_codeIndex->index() : nullptr;
+        if (!codes)
+            return false;
+        // The statement's result columns, with the values the database would give them.
+        fieldNames = {QStringLiteral("TYPE"), QStringLiteral("CODE"), QStringLiteral("ITEM_ID")};
+        const QVector<CodeHit> hits = codes->search(m_searchText);
+        rows.reserve(hits.size());
+        for (const CodeHit& hit : hits)
+            rows.append({hit.type, hit.code, hit.itemId});
+        return true;
+    });
+}
+
+void CatalogBrowser::showItem(int itemId)
+{
+    handOver(itemId);
 }
 
 void CatalogBrowser::btnPrevClick()
@@ -231,6 +255,9 @@ void CatalogBrowser::closeAll()
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (db.isOpen())
         db.commit();
+    // The index was read before the commit.
+    if (m_codeIndex)
+        m_codeIndex->rebuild();
     emit allClosed();
 }
 

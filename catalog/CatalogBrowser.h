@@ -6,10 +6,13 @@
 #include <QImage>
 #include <QLocale>
 #include <QObject>
+#include <QPointer>
 #include <QVector>
 #include <functional>
 
 namespace catalog {
+
+class BackgroundCodeIndex;
 
 // The pages of the list pane `pgGrid`, by index; each stands for its grid as well.
 enum class ListPage
@@ -65,6 +68,12 @@ public:
     void btnPrevClick();
     void btnNextClick();
 
+    // qrySearch answers from this index while it is ready and from the database otherwise; closeAll rebuilds it.
+    // Not owned.
+    void setCodeIndex(BackgroundCodeIndex* index);
+    // Hands an item to the item view as a list's row change does, without touching the lists.
+    void showItem(int itemId);
+
     // What a committed synchronisation does to the view: every list and the item queries close, and the
     // connection's transaction is committed if it is still active.
     void closeAll();
@@ -107,6 +116,8 @@ private:
     QString m_imagesDir;
     MessageLookup m_msg;
     QLocale m_locale;
+    QPointer<BackgroundCodeIndex> m_codeIndex;
+    QString m_searchText; // the normalised text of the last search
     TQuery* m_currentList = nullptr;
     ListPage m_currentGrid = ListPage::None;
 };

@@ -80,7 +80,10 @@ void TQuery::open()
     const QString statement = positionalSql(sqlText(), &names);
     QVector<QVector<QVariant>> rows;
     QStringList fieldNames;
-    {
+    if (m_rowSource && m_rowSource(fieldNames, rows)) {
+        for (auto& row : rows)
+            row.resize(fieldNames.size() + m_calcFieldNames.size());
+    } else {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (!db.isOpen())
             throw DatabaseError(QStringLiteral("Database not connected"));

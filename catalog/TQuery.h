@@ -22,6 +22,9 @@ class TQuery : public QObject
 
 public:
     using Handler = std::function<void(TQuery&)>;
+    // Answers an open in place of the database: fills the field names and rows and returns true, or returns false
+    // to let the statement run.
+    using RowSource = std::function<bool(QStringList& fieldNames, QVector<QVector<QVariant>>& rows)>;
 
     explicit TQuery(QObject* parent = nullptr);
 
@@ -80,6 +83,7 @@ public:
     void setAfterOpen(Handler handler) { m_afterOpen = std::move(handler); }
     void setAfterScroll(Handler handler) { m_afterScroll = std::move(handler); }
     void setCalcFields(Handler handler) { m_calcFields = std::move(handler); }
+    void setRowSource(RowSource source) { m_rowSource = std::move(source); }
 
 signals:
     // Bracket every change of the row set (open, close) so that views can reset.
@@ -105,6 +109,7 @@ private:
     Handler m_afterOpen;
     Handler m_afterScroll;
     Handler m_calcFields;
+    RowSource m_rowSource;
 };
 
 // Rewrites ":name" placeholders to positional '?' (outside quoted text) and returns the names in order.

@@ -2,7 +2,7 @@
 // with its first item, one hand-over, and code searches. Prints the median of repeated runs beside the target.
 // Usage: catalog_bench [catalog file]; without one, the catalog is generated once into the temporary folder.
 
-#include "DemoCatalog.h"
+#include "BenchSupport.h"
 
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
@@ -19,75 +19,17 @@
 #include <functional>
 #include <vector>
 
-namespace {
-
-struct Figures
-{
-    double median;
-    double min;
-    double max;
-    double cpuMedian;
-};
-
-double processCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-// Wall-clock and CPU time per run; on a shared, loaded machine the CPU time is the steadier figure.
-Figures measure(int runs, const std::function<void(int)>& body)
-{
-    std::vector<double> times;
-    std::vector<double> cpu;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        const double cpuStart = processCpuMs();
-        timer.start();
-        body(i);
-        times.push_back(timer.nsecsElapsed() / 1e6);
-        cpu.push_back(processCpuMs() - cpuStart);
-    }
-    std::sort(times.begin(), times.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {times[times.size() / 2], times.front(), times.back(), cpu[cpu.size() / 2]};
-}
-
-// targetMs <= 0: measured for information, no target.
-void report(const char* name, const Figures& f, double targetMs, const QString& note)
-{
-    const QString verdict = targetMs > 0
-                                ? QStringLiteral("target < %1 ms %2")
-                                      .arg(targetMs)
-                                      .arg(f.median < targetMs ? QStringLiteral("met") : QStringLiteral("MISSED"))
-                                : QStringLiteral("no target");
-    std::printf("%-40s median %7.2f ms (min %7.2f, max %7.2f), cpu %7.2f ms; %s; %s\n", name, f.median, f.min, f.max,
-                f.cpuMedian, qPrintable(verdict), qPrintable(note));
-}
-
-} // namespace
+using bench::Figures;
+using bench::measure;
+using bench::report;
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     platform::pinEngineLocale();
     QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (path.isEmpty()) {
-        const QString dir = QDir::tempPath() + QStringLiteral("/velkorn-bench");
-        QDir().mkpath(dir);
-        path = dir + QStringLiteral("/KATALOG-20000.GDB");
-        if (!QFileInfo::exists(path)) {
-            std::printf("generating %s ...\n", qPrintable(path));
-            catalog::DemoCatalogOptions options;
-            options.filePath = path;
-            options.items = 20000;
-            options.seed = 7;
-            options.forcedWrites = false;
-            const auto summary = catalog::generateDemoCatalog(options);
-            std::printf("%d items, %d codes, %d pictures\n", summary.items, summary.codes, summary.pictures);
-        }
-    }
+    if (path.isEmpty())
+        path = bench::defaultBenchCatalog();
 
     const QString connection = QStringLiteral("bench");
     catalog::openDatabase(path, connection);

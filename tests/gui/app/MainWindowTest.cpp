@@ -1,8 +1,10 @@
 #include "app/BackgroundJobs.h"
+#include "app/CodeSuggestions.h"
 #include "app/DataText.h"
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
 #include "app/TfrmMain.h"
+#include "catalog/BackgroundCodeIndex.h"
 #include "catalog/CatalogBrowser.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
@@ -355,6 +357,52 @@ TEST_F(MainWindowTest, SearchFromTheIntroductionPageShowsTheFirstHitOnTheItemPag
     QTest::keyClicks(box, " .-/,");
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_EQ(currentPage(), "pgIntro");
+}
+
+// The drop-down in the real window: once the code index is ready it follows the typing in the item page's box;
+// Escape closes only the drop-down (the window stays), Enter opens the chosen item without touching the lists, and
+// Enter with nothing chosen runs the ordinary search.
+TEST_F(MainWindowTest, SearchDropDownOpensTheChosenItemAndEscapeKeepsTheWindow)
+{
+    TfrmMain* w = start("en");
+    for (int i = 0; i < 2000 && !w->codeIndex()->isReady(); ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    ASSERT_TRUE(w->codeIndex()->isReady());
+    w->showPage("pgCenterItem");
+    auto* box = child<QLineEdit>("edtSearch");
+    focus(box);
+    QTest::keyClicks(box, "VK 0");
+    CodeSuggestions* drop = w->codeSuggestions();
+    ASSERT_TRUE(drop->isVisible());
+    EXPECT_EQ(drop->model().rows().size(), CodeSuggestionModel::Limit);
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_FALSE(drop->isVisible());
+    EXPECT_FALSE(w->shutdownDone());
+    EXPECT_EQ(box->text(), "VK 0");
+
+    QTest::keyClicks(box, "0");
+    ASSERT_TRUE(drop->isVisible());
+    const int shown = w->browser()->itemDetails().itemId;
+    int row = 0;
+    while (drop->model().rows().at(row).itemId == shown)
+        ++row;
+    for (int i = 0; i <= row; ++i)
+        QTest::keyClick(box, Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    const int chosen = drop->model().rows().at(row).itemId;
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(w->browser()->itemDetails().itemId, chosen);
+    EXPECT_EQ(w->browser()->currentList(), w->browser()->qryStyle);
+    EXPECT_FALSE(drop->isVisible());
+
+    QTest::keyClicks(box, "1");
+    ASSERT_TRUE(drop->isVisible());
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_FALSE(drop->isVisible());
+    EXPECT_EQ(w->browser()->currentList(), w->browser()->qrySearch);
+    EXPECT_EQ(child<PageControl>("pgGrid")->currentIndex(), 2);
 }
 
 } // namespace

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/CodeSuggestionModel.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLineEdit;
+namespace catalog {
+class BackgroundCodeIndex;
+}
+
+// The drop-down under a search box that offers the first matching codes while the user types: code, its type and
+// the item's own code per row. It never takes the keyboard focus, so typing goes on in the box; the window hands it
+// the box's keys first (handleKey). A thin view over CodeSuggestionModel.
+class CodeSuggestions : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `window` is the top-level widget the drop-down is drawn in, over its other children.
+    CodeSuggestions(QWidget* window, CodeSuggestionModel::Finder finder);
+    // A drop-down fed by the index while it is ready (none shows before), attached to the boxes.
+    static CodeSuggestions* forIndex(QWidget* window, catalog::BackgroundCodeIndex* index,
+                                     const QList<QLineEdit*>& boxes);
+
+    // Every edit the user makes in the box updates the drop-down under it; leaving the box closes it.
+    void attach(QLineEdit* box);
+    // A key pressed in an attached box; true when the drop-down used it and nothing else may act on it.
+    bool handleKey(QLineEdit* box, int key);
+
+    const CodeSuggestionModel& model() const { return m_model; }
+    int rowHeight() const;
+
+signals:
+    void itemChosen(int itemId);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void refresh();
+    void open(std::optional<int> item);
+    int rowAt(int y) const;
+
+    CodeSuggestionModel m_model;
+    QPointer<QLineEdit> m_box;
+};

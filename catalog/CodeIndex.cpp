@@ -1,0 +1,429 @@
+#include "catalog/CodeIndex.h"
+
+#include "catalog/CatalogDatabase.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <stdexcept>
+#include <unordered_map>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace catalog {
+
+namespace {
+
+// Bytes of the UTF-8 character that starts with this byte (1 for a stray continuation byte, so walks end).
+inline std::size_t charLength(unsigned char lead)
+{
+    if (lead < 0xC0)
+        return 1;
+    if (lead < 0xE0)
+        return 2;
+    if (lead < 0xF0)
+        return 3;
+    return 4;
+}
+
+// A run of the pattern between two '%': literal bytes and '_' counts in order.
+struct Token
+{
+    int anyChars = 0;    // > 0: that many '_'
+    std::string literal; // otherwise
+};
+using Segment = std::vector<Token>;
+
+struct Pattern
+{
+    std::vector<Segment> segments;
+    bool anchored = false; // the text does not begin with '%': a prefix hit must match from the first character
+    std::string anchor;    // the longest literal, to look for in the buffer; empty when there is none
+};
+
+Pattern parse(const QString& text)
+{
+    Pattern p;
+    p.anchored = !text.startsWith(QLatin1Char('%'));
+    Segment current;
+    auto closeSegment = [&] {
+        if (!current.empty())
+            p.segments.push_back(std::move(current));
+        current.clear();
+    };
+    const QByteArray utf8 = text.toUtf8();
+    for (int i = 0; i < utf8.size(); ++i) {
+        const char c = utf8.at(i);
+        if (c == '%') {
+            closeSegment();
+        } else if (c == '_') {
+            if (current.empty() || current.back().anyChars == 0)
+                current.push_back(Token{});
+            ++current.back().anyChars;
+        } else {
+            if (current.empty() || current.back().anyChars > 0)
+                current.push_back(Token{});
+            current.back().literal += c;
+        }
+    }
+    closeSegment();
+    for (const Segment& s : p.segments)
+        for (const Token& t : s)
+            if (t.literal.size() > p.anchor.size())
+                p.anchor = t.literal;
+    return p;
+}
+
+// End of the segment matched at `at`, or npos.
+std::size_t matchAt(std::string_view s, std::size_t at, const Segment& segment)
+{
+    std::size_t q = at;
+    for (const Token& t : segment) {
+        if (t.anyChars > 0) {
+            for (int k = 0; k < t.anyChars; ++k) {
+                if (q >= s.size())
+                    return std::string_view::npos;
+                q += charLength(static_cast<unsigned char>(s[q]));
+            }
+            if (q > s.size())
+                return std::string_view::npos;
+        } else {
+            if (s.size() - q < t.literal.size() || std::memcmp(s.data() + q, t.literal.data(), t.literal.size()) != 0)
+                return std::string_view::npos;
+            q += t.literal.size();
+        }
+    }
+    return q;
+}
+
+// Segments in order, each at its leftmost place after the previous one: leftmost is never worse for '%' patterns.
+// With `anchored`, the first segment must start at the first character.
+bool matches(std::string_view s, const Pattern& p, bool anchored)
+{
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < p.segments.size(); ++i) {
+        const Segment& segment = p.segments[i];
+        std::size_t end = std::string_view::npos;
+        if (i == 0 && anchored) {
+            end = matchAt(s, 0, segment);
+        } else {
+            const std::string& lead = segment.front().literal;
+            for (std::size_t at = from; at <= s.size();
+                 at += at < s.size() ? charLength(static_cast<unsigned char>(s[at])) : 1) {
+                // A segment that begins with a literal can only start where that literal is.
+                if (!lead.empty() && (at = s.find(lead, at)) == std::string_view::npos)
+                    break;
+                end = matchAt(s, at, segment);
+                if (end != std::string_view::npos)
+                    break;
+            }
+        }
+        if (end == std::string_view::npos)
+            return false;
+        from = end;
+    }
+    return true;
+}
+
+// The first occurrence of needle (at least one byte) in [at, end). With SSE2, sixteen places are tested at once
+// for the needle's first and last byte and only those are compared in full; several times faster than memmem for
+// the short needles people type.
+const char* findBytes(const char* at, const char* end, std::string_view needle)
+{
+    const std::size_t k = needle.size();
+#if defined(__SSE2__)
+    if (k >= 2) {
+        const __m128i first = _mm_set1_epi8(needle.front());
+        const __m128i last = _mm_set1_epi8(needle.back());
+        for (; end - at >= std::ptrdiff_t(k - 1 + 16); at += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + k - 1));
+            unsigned mask =
+                unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+            while (mask) {
+                const int bit = __builtin_ctz(mask);
+                if (std::memcmp(at + bit + 1, needle.data() + 1, k - 2) == 0)
+                    return at + bit;
+                mask &= mask - 1;
+            }
+        }
+    }
+#endif
+    if (end - at < std::ptrdiff_t(k))
+        return nullptr;
+    return static_cast<const char*>(memmem(at, std::size_t(end - at), needle.data(), k));
+}
+
+std::string utf8(const QString& s)
+{
+    const QByteArray bytes = s.toUtf8();
+    return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
+
+template <typename T> std::size_t bytesOf(const std::vector<T>& v)
+{
+    return v.capacity() * sizeof(T);
+}
+
+} // namespace
+
+std::string_view CodeIndex::searchCode(uint32_t i) const
+{
+    return std::string_view(m_search.data() + m_start[i], m_start[i + 1] - m_start[i] - 1);
+}
+
+QString CodeIndex::text(uint32_t i) const
+{
+    return QString::fromUtf8(m_texts.data() + m_textStart[i], int(m_textStart[i + 1] - m_textStart[i]));
+}
+
+CodeIndex CodeIndex::build(const std::vector<CodeRecord>& codes, std::vector<int> itemIds,
+                           const QVector<QPair<int, QString>>& types)
+{
+    if (types.size() > 0xFFFF)
+        throw std::length_error("too many code types for the code index");
+    CodeIndex index;
+    std::unordered_map<int, uint16_t> typeIndex;
+    for (const auto& t : types) {
+        typeIndex.emplace(t.first, uint16_t(index.m_typeNames.size()));
+        index.m_typeNames << t.second;
+        index.m_typeIds.push_back(t.first);
+    }
+    std::sort(itemIds.begin(), itemIds.end());
+    auto itemExists = [&](const CodeRecord& r) {
+        return !r.nullItem && std::binary_search(itemIds.begin(), itemIds.end(), r.itemId);
+    };
+
+    // The type-1 codes per item: the join that gives each hit its own code, once per such code.
+    std::unordered_map<int, std::vector<uint32_t>> ownRecords;
+    for (uint32_t i = 0; i < codes.size(); ++i) {
+        const CodeRecord& r = codes[i];
+        if (!r.nullType && r.codeTypeId == 1 && itemExists(r))
+            ownRecords[r.itemId].push_back(i);
+    }
+
+    std::vector<uint32_t> kept;
+    std::vector<std::string> printed(codes.size());
+    for (uint32_t i = 0; i < codes.size(); ++i) {
+        const CodeRecord& r = codes[i];
+        if (r.nullSearchCode || r.nullType || !typeIndex.count(r.codeTypeId) || !ownRecords.count(r.itemId) ||
+            !itemExists(r))
+            continue;
+        kept.push_back(i);
+        printed[i] = utf8(r.code);
+    }
+    for (const auto& own : ownRecords)
+        for (uint32_t i : own.second)
+            if (printed[i].empty())
+                printed[i] = utf8(codes[i].code);
+
+    std::sort(kept.begin(), kept.end(), [&](uint32_t a, uint32_t b) {
+        const CodeRecord& x = codes[a];
+        const CodeRecord& y = codes[b];
+        if (const int c = printed[a].compare(printed[b]))
+            return c < 0;
+        if (x.codeTypeId != y.codeTypeId)
+            return x.codeTypeId < y.codeTypeId;
+        if (x.itemId != y.itemId)
+            return x.itemId < y.itemId;
+        return x.id < y.id;
+    });
+
+    // Texts: the kept codes in order, then the own codes that are not among them.
+    std::vector<uint32_t> textOf(codes.size(), UINT32_MAX);
+    std::size_t searchBytes = 0;
+    std::size_t textBytes = 0;
+    for (uint32_t i : kept) {
+        searchBytes += std::size_t(codes[i].searchCode.size()) * 3 + 1;
+        textBytes += printed[i].size();
+    }
+    index.m_search.reserve(searchBytes);
+    index.m_texts.reserve(textBytes);
+    index.m_start.reserve(kept.size() + 1);
+    index.m_textStart.reserve(kept.size() + 1);
+    index.m_type.reserve(kept.size());
+    index.m_item.reserve(kept.size());
+
+    std::unordered_map<int, uint32_t> itemSlot;
+    for (uint32_t i : kept) {
+        const CodeRecord& r = codes[i];
+        textOf[i] = uint32_t(index.m_textStart.size());
+        index.m_textStart.push_back(uint32_t(index.m_texts.size()));
+        index.m_texts += printed[i];
+        index.m_start.push_back(uint32_t(index.m_search.size()));
+        index.m_search += utf8(r.searchCode);
+        index.m_search += '\0';
+        index.m_type.push_back(typeIndex.at(r.codeTypeId));
+        auto slot = itemSlot.find(r.itemId);
+        if (slot == itemSlot.end()) {
+            slot = itemSlot.emplace(r.itemId, uint32_t(index.m_itemIds.size())).first;
+            index.m_itemIds.push_back(r.itemId);
+        }
+        index.m_item.push_back(slot->second);
+    }
+    index.m_start.push_back(uint32_t(index.m_search.size()));
+
+    index.m_ownStart.reserve(index.m_itemIds.size() + 1);
+    for (int itemId : index.m_itemIds) {
+        index.m_ownStart.push_back(uint32_t(index.m_own.size()));
+        std::vector<uint32_t> own = ownRecords.at(itemId);
+        std::sort(own.begin(), own.end(), [&](uint32_t a, uint32_t b) { return printed[a] < printed[b]; });
+        for (uint32_t i : own) {
+            if (textOf[i] == UINT32_MAX) {
+                textOf[i] = uint32_t(index.m_textStart.size());
+                index.m_textStart.push_back(uint32_t(index.m_texts.size()));
+                index.m_texts += printed[i];
+            }
+            index.m_own.push_back(textOf[i]);
+        }
+    }
+    index.m_ownStart.push_back(uint32_t(index.m_own.size()));
+    index.m_textStart.push_back(uint32_t(index.m_texts.size()));
+
+    index.m_search.shrink_to_fit();
+    index.m_texts.shrink_to_fit();
+    index.m_textStart.shrink_to_fit();
+    index.m_own.shrink_to_fit();
+    return index;
+}
+
+CodeIndex CodeIndex::load(const QSqlDatabase& db, const StopRequested& stop)
+{
+    auto stopped = [&] { return stop && stop(); };
+    auto run = [&](QSqlQuery& query, const char* sql) {
+        query.setForwardOnly(true);
+        if (!query.exec(QString::fromLatin1(sql)))
+            throw DatabaseError(errorText(query.lastError()));
+    };
+
+    QVector<QPair<int, QString>> types;
+    {
+        QSqlQuery query(db);
+        run(query, "select code_type_id, type from item_code_type");
+        while (query.next())
+            types.append({query.value(0).toInt(), query.value(1).toString()});
+    }
+    std::vector<int> itemIds;
+    {
+        QSqlQuery query(db);
+        run(query, "select id from item");
+        while (query.next())
+            itemIds.push_back(query.value(0).toInt());
+    }
+    std::vector<CodeRecord> codes;
+    {
+        QSqlQuery query(db);
+        run(query, "select id, item_id, code_type_id, code, search_code from item_code");
+        while (query.next()) {
+            CodeRecord r;
+            r.id = query.value(0).toInt();
+            const QVariant item = query.value(1);
+            const QVariant type = query.value(2);
+            const QVariant search = query.value(4);
+            r.itemId = item.toInt();
+            r.nullItem = item.isNull();
+            r.codeTypeId = type.toInt();
+            r.nullType = type.isNull();
+            r.code = query.value(3).toString();
+            r.searchCode = search.toString();
+            r.nullSearchCode = search.isNull();
+            codes.push_back(std::move(r));
+            if ((codes.size() & 0xFFF) == 0 && stopped())
+                return {};
+        }
+        if (query.lastError().isValid())
+            throw DatabaseError(errorText(query.lastError()));
+    }
+    if (stopped())
+        return {};
+    return build(codes, std::move(itemIds), types);
+}
+
+void CodeIndex::collect(const QString& normalisedText, const std::function<void(uint32_t, bool)>& hit) const
+{
+    const Pattern p = parse(normalisedText);
+    const uint32_t n = uint32_t(m_type.size());
+    auto check = [&](uint32_t i) {
+        const std::string_view s = searchCode(i);
+        if (!matches(s, p, false))
+            return;
+        hit(i, !p.anchored || matches(s, p, true));
+    };
+    if (p.anchor.empty()) {
+        // Only '%' and '_': every code is a candidate.
+        for (uint32_t i = 0; i < n; ++i)
+            check(i);
+        return;
+    }
+    const char* const base = m_search.data();
+    const char* const end = base + m_search.size();
+    const char* at = base;
+    uint32_t i = 0;
+    while (const char* found = findBytes(at, end, p.anchor)) {
+        const auto offset = uint32_t(found - base);
+        // Hits come in buffer order: the code is usually the current one or a little further on.
+        for (int step = 0; step < 8 && m_start[i + 1] <= offset; ++step)
+            ++i;
+        if (m_start[i + 1] <= offset)
+            i = uint32_t(std::upper_bound(m_start.begin() + i, m_start.end(), offset) - m_start.begin()) - 1;
+        if (offset + p.anchor.size() > m_start[i + 1] - 1) {
+            // Only a literal holding the separator byte can run past its code.
+            at = found + 1;
+            continue;
+        }
+        check(i);
+        at = base + m_start[i + 1];
+    }
+}
+
+QVector<CodeHit> CodeIndex::search(const QString& normalisedText, int limit) const
+{
+    std::vector<uint32_t> prefix;
+    std::vector<uint32_t> rest;
+    collect(normalisedText, [&](uint32_t i, bool isPrefix) { (isPrefix ? prefix : rest).push_back(i); });
+
+    QVector<CodeHit> rows;
+    auto add = [&](uint32_t i) {
+        const uint32_t item = m_item[i];
+        for (uint32_t k = m_ownStart[item]; k < m_ownStart[item + 1]; ++k) {
+            if (limit >= 0 && rows.size() >= limit)
+                return false;
+            CodeHit h;
+            h.code = text(i);
+            h.type = m_typeNames.at(m_type[i]);
+            h.codeTypeId = m_typeIds[m_type[i]];
+            h.ownCode = text(m_own[k]);
+            h.itemId = m_itemIds[item];
+            rows.append(std::move(h));
+        }
+        return true;
+    };
+    rows.reserve(int(limit >= 0 ? std::min<std::size_t>(std::size_t(limit), prefix.size() + rest.size())
+                                : prefix.size() + rest.size()));
+    for (const auto* group : {&prefix, &rest})
+        for (uint32_t i : *group)
+            if (!add(i))
+                return rows;
+    return rows;
+}
+
+int CodeIndex::count(const QString& normalisedText) const
+{
+    int rows = 0;
+    collect(normalisedText, [&](uint32_t i, bool) { rows += int(m_ownStart[m_item[i] + 1] - m_ownStart[m_item[i]]); });
+    return rows;
+}
+
+std::size_t CodeIndex::memoryBytes() const
+{
+    std::size_t names = 0;
+    for (const QString& s : m_typeNames)
+        names += std::size_t(s.capacity()) * 2;
+    return m_search.capacity() + m_texts.capacity() + bytesOf(m_start) + bytesOf(m_textStart) + bytesOf(m_type) +
+           bytesOf(m_item) + bytesOf(m_typeIds) + bytesOf(m_itemIds) + bytesOf(m_ownStart) + bytesOf(m_own) + names;
+}
+
+} // namespace catalog

@@ -1,0 +1,150 @@
+#include "catalog/CatalogDatabase.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LookupRun
+{
+    int exitCode = -1;
+    QStringList lines;
+    QString errors;
+};
+
+// The lookup command on a copy of the demo catalog, which it finds beside itself unless told otherwise.
+class LookupTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        program = dir.filePath(QStringLiteral("velkorn-lookup"));
+        catalogPath = dir.filePath(QStringLiteral("KATALOG.GDB"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_LOOKUP_PATH), program));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_TEST_DIST_DIR "/KATALOG.GDB"), catalogPath));
+        QFile::setPermissions(catalogPath, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // Item 1's own code and one of its other codes with the name of its type; read before the command runs, since
+    // the embedded engine lets one process at a time have the file.
+    void readItemOne()
+    {
+        {
+            QSqlDatabase db = catalog::openDatabase(catalogPath, QStringLiteral("lookup-test"));
+            QSqlQuery q(db);
+            ASSERT_TRUE(q.exec(QStringLiteral("select c.code, c.code_type_id, t.type from item_code c join "
+                                              "item_code_type t on t.code_type_id = c.code_type_id where "
+                                              "c.item_id = 1 order by c.code_type_id desc")));
+            while (q.next()) {
+                if (q.value(1).toInt() == 1)
+                    ownCode = q.value(0).toString();
+                else if (otherCode.isEmpty()) {
+                    otherCode = q.value(0).toString();
+                    otherType = q.value(2).toString();
+                }
+            }
+        }
+        catalog::closeDatabase(QStringLiteral("lookup-test"));
+        ASSERT_FALSE(ownCode.isEmpty());
+        ASSERT_FALSE(otherCode.isEmpty());
+    }
+
+    LookupRun run(const QStringList& arguments)
+    {
+        QProcess p;
+        p.start(program, arguments);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        LookupRun r;
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        r.errors = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    QTemporaryDir dir;
+    QString program;
+    QString catalogPath;
+    QString ownCode;
+    QString otherCode;
+    QString otherType;
+};
+
+TEST_F(LookupTest, PrintsOneTabSeparatedLinePerHitFromTheCatalogBesideIt)
+{
+    readItemOne();
+    // Typed as a dealer might: other separators, other case.
+    QString typed = otherCode.toLower();
+    typed.replace(QLatin1Char(' '), QLatin1Char('-'));
+    const LookupRun r = run({typed});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.errors);
+    const QString expected = QStringList{otherCode, otherType, ownCode, QStringLiteral("1")}.join(QLatin1Char('\t'));
+    EXPECT_TRUE(r.lines.contains(expected)) << qPrintable(r.lines.join(QLatin1Char('\n')));
+    for (const QString& line : r.lines)
+        EXPECT_EQ(line.count(QLatin1Char('\t')), 3) << qPrintable(line);
+    EXPECT_TRUE(r.errors.isEmpty());
+}
+
+TEST_F(LookupTest, JsonLinesNameTheQueryAndEveryField)
+{
+    readItemOne();
+    const LookupRun r = run({QStringLiteral("--json"), QStringLiteral("--catalog"), catalogPath, ownCode,
+                             QStringLiteral("no-such-code-zz")});
+    EXPECT_EQ(r.exitCode, 0);
+    ASSERT_FALSE(r.lines.isEmpty());
+    const QJsonObject first = QJsonDocument::fromJson(r.lines.first().toUtf8()).object();
+    // The whole own code starts itself: it comes first.
+    EXPECT_EQ(first.value(QStringLiteral("query")).toString(), ownCode);
+    EXPECT_EQ(first.value(QStringLiteral("code")).toString(), ownCode);
+    EXPECT_EQ(first.value(QStringLiteral("ownCode")).toString(), ownCode);
+    EXPECT_EQ(first.value(QStringLiteral("itemId")).toInt(), 1);
+    EXPECT_EQ(first.value(QStringLiteral("codeTypeId")).toInt(), 1);
+    EXPECT_FALSE(first.value(QStringLiteral("type")).toString().isEmpty());
+}
+
+TEST_F(LookupTest, ExitStatusTellsHitsFromNoHitsFromErrors)
+{
+    LookupRun r = run({QStringLiteral("no-such-code-zz"), QStringLiteral(" -/")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.lines.isEmpty());
+    EXPECT_TRUE(r.errors.isEmpty());
+
+    r = run({QStringLiteral("--catalog"), dir.filePath(QStringLiteral("missing.gdb")), QStringLiteral("vk")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors.count(QLatin1Char('\n')), 1) << qPrintable(r.errors);
+    EXPECT_TRUE(r.errors.contains(QStringLiteral("missing.gdb")));
+
+    QFile garbage(dir.filePath(QStringLiteral("garbage.gdb")));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(20000, 'x'));
+    garbage.close();
+    r = run({QStringLiteral("--lang"), QStringLiteral("de"), QStringLiteral("--catalog=") + garbage.fileName(),
+             QStringLiteral("vk")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.errors.count(QLatin1Char('\n')), 1) << qPrintable(r.errors);
+    EXPECT_TRUE(r.errors.contains(QStringLiteral("Katalog nicht lesbar")));
+
+    for (const QStringList& wrong :
+         {QStringList{}, QStringList{QStringLiteral("--lang"), QStringLiteral("fr"), QStringLiteral("vk")},
+          QStringList{QStringLiteral("--catalog")}, QStringList{QStringLiteral("--verbose"), QStringLiteral("vk")}}) {
+        r = run(wrong);
+        EXPECT_EQ(r.exitCode, 2) << qPrintable(wrong.join(' '));
+        EXPECT_TRUE(r.errors.startsWith(QStringLiteral("velkorn-lookup: usage:")));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The SQL driver is found through the application object.
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

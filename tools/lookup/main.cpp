@@ -1,0 +1,141 @@
+// velkorn-lookup: looks codes up in a catalog file by the rule of the program's code search, for dealers' order
+// systems and scripts. One line per hit: matching code, its code type, the item's own code, item id.
+// Exit status 0 with hits, 1 without, 2 on errors.
+
+#include "catalog/CatalogDatabase.h"
+#include "catalog/CodeIndex.h"
+#include "catalog/SearchCode.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+enum class Text
+{
+    Usage,
+    NoCatalog,
+    Unreadable,
+};
+
+// The tool's own few messages; the language files hold none for it. Code type names come from the catalog, which
+// has one name per type for every language, as the program's search results show them.
+QString text(const QString& language, Text which)
+{
+    static const char* const usage = "usage: velkorn-lookup [--catalog FILE] [--lang tr|en|de] [--json] CODE...";
+    if (which == Text::Usage)
+        return QString::fromLatin1(usage);
+    if (language == QLatin1String("tr"))
+        return which == Text::NoCatalog ? QString::fromUtf8("katalog bulunamadı: %1")
+                                        : QString::fromUtf8("katalog okunamıyor: %1: %2");
+    if (language == QLatin1String("de"))
+        return which == Text::NoCatalog ? QString::fromUtf8("kein Katalog gefunden: %1")
+                                        : QString::fromUtf8("Katalog nicht lesbar: %1: %2");
+    return which == Text::NoCatalog ? QStringLiteral("no catalog found: %1")
+                                    : QStringLiteral("cannot read catalog: %1: %2");
+}
+
+int fail(const QString& message)
+{
+    const QString line =
+        QStringLiteral("velkorn-lookup: ") + QString(message).replace(QLatin1Char('\n'), QLatin1String("; ")) + '\n';
+    std::fputs(line.toUtf8().constData(), stderr);
+    return 2;
+}
+
+// A field of a tab-separated line: tabs and line breaks inside a code would break the line apart.
+QString field(QString value)
+{
+    for (QChar& c : value)
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    return value;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString catalogPath = QCoreApplication::applicationDirPath() + QStringLiteral("/KATALOG.GDB");
+    QString language = QStringLiteral("en");
+    bool json = false;
+    QStringList codes;
+    bool usageError = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        auto value = [&](const QString& option, QString* target) {
+            if (a.startsWith(option + QLatin1Char('='))) {
+                *target = a.mid(option.size() + 1);
+                return true;
+            }
+            if (a != option)
+                return false;
+            if (i + 1 < args.size())
+                *target = args.at(++i);
+            else
+                usageError = true;
+            return true;
+        };
+        if (a == QLatin1String("--")) {
+            codes += args.mid(i + 1);
+            break;
+        }
+        if (value(QStringLiteral("--catalog"), &catalogPath) || value(QStringLiteral("--lang"), &language))
+            continue;
+        if (a == QLatin1String("--json"))
+            json = true;
+        else if (a.startsWith(QLatin1String("--")))
+            usageError = true;
+        else
+            codes << a;
+    }
+    if (!QStringList{QStringLiteral("tr"), QStringLiteral("en"), QStringLiteral("de")}.contains(language)) {
+        language = QStringLiteral("en");
+        usageError = true;
+    }
+    if (usageError || codes.isEmpty())
+        return fail(text(language, Text::Usage));
+
+    if (!QFileInfo(catalogPath).isFile())
+        return fail(text(language, Text::NoCatalog).arg(catalogPath));
+    catalog::CodeIndex index;
+    const QString connection = QStringLiteral("velkorn-lookup");
+    try {
+        index = catalog::CodeIndex::load(catalog::openDatabase(catalogPath, connection));
+    } catch (const catalog::DatabaseError& e) {
+        catalog::closeDatabase(connection);
+        return fail(text(language, Text::Unreadable).arg(catalogPath, e.message()));
+    }
+    catalog::closeDatabase(connection);
+
+    int hits = 0;
+    for (const QString& code : codes) {
+        const QString normalised = catalog::normaliseSearchText(code);
+        if (normalised.isEmpty())
+            continue;
+        for (const catalog::CodeHit& hit : index.search(normalised)) {
+            QByteArray line;
+            if (json) {
+                const QJsonObject row{
+                    {QStringLiteral("query"), code},        {QStringLiteral("code"), hit.code},
+                    {QStringLiteral("type"), hit.type},     {QStringLiteral("ownCode"), hit.ownCode},
+                    {QStringLiteral("itemId"), hit.itemId}, {QStringLiteral("codeTypeId"), hit.codeTypeId}};
+                line = QJsonDocument(row).toJson(QJsonDocument::Compact);
+            } else {
+                line = QStringList{field(hit.code), field(hit.type), field(hit.ownCode), QString::number(hit.itemId)}
+                           .join(QLatin1Char('\t'))
+                           .toUtf8();
+            }
+            line += '\n';
+            std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+            ++hits;
+        }
+    }
+    return hits > 0 ? 0 : 1;
+}
