@@ -12,7 +12,7 @@
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CodeIndex.h"
-#include "platform/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>
