@@ -8,6 +8,7 @@ packages=(
     libcurl4-openssl-dev libxml2-dev libmspack-dev libcpp-httplib-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth
+    clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
