@@ -21,6 +21,8 @@ const QHash<char16_t, char>& cp1254Bytes()
     return bytes;
 }
 
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 bool sameName(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -121,6 +123,7 @@ IniFile::Line IniFile::parseLine(const QByteArray& raw)
 bool IniFile::load()
 {
     m_lines.clear();
+    m_byteOrderMark = false;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -132,8 +135,10 @@ void IniFile::loadFromBytes(const QByteArray& bytes)
 {
     m_lines.clear();
     QByteArray content = bytes;
-    // Editors that save UTF-8 put a mark in front that would hide the first section.
-    if (content.startsWith("\xEF\xBB\xBF"))
+    // Editors that save UTF-8 put a mark in front that would hide the first section. It is written back, so
+    // that a file that starts with the mark twice does not gain a section by being saved.
+    m_byteOrderMark = content.startsWith(kByteOrderMark);
+    if (m_byteOrderMark)
         content.remove(0, 3);
     if (content.isEmpty())
         return;
@@ -150,7 +155,7 @@ void IniFile::loadFromBytes(const QByteArray& bytes)
 
 QByteArray IniFile::toBytes() const
 {
-    QByteArray out;
+    QByteArray out = m_byteOrderMark ? QByteArray(kByteOrderMark) : QByteArray();
     for (const Line& line : m_lines) {
         out.append(line.raw);
         out.append("\r\n");

@@ -64,5 +64,6 @@ private:
     bool save() const;
 
     QString m_path;
+    bool m_byteOrderMark = false; // the file started with the UTF-8 mark
     QList<Line> m_lines;
 };

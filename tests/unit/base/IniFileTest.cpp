@@ -120,3 +120,26 @@ TEST(IniWrite, FailsWhereNoFileCanBeWrittenAndKeepsItsContent)
         EXPECT_EQ(ini.value("S", "k"), "v");
     }
 }
+
+// Inputs found by fuzzing the reader (tests/fuzz/iniFuzz.cpp): what a file says must not change by being
+// written back.
+TEST(IniWrite, WritingBackKeepsWhatTheFileSays)
+{
+    // Two byte-order marks: the second one hides the section, and must keep hiding it after a save.
+    const QByteArray twoMarks = "\xEF\xBB\xBF\xEF\xBB\xBF[a]\nk=v\n";
+    const IniFile ini = parsed(twoMarks);
+    EXPECT_TRUE(ini.sections().isEmpty());
+    EXPECT_EQ(ini.toBytes(), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[a]\r\nk=v\r\n"));
+    EXPECT_TRUE(parsed(ini.toBytes()).sections().isEmpty());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("marked.lng");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF[S]\r\nk=v\r\n");
+    file.close();
+    IniFile marked(path);
+    ASSERT_TRUE(marked.load());
+    ASSERT_TRUE(marked.write("S", "new", "1"));
+    EXPECT_EQ(readAll(path), QByteArray("\xEF\xBB\xBF[S]\r\nk=v\r\nnew=1\r\n"));
+}

@@ -1,0 +1,23 @@
+// Microsoft cabinets from the update server: unpacked into an empty directory, which must afterwards hold
+// nothing outside it (the unpacker refuses entries that climb out).
+#include "FuzzSupport.h"
+
+#include "update/archive/Cabinet.h"
+
+#include <QDirIterator>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QString cab = fuzz::writeScratchFile(QStringLiteral("input.cab"), fuzz::bytesOf(data, size));
+    const QString target = fuzz::scratchDir() + QStringLiteral("/target");
+    QDir(target).removeRecursively();
+    QDir().mkpath(target);
+    QString error;
+    archive::extractCabinet(cab, target, &error);
+    // Only the input and the target may be in the scratch directory.
+    const QStringList left = QDir(fuzz::scratchDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    if (left.size() != 2)
+        __builtin_trap();
+    QDir(target).removeRecursively();
+    return 0;
+}
