@@ -2,7 +2,7 @@
 // key listed is looked up, and the file written back must read the same.
 #include "FuzzSupport.h"
 
-#include "i18n/IniFile.h"
+#include "base/IniFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
