@@ -252,16 +252,9 @@ void CatalogPresenter::showItem(const catalog::ItemDetails& d)
 {
     m_layout.DBText1->setText(d.code);
     m_layout.DBText10->setText(d.typeStr);
-    const QString values[] = {d.totalWeight,
-                              d.operationPressureDefault,
-                              d.operationPressureMax,
-                              d.operationPressureMin,
-                              d.operationSpace,
-                              d.assemblyHeight,
-                              d.ptStr,
-                              d.loadingCapacity};
+    const QStringList values = catalog::technicalValues(d);
     for (int i = 0; i < 8; ++i)
-        m_layout.values[i]->setText(values[i]);
+        m_layout.values[i]->setText(values.at(i));
     m_layout.studs->setVisible(d.studsVisible);
     for (int n = 1; n <= 4; ++n) {
         m_layout.tasit[n - 1]->setVisible(d.largeVehicle == n);

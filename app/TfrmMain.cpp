@@ -4,6 +4,7 @@
 #include "app/ApplicationUpdate.h"
 #include "app/BackgroundJobs.h"
 #include "app/CatalogPresenter.h"
+#include "app/CatalogTools.h"
 #include "app/MainWindowLayout.h"
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
@@ -53,6 +54,8 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     m_layout = std::make_unique<app::MainWindowLayout>(this);
     m_presenter = new app::CatalogPresenter(
         *m_layout, currentGrid, [this](const QString& key) { return msg(key); }, this);
+    m_tools = new app::CatalogTools(
+        *m_layout, [this](const QString& key) { return msg(key); }, this);
     wireHandlers();
     FormCreate();
     qApp->installEventFilter(this);
@@ -261,6 +264,7 @@ bool TfrmMain::openCatalogDatabase()
     }
     platform::reassertTerminationHandler();
     m_presenter->bind(LocalDbConnection, m_applicationDir, [this](QThread* thread) { m_jobs->add(thread); });
+    m_tools->bind(m_presenter->browser(), LocalDbConnection, m_applicationDir);
     return true;
 }
 
@@ -294,6 +298,7 @@ void TfrmMain::setCaptionsFromMessages()
     m_presenter->setColumnCaption("grdSearchColumn3", msg("grdColType"));
     setWindowTitle(msg("frmMainCaption"));
     m_presenter->setColumnCaption("dxDBGridMaskColumn1", msg("grdColCode"));
+    m_tools->setCaptions();
 }
 
 QString TfrmMain::msg(const QString& key) const
@@ -344,6 +349,8 @@ void TfrmMain::startCatalogSync()
     m_applicationUpdate->setLanguage(*m_language);
     hooks.handOffToApplicationUpdate = [this] { m_applicationUpdate->handOff(); };
     connect(m_sync, &catalogsync::CatalogSync::catalogChanged, m_presenter, &app::CatalogPresenter::closeAll);
+    // After the lists: their commit lets the connection see the new date.
+    connect(m_sync, &catalogsync::CatalogSync::catalogChanged, m_tools, &app::CatalogTools::refreshCatalogFacts);
     m_sync->start(settings, hooks);
 }
 

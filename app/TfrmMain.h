@@ -23,6 +23,7 @@ class TLngINISupp;
 class ApplicationUpdate;
 namespace app {
 class CatalogPresenter;
+class CatalogTools;
 class MainWindowLayout;
 } // namespace app
 namespace catalog {
@@ -66,6 +67,8 @@ public:
     // The in-memory code index behind the search and the drop-down under the search boxes.
     catalog::BackgroundCodeIndex* codeIndex() const;
     CodeSuggestions* codeSuggestions() const;
+    // Copy, export, sort and count, the catalog's date and About, pictures large.
+    app::CatalogTools* tools() const { return m_tools; }
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 
@@ -142,4 +145,5 @@ private:
     catalogsync::CatalogSync* m_sync = nullptr;
     std::unique_ptr<app::MainWindowLayout> m_layout;
     app::CatalogPresenter* m_presenter = nullptr;
+    app::CatalogTools* m_tools = nullptr;
 };

@@ -16,11 +16,6 @@ namespace {
 constexpr int kNotReady = 0;
 constexpr int kReady = 1;
 
-QString numberText(const QVariant& value)
-{
-    return value.isNull() || !value.isValid() ? QString() : QString::number(value.toLongLong());
-}
-
 } // namespace
 
 CatalogBrowser::CatalogBrowser(const QString& connectionName, const QString& applicationDir, MessageLookup lookup,
@@ -99,9 +94,9 @@ CatalogBrowser::CatalogBrowser(const QString& connectionName, const QString& app
     qryItem->setBeforeOpen([](TQuery& q) { q.setTag(kNotReady); });
     qryItem->setCalcFields([this](TQuery& q) {
         q.setField(QStringLiteral("ptStr"),
-                   msg(QStringLiteral("pistonType") + numberText(q.field(QStringLiteral("PISTON_TYPE")))));
+                   msg(numberedKey(QStringLiteral("pistonType"), q.field(QStringLiteral("PISTON_TYPE")))));
         q.setField(QStringLiteral("typeStr"),
-                   msg(QStringLiteral("type") + numberText(q.field(QStringLiteral("TYPE")))));
+                   msg(numberedKey(QStringLiteral("type"), q.field(QStringLiteral("TYPE")))));
     });
     qryItem->setAfterOpen([this](TQuery&) { emit itemOpened(); });
     qryItem->setAfterScroll([this](TQuery&) { qryItemAfterScroll(); });
@@ -296,25 +291,9 @@ void CatalogBrowser::qryPicturesAfterOpen()
 
 ItemDetails CatalogBrowser::itemDetails() const
 {
-    ItemDetails d;
     if (!qryItem->isActive() || qryItem->isEmpty())
-        return d;
-    auto f = [this](const char* name) { return qryItem->field(QString::fromLatin1(name)); };
-    d.itemId = f("ID").toInt();
-    d.code = f("CODE").toString();
-    d.typeStr = f("typeStr").toString();
-    d.ptStr = f("ptStr").toString();
-    d.totalWeight = formatMeasure(f("TOTAL_WEIGHT"), m_locale);
-    d.operationPressureDefault = formatMeasure(f("OPERATION_PRESSURE_DEFAULT"), m_locale);
-    d.operationPressureMax = formatMeasure(f("OPERATION_PRESSURE_MAX"), m_locale);
-    d.operationPressureMin = formatMeasure(f("OPERATION_PRESSURE_MIN"), m_locale);
-    d.operationSpace = formatMeasure(f("OPERATION_SPACE"), m_locale);
-    d.assemblyHeight = formatMeasure(f("ASSEMBLY_HEIGHT"), m_locale);
-    d.loadingCapacity = f("LOADING_CAPACITY").toString();
-    d.studsVisible = f("TYPE").toInt() == 2;
-    d.largeVehicle = vehiclePictogram(f("VEHICLE1"));
-    d.smallVehicle = vehiclePictogram(f("VEHICLE2"));
-    return d;
+        return {};
+    return itemDetailsOf([this](const char* name) { return qryItem->field(QString::fromLatin1(name)); }, m_locale);
 }
 
 } // namespace catalog

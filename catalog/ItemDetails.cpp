@@ -2,6 +2,43 @@
 
 namespace catalog {
 
+ItemDetails itemDetailsOf(const std::function<QVariant(const char*)>& f, const QLocale& locale)
+{
+    ItemDetails d;
+    d.itemId = f("ID").toInt();
+    d.code = f("CODE").toString();
+    d.typeStr = f("typeStr").toString();
+    d.ptStr = f("ptStr").toString();
+    d.totalWeight = formatMeasure(f("TOTAL_WEIGHT"), locale);
+    d.operationPressureDefault = formatMeasure(f("OPERATION_PRESSURE_DEFAULT"), locale);
+    d.operationPressureMax = formatMeasure(f("OPERATION_PRESSURE_MAX"), locale);
+    d.operationPressureMin = formatMeasure(f("OPERATION_PRESSURE_MIN"), locale);
+    d.operationSpace = formatMeasure(f("OPERATION_SPACE"), locale);
+    d.assemblyHeight = formatMeasure(f("ASSEMBLY_HEIGHT"), locale);
+    d.loadingCapacity = f("LOADING_CAPACITY").toString();
+    d.studsVisible = f("TYPE").toInt() == 2;
+    d.largeVehicle = vehiclePictogram(f("VEHICLE1"));
+    d.smallVehicle = vehiclePictogram(f("VEHICLE2"));
+    return d;
+}
+
+QStringList technicalValues(const ItemDetails& d)
+{
+    return {d.totalWeight,
+            d.operationPressureDefault,
+            d.operationPressureMax,
+            d.operationPressureMin,
+            d.operationSpace,
+            d.assemblyHeight,
+            d.ptStr,
+            d.loadingCapacity};
+}
+
+QString numberedKey(const QString& base, const QVariant& number)
+{
+    return number.isNull() || !number.isValid() ? base : base + QString::number(number.toLongLong());
+}
+
 QString formatMeasure(const QVariant& value, const QLocale& locale)
 {
     if (value.isNull() || !value.isValid())

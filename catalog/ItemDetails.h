@@ -3,7 +3,10 @@
 #include <QLocale>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+
+#include <functional>
 
 namespace catalog {
 
@@ -25,6 +28,18 @@ struct ItemDetails
     int largeVehicle = 0;             // tasit1..tasit4 for VEHICLE1 1..4; 0 shows none
     int smallVehicle = 0;             // sTasit1..sTasit4 for VEHICLE2 1..4; 0 shows none
 };
+
+// The view of one row with the columns of qryItem; `field` answers a column by name (CODE, the columns of ITEM and
+// the calculated typeStr and ptStr), the measures are formatted for `locale`.
+ItemDetails itemDetailsOf(const std::function<QVariant(const char*)>& field, const QLocale& locale);
+
+// The eight technical data values in the table's order, top to bottom: total weight, operating pressure default,
+// maximum and minimum, operating space, assembly height, piston type, loading capacity.
+QStringList technicalValues(const ItemDetails& details);
+
+// The message key of a numbered name: `base` and the number in decimal ("type3", "pistonType1"); a null number
+// gives the bare base.
+QString numberedKey(const QString& base, const QVariant& number);
 
 // A measure in the form "#,##0.00" with the separators of the locale; empty for a null value.
 QString formatMeasure(const QVariant& value, const QLocale& locale);

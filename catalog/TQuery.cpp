@@ -1,10 +1,13 @@
 #include "catalog/TQuery.h"
 
 #include "catalog/CatalogDatabase.h"
+#include "catalog/NaturalOrder.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
+#include <numeric>
 #include <stdexcept>
 
 namespace catalog {
@@ -135,6 +138,7 @@ void TQuery::open()
             throw;
         }
     }
+    sortRows();
     m_current = m_rows.isEmpty() ? -1 : 0;
     emit rowsReplaced();
     if (m_current >= 0)
@@ -156,6 +160,41 @@ void TQuery::close()
     m_rows.clear();
     m_current = -1;
     emit rowsReplaced();
+}
+
+void TQuery::setRowOrder(const QString& fieldName, Qt::SortOrder order)
+{
+    m_orderField = fieldName;
+    m_order = order;
+    if (!m_active || m_rows.isEmpty() || fieldIndex(fieldName) < 0)
+        return;
+    emit rowsAboutToBeReplaced();
+    sortRows();
+    emit rowsReplaced();
+    emit currentRowChanged(m_current);
+}
+
+void TQuery::sortRows()
+{
+    const int column = fieldIndex(m_orderField);
+    if (column < 0 || m_rows.size() < 2)
+        return;
+    QVector<int> places(m_rows.size());
+    std::iota(places.begin(), places.end(), 0);
+    std::stable_sort(places.begin(), places.end(), [&](int a, int b) {
+        const int c = compareCells(m_rows.at(a).at(column), m_rows.at(b).at(column));
+        return m_order == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+    QVector<QVector<QVariant>> sorted;
+    sorted.reserve(m_rows.size());
+    int current = -1;
+    for (int place = 0; place < places.size(); ++place) {
+        if (places.at(place) == m_current)
+            current = place;
+        sorted.append(std::move(m_rows[places.at(place)]));
+    }
+    m_rows = std::move(sorted);
+    m_current = current;
 }
 
 void TQuery::first()

@@ -85,6 +85,14 @@ public:
     void setCalcFields(Handler handler) { m_calcFields = std::move(handler); }
     void setRowSource(RowSource source) { m_rowSource = std::move(source); }
 
+    // Orders the rows by a field (see compareCells), now and at every later open, before the first row becomes
+    // current; equal cells keep the delivered order. An open query keeps its current row, which moves with its
+    // place (no scroll handling: the row's item is the same). An empty field name brings back the delivered order
+    // at the next open.
+    void setRowOrder(const QString& fieldName, Qt::SortOrder order = Qt::AscendingOrder);
+    QString rowOrderField() const { return m_orderField; }
+    Qt::SortOrder rowOrder() const { return m_order; }
+
 signals:
     // Bracket every change of the row set (open, close) so that views can reset.
     void rowsAboutToBeReplaced();
@@ -93,6 +101,7 @@ signals:
 
 private:
     void scrollTo(int row);
+    void sortRows();
     int requireField(const QString& name) const;
 
     QString m_connectionName;
@@ -110,6 +119,8 @@ private:
     Handler m_afterScroll;
     Handler m_calcFields;
     RowSource m_rowSource;
+    QString m_orderField;
+    Qt::SortOrder m_order = Qt::AscendingOrder;
 };
 
 // Rewrites ":name" placeholders to positional '?' (outside quoted text) and returns the names in order.

@@ -1,5 +1,6 @@
 // Grabs every page of the main window in each language and size into PNG files, for looking at the window as a
 // user would. Usage: velkorn-screens <dist dir> <output dir>
+#include "app/CatalogTools.h"
 #include "app/TfrmMain.h"
 #include "catalog/CatalogBrowser.h"
 #include "i18n/LanguageSelector.h"
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -109,7 +111,47 @@ public:
             settle();
             shoot(*w, tag + "-7-item-search");
         }
+        shootTools(*w, tag);
         w->close();
+        settle();
+    }
+
+    // The Tools menu, a grid's context menu, the About box and a picture shown large.
+    void shootTools(TfrmMain& w, const QString& tag)
+    {
+        if (QMenu* oem = w.subMenu("btnOem"); oem && !oem->actions().isEmpty())
+            oem->actions().first()->trigger();
+        settle();
+        if (QMenu* tools = w.tools()->menu()) {
+            tools->popup(w.mapToGlobal(QPoint(500, 120)));
+            settle();
+            shoot(*tools, tag + "-8-menu-tools");
+            tools->hide();
+        }
+        // Modal windows are grabbed from inside their own loop, then closed.
+        auto grabModal = [this](const QString& name) {
+            auto* poll = new QTimer;
+            QObject::connect(poll, &QTimer::timeout, [this, name, poll] {
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    poll->deleteLater();
+                    poll->stop();
+                    shoot(*modal, name);
+                    modal->close();
+                }
+            });
+            poll->start(100);
+        };
+        platform::setMessageBoxHandler({});
+        grabModal(tag + "-9-about");
+        w.tools()->showAbout();
+        platform::setMessageBoxHandler(
+            [](const platform::BoxRequest& r) { std::fprintf(stderr, "message box: %s\n", qPrintable(r.text)); });
+        w.tools()->showPictureLarge(0);
+        settle();
+        if (QWidget* viewer = w.findChild<QWidget*>("PictureViewer")) {
+            shoot(*viewer, tag + "-10-picture-large");
+            viewer->close();
+        }
         settle();
     }
 

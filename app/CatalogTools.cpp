@@ -1,0 +1,546 @@
+#include "app/CatalogTools.h"
+
+#include "app/CopyText.h"
+#include "app/DataText.h"
+#include "app/ExtraTexts.h"
+#include "app/MainWindowLayout.h"
+#include "app/PictureBox.h"
+#include "app/PictureViewer.h"
+#include "catalog/CatalogBrowser.h"
+#include "catalog/CatalogDatabase.h"
+#include "catalog/CatalogFacts.h"
+#include "catalog/CsvText.h"
+#include "catalog/ListExport.h"
+#include "catalog/QueryTableModel.h"
+#include "i18n/ComponentText.h"
+#include "widgets/MessageBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTableView>
+
+namespace app {
+
+namespace {
+
+using catalog::ListPage;
+
+const std::array<ListPage, 4> ListPages = {ListPage::OemCross, ListPage::Style, ListPage::SearchResults,
+                                           ListPage::Kullanim};
+
+// The item's own code in a list's rows; the search results show only the code that matched.
+QString ownCodeField(ListPage page)
+{
+    switch (page) {
+    case ListPage::OemCross:
+        return QStringLiteral("VELKORNCODE");
+    case ListPage::Style:
+    case ListPage::Kullanim:
+        return QStringLiteral("CODE");
+    default:
+        return {};
+    }
+}
+
+catalog::QueryTableModel* queryModel(const QTableView* grid)
+{
+    return grid ? qobject_cast<catalog::QueryTableModel*>(grid->model()) : nullptr;
+}
+
+void toClipboard(const QString& text)
+{
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+QLabel* smallLine(const QString& name, QWidget* parent)
+{
+    auto* line = new QLabel(parent);
+    line->setObjectName(name);
+    // Its text comes from message lookup, not from the language file's component texts.
+    i18n::excludeFromTranslation(line);
+    line->setAlignment(Qt::AlignCenter);
+    return line;
+}
+
+// The lines of the technical data table (top of each row) within the item-detail panel; the operating pressure
+// spans three rows.
+constexpr int TechnicalRowTops[] = {8, 24, 40, 56, 72, 88, 104, 120, 136};
+
+} // namespace
+
+CatalogTools::CatalogTools(MainWindowLayout& layout, MessageLookup msg, QWidget* window)
+    : QObject(window), m_layout(layout), m_msg(std::move(msg)), m_window(window),
+      m_details(layout.values[0]->parentWidget())
+{
+    buildMenu();
+    buildRowCounts();
+
+    for (QTableView* grid :
+         {m_layout.gridOemCross, m_layout.gridStyle, m_layout.grdSearch, m_layout.grdKullanim, m_layout.dxDBGrid1}) {
+        grid->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(grid, &QWidget::customContextMenuRequested, this,
+                [this, grid](const QPoint& pos) { showGridMenu(grid, pos); });
+        grid->installEventFilter(this);
+    }
+    for (QWidget* copySource : {static_cast<QWidget*>(m_layout.DBText1), m_details}) {
+        // A click gives them the keyboard focus, so that Ctrl+C reaches them.
+        copySource->setFocusPolicy(Qt::ClickFocus);
+        copySource->setContextMenuPolicy(Qt::CustomContextMenu);
+        copySource->installEventFilter(this);
+    }
+    connect(m_layout.DBText1, &QWidget::customContextMenuRequested, this, &CatalogTools::showHeaderCodeMenu);
+    connect(m_details, &QWidget::customContextMenuRequested, this, &CatalogTools::showTechnicalMenu);
+    for (PictureBox* slot : m_layout.res) {
+        slot->setCursor(Qt::PointingHandCursor);
+        slot->installEventFilter(this);
+    }
+    for (ListPage page : ListPages) {
+        QTableView* grid = m_layout.listGrid(page);
+        QHeaderView* header = grid->horizontalHeader();
+        header->setSectionsClickable(true);
+        header->setSortIndicatorShown(true);
+        header->setSortIndicator(-1, Qt::AscendingOrder);
+        connect(header, &QHeaderView::sectionClicked, this, [this, grid](int column) { sortList(grid, column); });
+    }
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (auto* grid = qobject_cast<QTableView*>(now);
+            grid && (grid == m_layout.dxDBGrid1 || m_layout.isListGrid(grid)))
+            m_lastGrid = grid;
+    });
+}
+
+CatalogTools::~CatalogTools()
+{
+    delete m_menu;
+}
+
+QString CatalogTools::text(const char* key) const
+{
+    return extraText(m_msg, key);
+}
+
+void CatalogTools::buildMenu()
+{
+    // Not a child of the window: like the bar's other menus it takes its texts from message lookup only.
+    m_menu = new QMenu;
+    m_menu->setObjectName("btnTools");
+    auto add = [this](const char* name, const QKeySequence& shortcut, const std::function<void()>& action) {
+        auto* entry = m_menu->addAction(QString());
+        entry->setObjectName(QString::fromLatin1(name));
+        entry->setShortcut(shortcut);
+        connect(entry, &QAction::triggered, this, action);
+        m_window->addAction(entry);
+        return entry;
+    };
+    m_copyCode = add("mnuCopyCode", {}, [this] { copyCode(); });
+    m_copyAllCodes = add("mnuCopyAllCodes", {}, [this] { copyAllCodes(); });
+    m_copyRow = add("mnuCopyRow", {}, [this] { copyRow(); });
+    m_menu->addSeparator();
+    m_sortMenu = m_menu->addMenu(QString());
+    m_sortMenu->setObjectName("mnuSortList");
+    connect(m_sortMenu, &QMenu::aboutToShow, this, &CatalogTools::fillSortMenu);
+    m_export = add("mnuExportList", QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exportListAs(); });
+    m_menu->addSeparator();
+    m_picture = add("mnuShowPicture", QKeySequence(Qt::CTRL | Qt::Key_L), [this] { showPictureLarge(0); });
+    m_menu->addSeparator();
+    m_about = add("mnuAbout", QKeySequence(Qt::Key_F1), [this] { showAbout(); });
+    connect(m_menu, &QMenu::aboutToShow, this, [this] {
+        const bool item = !m_layout.DBText1->text().isEmpty();
+        m_copyCode->setEnabled(item);
+        m_copyAllCodes->setEnabled(item);
+        m_copyRow->setEnabled(actingGrid() && actingGrid()->currentIndex().isValid());
+        m_sortMenu->setEnabled(currentListGrid() != nullptr);
+        m_export->setEnabled(currentListGrid() != nullptr);
+        m_picture->setEnabled(!m_layout.res[0]->isHidden());
+    });
+    if (auto* bar = m_window->findChild<QMenuBar*>())
+        bar->addMenu(m_menu);
+
+    // The catalog's date and the program's version, in the free end of the menu bar: it moves no page.
+    m_catalogLine = smallLine("lblCatalogDate", nullptr);
+    m_catalogLine->setContentsMargins(0, 0, 8, 0);
+    if (auto* bar = m_window->findChild<QMenuBar*>())
+        bar->setCornerWidget(m_catalogLine, Qt::TopRightCorner);
+}
+
+void CatalogTools::buildRowCounts()
+{
+    for (ListPage page : ListPages) {
+        QWidget* listPage = m_layout.listGrid(page)->parentWidget();
+        QLabel* count = smallLine(QStringLiteral("lblRowCount%1").arg(int(page)), listPage);
+        count->setFixedHeight(16);
+        listPage->layout()->addWidget(count);
+        m_rowCounts[int(page)] = count;
+    }
+}
+
+QLabel* CatalogTools::rowCount(ListPage page) const
+{
+    return m_rowCounts.at(int(page));
+}
+
+void CatalogTools::bind(catalog::CatalogBrowser* browser, const QString& connectionName, const QString& applicationDir)
+{
+    m_browser = browser;
+    m_connectionName = connectionName;
+    m_applicationDir = applicationDir;
+    for (ListPage page : ListPages) {
+        QTableView* grid = m_layout.listGrid(page);
+        if (auto* model = queryModel(grid)) {
+            connect(model, &QAbstractItemModel::modelReset, this, [this, page, grid] {
+                updateRowCount(int(page));
+                updateSortIndicator(grid);
+            });
+        }
+        updateRowCount(int(page));
+    }
+    refreshCatalogFacts();
+}
+
+void CatalogTools::setCaptions()
+{
+    m_menu->setTitle(text("btnTools"));
+    m_copyCode->setText(text("copyCode"));
+    m_copyAllCodes->setText(text("copyAllCodes"));
+    m_copyRow->setText(text("copyRow"));
+    m_sortMenu->setTitle(text("sortList"));
+    m_export->setText(text("exportList"));
+    m_picture->setText(text("showPicture"));
+    m_about->setText(text("about"));
+    for (int page = 0; page < 4; ++page)
+        updateRowCount(page);
+    refreshCatalogFacts();
+}
+
+void CatalogTools::refreshCatalogFacts()
+{
+    if (m_browser) {
+        try {
+            const catalog::CatalogFacts facts = catalog::readCatalogFacts(m_connectionName);
+            m_catalogDate = facts.lastUpdate.isValid()
+                                ? QLocale::system().toString(facts.lastUpdate, QLocale::ShortFormat)
+                                : QString();
+            m_items = facts.items;
+            m_codes = facts.codes;
+        } catch (const catalog::DatabaseError&) {
+            // The line and the About box keep what they read last; the lists report database failures.
+        }
+    }
+    const QString date = m_catalogDate.isEmpty() ? text("neverUpdated") : m_catalogDate;
+    m_catalogLine->setText(text("catalogDate").arg(date) + QStringLiteral("   ") +
+                           text("programVersion").arg(QStringLiteral(VELKORN_VERSION_STRING)));
+}
+
+QString CatalogTools::aboutText() const
+{
+    const QLocale locale = QLocale::system();
+    return QStringList{QStringLiteral("Velkorn"),
+                       text("programVersion").arg(QStringLiteral(VELKORN_VERSION_STRING)),
+                       text("catalogDate").arg(m_catalogDate.isEmpty() ? text("neverUpdated") : m_catalogDate),
+                       text("itemCount").arg(locale.toString(m_items)),
+                       text("codeCount").arg(locale.toString(m_codes)),
+                       text("applicationDir").arg(QDir::toNativeSeparators(m_applicationDir))}
+        .join(QLatin1Char('\n'));
+}
+
+void CatalogTools::showAbout()
+{
+    refreshCatalogFacts();
+    platform::showMessageBox({m_window, text("aboutCaption"), aboutText(), platform::BoxIcon::Information});
+}
+
+void CatalogTools::updateRowCount(int page)
+{
+    QLabel* count = m_rowCounts.at(page);
+    const auto* model = queryModel(m_layout.listGrid(ListPage(page)));
+    if (!model || !model->query()->isActive()) {
+        count->clear();
+        return;
+    }
+    const int rows = model->query()->recordCount();
+    count->setText(rows == 1 ? text("rowCount1") : text("rowCount").arg(QLocale::system().toString(rows)));
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Sorting
+
+void CatalogTools::sortList(QTableView* grid, int column)
+{
+    auto* model = queryModel(grid);
+    if (!model || !model->query()->isActive())
+        return;
+    catalog::TQuery* list = model->query();
+    const QString field = list->fieldNames().value(column);
+    if (field.isEmpty())
+        return;
+    const bool again = list->rowOrderField().compare(field, Qt::CaseInsensitive) == 0;
+    list->setRowOrder(field,
+                      again && list->rowOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
+    updateSortIndicator(grid);
+}
+
+void CatalogTools::updateSortIndicator(QTableView* grid)
+{
+    const auto* model = queryModel(grid);
+    if (!model)
+        return;
+    const catalog::TQuery* list = model->query();
+    grid->horizontalHeader()->setSortIndicator(list->fieldIndex(list->rowOrderField()), list->rowOrder());
+}
+
+void CatalogTools::fillSortMenu()
+{
+    m_sortMenu->clear();
+    QTableView* grid = currentListGrid();
+    const auto* model = queryModel(grid);
+    if (!model)
+        return;
+    const catalog::TQuery* list = model->query();
+    const int sorted = list->fieldIndex(list->rowOrderField());
+    for (int visual = 0; visual < grid->horizontalHeader()->count(); ++visual) {
+        const int column = grid->horizontalHeader()->logicalIndex(visual);
+        if (grid->isColumnHidden(column))
+            continue;
+        QAction* entry = m_sortMenu->addAction(model->headerData(column, Qt::Horizontal).toString());
+        entry->setCheckable(true);
+        entry->setChecked(column == sorted);
+        connect(entry, &QAction::triggered, this, [this, grid, column] { sortList(grid, column); });
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Copying
+
+QTableView* CatalogTools::currentListGrid() const
+{
+    if (!m_browser || !m_browser->currentList())
+        return nullptr;
+    const ListPage page = m_browser->pageOf(m_browser->currentList());
+    return page == ListPage::None ? nullptr : m_layout.listGrid(page);
+}
+
+QTableView* CatalogTools::actingGrid() const
+{
+    return m_lastGrid ? m_lastGrid.data() : currentListGrid();
+}
+
+void CatalogTools::copyCode(QTableView* grid, int row, int column)
+{
+    toClipboard(grid ? codeOfRow(grid, row, column) : m_layout.DBText1->text());
+}
+
+void CatalogTools::copyAllCodes()
+{
+    if (!m_browser || !m_browser->qryCodes->isActive())
+        return;
+    const catalog::TQuery* codes = m_browser->qryCodes;
+    QList<QPair<QString, QString>> typeAndCode;
+    const int type = codes->fieldIndex("TYPE");
+    const int code = codes->fieldIndex("CODE");
+    for (int row = 0; row < codes->recordCount(); ++row)
+        typeAndCode.append({codes->value(row, type).toString(), codes->value(row, code).toString()});
+    toClipboard(clipboardCodes(typeAndCode));
+}
+
+void CatalogTools::copyRow(QTableView* grid, int row)
+{
+    if (!grid)
+        grid = actingGrid();
+    if (!grid)
+        return;
+    if (row < 0)
+        row = grid->currentIndex().row();
+    toClipboard(clipboardRow(visibleCells(grid, row)));
+}
+
+int CatalogTools::technicalRowAt(int y)
+{
+    for (int row = 0; row < 8; ++row)
+        if (y >= TechnicalRowTops[row] && y < TechnicalRowTops[row + 1])
+            return row;
+    return -1;
+}
+
+QString CatalogTools::labelText(const char* name) const
+{
+    const auto* label = m_details->findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text().trimmed() : QString();
+}
+
+QStringList CatalogTools::technicalRow(int row) const
+{
+    // Caption, unit and value as the table shows them; the pressure rows name their value (Default, Max, Min).
+    static const char* const captions[8] = {"lblTotalWeight",       "lblOperationPressure", "lblOperationPressure",
+                                            "lblOperationPressure", "lblOperationSpace",    "lblAssemblyHeight",
+                                            "lblPistonType",        "lblLoadingCapacity"};
+    static const char* const units[8] = {"Label1", "Label2", "Label2", "Label2", "Label3", "Label4", nullptr, "Label5"};
+    static const char* const pressures[8] = {nullptr, "Label8", "Label6", "Label7", nullptr, nullptr, nullptr, nullptr};
+    QString caption = labelText(captions[row]);
+    if (pressures[row]) {
+        QString which = labelText(pressures[row]);
+        if (which.endsWith(QLatin1Char(':')))
+            which.chop(1);
+        caption += QLatin1Char(' ') + which;
+    }
+    return {caption, units[row] ? labelText(units[row]) : QString(), m_layout.values[row]->text()};
+}
+
+QStringList CatalogTools::technicalCaptions() const
+{
+    QStringList captions;
+    for (int row = 0; row < 8; ++row) {
+        const QStringList cells = technicalRow(row);
+        captions << (cells.at(1).isEmpty() ? cells.at(0) : cells.at(0) + QLatin1Char(' ') + cells.at(1));
+    }
+    return captions;
+}
+
+void CatalogTools::copyTechnicalData(int row)
+{
+    if (m_layout.DBText1->text().isEmpty())
+        return;
+    if (row >= 0) {
+        toClipboard(clipboardRow(technicalRow(row)));
+        return;
+    }
+    QStringList lines;
+    for (int r = 0; r < 8; ++r)
+        lines << clipboardRow(technicalRow(r));
+    toClipboard(lines.join(QLatin1Char('\n')));
+}
+
+void CatalogTools::showGridMenu(QTableView* grid, const QPoint& pos)
+{
+    const QModelIndex at = grid->indexAt(pos);
+    const int row = at.isValid() ? at.row() : grid->currentIndex().row();
+    if (row < 0)
+        return;
+    QMenu menu;
+    menu.addAction(text("copyCode"), this, [=] { copyCode(grid, row, at.column()); });
+    menu.addAction(text("copyAllCodes"), this, &CatalogTools::copyAllCodes);
+    menu.addAction(text("copyRow") + QLatin1Char('\t') +
+                       QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText),
+                   this, [=] { copyRow(grid, row); });
+    menu.exec(grid->viewport()->mapToGlobal(pos));
+}
+
+void CatalogTools::showHeaderCodeMenu(const QPoint& pos)
+{
+    if (m_layout.DBText1->text().isEmpty())
+        return;
+    QMenu menu;
+    menu.addAction(text("copyCode") + QLatin1Char('\t') +
+                       QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText),
+                   this, [this] { copyCode(); });
+    menu.addAction(text("copyAllCodes"), this, &CatalogTools::copyAllCodes);
+    menu.exec(m_layout.DBText1->mapToGlobal(pos));
+}
+
+void CatalogTools::showTechnicalMenu(const QPoint& pos)
+{
+    if (m_layout.DBText1->text().isEmpty())
+        return;
+    const int row = technicalRowAt(pos.y());
+    QMenu menu;
+    menu.addAction(text("copyCode"), this, [this] { copyCode(); });
+    menu.addAction(text("copyAllCodes"), this, &CatalogTools::copyAllCodes);
+    QAction* copyRow = menu.addAction(text("copyRow"), this, [this, row] { copyTechnicalData(row); });
+    copyRow->setEnabled(row >= 0);
+    menu.exec(m_details->mapToGlobal(pos));
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Export and pictures
+
+bool CatalogTools::exportList(const QString& fileName)
+{
+    QTableView* grid = currentListGrid();
+    const auto* model = queryModel(grid);
+    if (!model)
+        return false;
+    const ListPage page = m_browser->pageOf(m_browser->currentList());
+    QList<QPair<QString, QString>> matching;
+    const QStringList fields = model->query()->fieldNames();
+    for (int visual = 0; visual < grid->horizontalHeader()->count(); ++visual) {
+        const int column = grid->horizontalHeader()->logicalIndex(visual);
+        if (!grid->isColumnHidden(column) && fields.value(column) != ownCodeField(page))
+            matching.append({fields.value(column), model->headerData(column, Qt::Horizontal).toString()});
+    }
+    const catalog::ExportCaptions captions{m_msg("gridStyleCODE"), m_msg("btnStyle"), technicalCaptions()};
+    QByteArray document;
+    try {
+        document = catalog::csvDocument(
+            catalog::listExportTable(*model->query(), matching, captions, m_connectionName, m_msg, QLocale::system()),
+            catalog::csvSeparatorFor(QLocale::system()));
+    } catch (const catalog::DatabaseError& e) {
+        platform::showMessageBox({m_window, "Velkorn", e.message(), platform::BoxIcon::Error});
+        return false;
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit()) {
+        platform::showMessageBox({m_window, "Velkorn", text("exportFailed").arg(QDir::toNativeSeparators(fileName)),
+                                  platform::BoxIcon::Error});
+        return false;
+    }
+    return true;
+}
+
+void CatalogTools::exportListAs()
+{
+    if (!currentListGrid())
+        return;
+    QString title = text("exportList");
+    while (title.endsWith(QLatin1Char('.')) || title.endsWith(QChar(0x2026)))
+        title.chop(1);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString fileName =
+        QFileDialog::getSaveFileName(m_window, title, folder + QStringLiteral("/velkorn.csv"), text("exportFilter"));
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".csv");
+    exportList(fileName);
+}
+
+void CatalogTools::showPictureLarge(int slot)
+{
+    PictureBox* box = m_layout.res.at(slot);
+    if (box->isHidden() || box->pixmap().isNull())
+        return;
+    PictureViewer::showLarge(box->pixmap(), m_layout.DBText1->text(), m_window);
+}
+
+bool CatalogTools::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        if (watched == m_layout.DBText1)
+            copyCode();
+        else if (watched == m_details)
+            copyTechnicalData();
+        else
+            copyRow(static_cast<QTableView*>(watched));
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int slot = 0; slot < 3; ++slot)
+            if (watched == m_layout.res[slot]) {
+                showPictureLarge(slot);
+                return true;
+            }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace app
