@@ -20,7 +20,9 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
     QStringList keys = QString("msg001 msg002 msg003 msg004 frmMainCaption btnPrev btnNext btnSearch edtSearch "
                                "btnProfile btnInstructions btnCross btnStyle btnKullanim btnKullanim1 btnKullanim2 "
                                "btnKullanim3 btnKullanim4 grdColType grdColCode gridStyleCODE grdKullanimKod type "
-                               "pistonType")
+                               "pistonType btnTools copyCode copyAllCodes copyRow sortList exportList exportFilter "
+                               "exportFailed showPicture about aboutCaption catalogDate neverUpdated programVersion "
+                               "itemCount codeCount applicationDir rowCount rowCount1")
                            .split(' ');
     for (int i = 1; i <= 8; ++i)
         keys << QStringLiteral("type%1").arg(i);
@@ -30,6 +32,10 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
         const QString value = ini.value("Project_Messages", key, "ERROR");
         EXPECT_TRUE(value != "ERROR" && !value.trimmed().isEmpty()) << key.toStdString();
     }
+    // Texts that take a number, a date or a path have the place for it.
+    for (const char* key :
+         {"catalogDate", "programVersion", "itemCount", "codeCount", "applicationDir", "rowCount", "exportFailed"})
+        EXPECT_TRUE(ini.value("Project_Messages", key).contains("%1")) << key;
     // The two box texts run over two lines.
     for (const char* key : {"msg002", "msg004"})
         EXPECT_EQ(TMsgINISupp::convertLineBreaks(ini.value("Project_Messages", key)).count("\r\n"), 2) << key;
