@@ -1,8 +1,8 @@
 #include "app/CatalogTools.h"
 
-#include "app/CopyText.h"
 #include "app/DataText.h"
 #include "app/ExtraTexts.h"
+#include "app/ItemCopying.h"
 #include "app/MainWindowLayout.h"
 #include "app/PictureBox.h"
 #include "app/PictureViewer.h"
@@ -16,11 +16,9 @@
 #include "widgets/MessageBox.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -58,12 +56,6 @@ catalog::QueryTableModel* queryModel(const QTableView* grid)
     return grid ? qobject_cast<catalog::QueryTableModel*>(grid->model()) : nullptr;
 }
 
-void toClipboard(const QString& text)
-{
-    if (!text.isEmpty())
-        QGuiApplication::clipboard()->setText(text);
-}
-
 QLabel* smallLine(const QString& name, QWidget* parent)
 {
     auto* line = new QLabel(parent);
@@ -74,34 +66,16 @@ QLabel* smallLine(const QString& name, QWidget* parent)
     return line;
 }
 
-// The lines of the technical data table (top of each row) within the item-detail panel; the operating pressure
-// spans three rows.
-constexpr int TechnicalRowTops[] = {8, 24, 40, 56, 72, 88, 104, 120, 136};
-
 } // namespace
 
 CatalogTools::CatalogTools(MainWindowLayout& layout, MessageLookup msg, QWidget* window)
     : QObject(window), m_layout(layout), m_msg(std::move(msg)), m_window(window),
-      m_details(layout.values[0]->parentWidget())
+      m_copying(new ItemCopying(
+          layout, [this](const char* key) { return text(key); }, this))
 {
     buildMenu();
     buildRowCounts();
 
-    for (QTableView* grid :
-         {m_layout.gridOemCross, m_layout.gridStyle, m_layout.grdSearch, m_layout.grdKullanim, m_layout.dxDBGrid1}) {
-        grid->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(grid, &QWidget::customContextMenuRequested, this,
-                [this, grid](const QPoint& pos) { showGridMenu(grid, pos); });
-        grid->installEventFilter(this);
-    }
-    for (QWidget* copySource : {static_cast<QWidget*>(m_layout.DBText1), m_details}) {
-        // A click gives them the keyboard focus, so that Ctrl+C reaches them.
-        copySource->setFocusPolicy(Qt::ClickFocus);
-        copySource->setContextMenuPolicy(Qt::CustomContextMenu);
-        copySource->installEventFilter(this);
-    }
-    connect(m_layout.DBText1, &QWidget::customContextMenuRequested, this, &CatalogTools::showHeaderCodeMenu);
-    connect(m_details, &QWidget::customContextMenuRequested, this, &CatalogTools::showTechnicalMenu);
     for (PictureBox* slot : m_layout.res) {
         slot->setCursor(Qt::PointingHandCursor);
         slot->installEventFilter(this);
@@ -114,11 +88,6 @@ CatalogTools::CatalogTools(MainWindowLayout& layout, MessageLookup msg, QWidget*
         header->setSortIndicator(-1, Qt::AscendingOrder);
         connect(header, &QHeaderView::sectionClicked, this, [this, grid](int column) { sortList(grid, column); });
     }
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (auto* grid = qobject_cast<QTableView*>(now);
-            grid && (grid == m_layout.dxDBGrid1 || m_layout.isListGrid(grid)))
-            m_lastGrid = grid;
-    });
 }
 
 CatalogTools::~CatalogTools()
@@ -144,9 +113,9 @@ void CatalogTools::buildMenu()
         m_window->addAction(entry);
         return entry;
     };
-    m_copyCode = add("mnuCopyCode", {}, [this] { copyCode(); });
-    m_copyAllCodes = add("mnuCopyAllCodes", {}, [this] { copyAllCodes(); });
-    m_copyRow = add("mnuCopyRow", {}, [this] { copyRow(); });
+    m_copyCode = add("mnuCopyCode", {}, [this] { m_copying->copyCode(); });
+    m_copyAllCodes = add("mnuCopyAllCodes", {}, [this] { m_copying->copyAllCodes(); });
+    m_copyRow = add("mnuCopyRow", {}, [this] { m_copying->copyRow(); });
     m_menu->addSeparator();
     m_sortMenu = m_menu->addMenu(QString());
     m_sortMenu->setObjectName("mnuSortList");
@@ -160,9 +129,9 @@ void CatalogTools::buildMenu()
         const bool item = !m_layout.DBText1->text().isEmpty();
         m_copyCode->setEnabled(item);
         m_copyAllCodes->setEnabled(item);
-        m_copyRow->setEnabled(actingGrid() && actingGrid()->currentIndex().isValid());
-        m_sortMenu->setEnabled(currentListGrid() != nullptr);
-        m_export->setEnabled(currentListGrid() != nullptr);
+        m_copyRow->setEnabled(m_copying->actingGrid() && m_copying->actingGrid()->currentIndex().isValid());
+        m_sortMenu->setEnabled(m_copying->currentListGrid() != nullptr);
+        m_export->setEnabled(m_copying->currentListGrid() != nullptr);
         m_picture->setEnabled(!m_layout.res[0]->isHidden());
     });
     if (auto* bar = m_window->findChild<QMenuBar*>())
@@ -194,6 +163,7 @@ QLabel* CatalogTools::rowCount(ListPage page) const
 void CatalogTools::bind(catalog::CatalogBrowser* browser, const QString& connectionName, const QString& applicationDir)
 {
     m_browser = browser;
+    m_copying->bind(browser);
     m_connectionName = connectionName;
     m_applicationDir = applicationDir;
     for (ListPage page : ListPages) {
@@ -206,7 +176,6 @@ void CatalogTools::bind(catalog::CatalogBrowser* browser, const QString& connect
         }
         updateRowCount(int(page));
     }
-    refreshCatalogFacts();
 }
 
 void CatalogTools::setCaptions()
@@ -303,7 +272,7 @@ void CatalogTools::updateSortIndicator(QTableView* grid)
 void CatalogTools::fillSortMenu()
 {
     m_sortMenu->clear();
-    QTableView* grid = currentListGrid();
+    QTableView* grid = m_copying->currentListGrid();
     const auto* model = queryModel(grid);
     if (!model)
         return;
@@ -321,152 +290,11 @@ void CatalogTools::fillSortMenu()
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// Copying
-
-QTableView* CatalogTools::currentListGrid() const
-{
-    if (!m_browser || !m_browser->currentList())
-        return nullptr;
-    const ListPage page = m_browser->pageOf(m_browser->currentList());
-    return page == ListPage::None ? nullptr : m_layout.listGrid(page);
-}
-
-QTableView* CatalogTools::actingGrid() const
-{
-    return m_lastGrid ? m_lastGrid.data() : currentListGrid();
-}
-
-void CatalogTools::copyCode(QTableView* grid, int row, int column)
-{
-    toClipboard(grid ? codeOfRow(grid, row, column) : m_layout.DBText1->text());
-}
-
-void CatalogTools::copyAllCodes()
-{
-    if (!m_browser || !m_browser->qryCodes->isActive())
-        return;
-    const catalog::TQuery* codes = m_browser->qryCodes;
-    QList<QPair<QString, QString>> typeAndCode;
-    const int type = codes->fieldIndex("TYPE");
-    const int code = codes->fieldIndex("CODE");
-    for (int row = 0; row < codes->recordCount(); ++row)
-        typeAndCode.append({codes->value(row, type).toString(), codes->value(row, code).toString()});
-    toClipboard(clipboardCodes(typeAndCode));
-}
-
-void CatalogTools::copyRow(QTableView* grid, int row)
-{
-    if (!grid)
-        grid = actingGrid();
-    if (!grid)
-        return;
-    if (row < 0)
-        row = grid->currentIndex().row();
-    toClipboard(clipboardRow(visibleCells(grid, row)));
-}
-
-int CatalogTools::technicalRowAt(int y)
-{
-    for (int row = 0; row < 8; ++row)
-        if (y >= TechnicalRowTops[row] && y < TechnicalRowTops[row + 1])
-            return row;
-    return -1;
-}
-
-QString CatalogTools::labelText(const char* name) const
-{
-    const auto* label = m_details->findChild<QLabel*>(QString::fromLatin1(name));
-    return label ? label->text().trimmed() : QString();
-}
-
-QStringList CatalogTools::technicalRow(int row) const
-{
-    // Caption, unit and value as the table shows them; the pressure rows name their value (Default, Max, Min).
-    static const char* const captions[8] = {"lblTotalWeight",       "lblOperationPressure", "lblOperationPressure",
-                                            "lblOperationPressure", "lblOperationSpace",    "lblAssemblyHeight",
-                                            "lblPistonType",        "lblLoadingCapacity"};
-    static const char* const units[8] = {"Label1", "Label2", "Label2", "Label2", "Label3", "Label4", nullptr, "Label5"};
-    static const char* const pressures[8] = {nullptr, "Label8", "Label6", "Label7", nullptr, nullptr, nullptr, nullptr};
-    QString caption = labelText(captions[row]);
-    if (pressures[row]) {
-        QString which = labelText(pressures[row]);
-        if (which.endsWith(QLatin1Char(':')))
-            which.chop(1);
-        caption += QLatin1Char(' ') + which;
-    }
-    return {caption, units[row] ? labelText(units[row]) : QString(), m_layout.values[row]->text()};
-}
-
-QStringList CatalogTools::technicalCaptions() const
-{
-    QStringList captions;
-    for (int row = 0; row < 8; ++row) {
-        const QStringList cells = technicalRow(row);
-        captions << (cells.at(1).isEmpty() ? cells.at(0) : cells.at(0) + QLatin1Char(' ') + cells.at(1));
-    }
-    return captions;
-}
-
-void CatalogTools::copyTechnicalData(int row)
-{
-    if (m_layout.DBText1->text().isEmpty())
-        return;
-    if (row >= 0) {
-        toClipboard(clipboardRow(technicalRow(row)));
-        return;
-    }
-    QStringList lines;
-    for (int r = 0; r < 8; ++r)
-        lines << clipboardRow(technicalRow(r));
-    toClipboard(lines.join(QLatin1Char('\n')));
-}
-
-void CatalogTools::showGridMenu(QTableView* grid, const QPoint& pos)
-{
-    const QModelIndex at = grid->indexAt(pos);
-    const int row = at.isValid() ? at.row() : grid->currentIndex().row();
-    if (row < 0)
-        return;
-    QMenu menu;
-    menu.addAction(text("copyCode"), this, [=] { copyCode(grid, row, at.column()); });
-    menu.addAction(text("copyAllCodes"), this, &CatalogTools::copyAllCodes);
-    menu.addAction(text("copyRow") + QLatin1Char('\t') +
-                       QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText),
-                   this, [=] { copyRow(grid, row); });
-    menu.exec(grid->viewport()->mapToGlobal(pos));
-}
-
-void CatalogTools::showHeaderCodeMenu(const QPoint& pos)
-{
-    if (m_layout.DBText1->text().isEmpty())
-        return;
-    QMenu menu;
-    menu.addAction(text("copyCode") + QLatin1Char('\t') +
-                       QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText),
-                   this, [this] { copyCode(); });
-    menu.addAction(text("copyAllCodes"), this, &CatalogTools::copyAllCodes);
-    menu.exec(m_layout.DBText1->mapToGlobal(pos));
-}
-
-void CatalogTools::showTechnicalMenu(const QPoint& pos)
-{
-    if (m_layout.DBText1->text().isEmpty())
-        return;
-    const int row = technicalRowAt(pos.y());
-    QMenu menu;
-    menu.addAction(text("copyCode"), this, [this] { copyCode(); });
-    menu.addAction(text("copyAllCodes"), this, &CatalogTools::copyAllCodes);
-    QAction* copyRow = menu.addAction(text("copyRow"), this, [this, row] { copyTechnicalData(row); });
-    copyRow->setEnabled(row >= 0);
-    menu.exec(m_details->mapToGlobal(pos));
-}
-
-// ---------------------------------------------------------------------------------------------------------------
 // Export and pictures
 
 bool CatalogTools::exportList(const QString& fileName)
 {
-    QTableView* grid = currentListGrid();
+    QTableView* grid = m_copying->currentListGrid();
     const auto* model = queryModel(grid);
     if (!model)
         return false;
@@ -478,7 +306,7 @@ bool CatalogTools::exportList(const QString& fileName)
         if (!grid->isColumnHidden(column) && fields.value(column) != ownCodeField(page))
             matching.append({fields.value(column), model->headerData(column, Qt::Horizontal).toString()});
     }
-    const catalog::ExportCaptions captions{m_msg("gridStyleCODE"), m_msg("btnStyle"), technicalCaptions()};
+    const catalog::ExportCaptions captions{m_msg("gridStyleCODE"), m_msg("btnStyle"), m_copying->technicalCaptions()};
     QByteArray document;
     try {
         document = catalog::csvDocument(
@@ -499,7 +327,7 @@ bool CatalogTools::exportList(const QString& fileName)
 
 void CatalogTools::exportListAs()
 {
-    if (!currentListGrid())
+    if (!m_copying->currentListGrid())
         return;
     QString title = text("exportList");
     while (title.endsWith(QLatin1Char('.')) || title.endsWith(QChar(0x2026)))
@@ -524,15 +352,6 @@ void CatalogTools::showPictureLarge(int slot)
 
 bool CatalogTools::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
-        if (watched == m_layout.DBText1)
-            copyCode();
-        else if (watched == m_details)
-            copyTechnicalData();
-        else
-            copyRow(static_cast<QTableView*>(watched));
-        return true;
-    }
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (int slot = 0; slot < 3; ++slot)
             if (watched == m_layout.res[slot]) {

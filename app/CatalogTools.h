@@ -1,19 +1,15 @@
 #pragma once
 
-#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <functional>
-#include <memory>
 
 class QAction;
 class QLabel;
 class QMenu;
-class QPoint;
 class QTableView;
 class QWidget;
 namespace catalog {
@@ -23,11 +19,12 @@ enum class ListPage;
 
 namespace app {
 
+class ItemCopying;
 class MainWindowLayout;
 
-// Copying, exporting, sorting and counting on the item page, the catalog's date and the About box, and the item
-// pictures shown large. Adds the menu bar's "Tools" menu, the grids' and the item view's context menus and
-// Ctrl+C, a row count under every list and the catalog line at the right end of the menu bar. Its actions are
+// Exporting, sorting and counting on the item page, the catalog's date and the About box, and the item pictures
+// shown large. Adds the menu bar's "Tools" menu (with the copy entries of ItemCopying), a row count under every
+// list and the catalog line at the right end of the menu bar. Its actions are
 // public so that the window's tests can drive them.
 class CatalogTools final : public QObject
 {
@@ -49,14 +46,8 @@ public:
     QLabel* catalogLine() const { return m_catalogLine; }
     QLabel* rowCount(catalog::ListPage page) const;
 
-    // The clipboard actions. Without a grid they act on the grid that had the focus last, or the current list.
-    void copyCode(QTableView* grid = nullptr, int row = -1, int column = -1);
-    void copyAllCodes();
-    void copyRow(QTableView* grid = nullptr, int row = -1);
-    // Copies one row of the technical data (0 = total weight ... 7 = loading capacity), or all of them for -1.
-    void copyTechnicalData(int row = -1);
-    // The technical data row at height `y` of the table, or -1.
-    static int technicalRowAt(int y);
+    // The copy functions of the context menus, Ctrl+C and the Tools menu.
+    ItemCopying* copying() const { return m_copying; }
 
     // Writes the current list to a CSV file; false (after a message box) when it cannot be written.
     bool exportList(const QString& fileName);
@@ -81,23 +72,14 @@ private:
     void updateRowCount(int page);
     void updateSortIndicator(QTableView* grid);
     void fillSortMenu();
-    void showGridMenu(QTableView* grid, const QPoint& pos);
-    void showHeaderCodeMenu(const QPoint& pos);
-    void showTechnicalMenu(const QPoint& pos);
-    QTableView* actingGrid() const;
-    QTableView* currentListGrid() const;
-    QStringList technicalRow(int row) const;
-    QStringList technicalCaptions() const;
-    QString labelText(const char* name) const;
 
     MainWindowLayout& m_layout;
     MessageLookup m_msg;
     QWidget* m_window;
-    QWidget* m_details;
+    ItemCopying* m_copying;
     catalog::CatalogBrowser* m_browser = nullptr;
     QString m_connectionName;
     QString m_applicationDir;
-    QPointer<QTableView> m_lastGrid;
     QMenu* m_menu = nullptr;
     QMenu* m_sortMenu = nullptr;
     QAction* m_copyCode = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/CatalogTools.h"
 #include "app/DataText.h"
+#include "app/ItemCopying.h"
 #include "app/PictureBox.h"
 #include "app/PictureViewer.h"
 #include "catalog/CatalogBrowser.h"
@@ -129,11 +130,11 @@ TEST_F(CatalogToolsTest, CopyingPutsPlainTextRowsAndCodesOnTheClipboard)
     const auto cell = [grid](int row, int column) { return grid->model()->index(row, column).data().toString(); };
     const int oemCode = grid->model()->columnCount() > 1 ? 1 : 0;
 
-    w->tools()->copyRow(grid, 1);
+    w->tools()->copying()->copyRow(grid, 1);
     EXPECT_EQ(clipboard(), cell(1, 0) + "\t" + cell(1, oemCode)); // ITEM_ID stays hidden
-    w->tools()->copyCode(grid, 1, oemCode);
+    w->tools()->copying()->copyCode(grid, 1, oemCode);
     EXPECT_EQ(clipboard(), cell(1, oemCode));
-    w->tools()->copyCode(grid, 1);
+    w->tools()->copying()->copyCode(grid, 1);
     EXPECT_EQ(clipboard(), cell(1, 0));
 
     // Ctrl+C: a grid copies its current row, the header its item's code, the technical data all its rows.
@@ -152,7 +153,7 @@ TEST_F(CatalogToolsTest, CopyingPutsPlainTextRowsAndCodesOnTheClipboard)
     EXPECT_EQ(lines.at(6), "Piston Type\t\t" + item.ptStr);
 
     // Every code of the item, its own among them, one line each.
-    w->tools()->copyAllCodes();
+    w->tools()->copying()->copyAllCodes();
     const QStringList codes = clipboard().split('\n');
     EXPECT_EQ(codes.size(), w->browser()->qryCodes->recordCount());
     EXPECT_TRUE(codes.contains("Velkorn\t" + shownCode())) << qPrintable(clipboard());
@@ -160,12 +161,12 @@ TEST_F(CatalogToolsTest, CopyingPutsPlainTextRowsAndCodesOnTheClipboard)
 
 TEST_F(CatalogToolsTest, TechnicalDataRowsByHeight)
 {
-    EXPECT_EQ(app::CatalogTools::technicalRowAt(7), -1);
-    EXPECT_EQ(app::CatalogTools::technicalRowAt(8), 0);
-    EXPECT_EQ(app::CatalogTools::technicalRowAt(26), 1);
-    EXPECT_EQ(app::CatalogTools::technicalRowAt(71), 3);
-    EXPECT_EQ(app::CatalogTools::technicalRowAt(135), 7);
-    EXPECT_EQ(app::CatalogTools::technicalRowAt(136), -1);
+    EXPECT_EQ(app::ItemCopying::technicalRowAt(7), -1);
+    EXPECT_EQ(app::ItemCopying::technicalRowAt(8), 0);
+    EXPECT_EQ(app::ItemCopying::technicalRowAt(26), 1);
+    EXPECT_EQ(app::ItemCopying::technicalRowAt(71), 3);
+    EXPECT_EQ(app::ItemCopying::technicalRowAt(135), 7);
+    EXPECT_EQ(app::ItemCopying::technicalRowAt(136), -1);
 }
 
 TEST_F(CatalogToolsTest, ExportWritesTheShownListWithEachItemsData)
