@@ -134,6 +134,11 @@ void CatalogTools::buildMenu()
         m_export->setEnabled(m_copying->currentListGrid() != nullptr);
         m_picture->setEnabled(!m_layout.res[0]->isHidden());
     });
+    // The shortcuts work while the menu is closed, whatever it last showed; each action checks for itself.
+    connect(m_menu, &QMenu::aboutToHide, this, [this] {
+        for (QAction* entry : m_menu->actions())
+            entry->setEnabled(true);
+    });
     if (auto* bar = m_window->findChild<QMenuBar*>())
         bar->addMenu(m_menu);
 

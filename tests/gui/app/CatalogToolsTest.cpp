@@ -293,7 +293,12 @@ TEST_F(CatalogToolsTest, PictureOpensLargeAndEscapeOrAClickClosesOnlyThatWindow)
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(w->shutdownDone());
 
-    w->tools()->showPictureLarge(0);
+    // The menu entry's shortcut, also after the menu was last shown without a picture to open.
+    slot->hide();
+    w->tools()->menu()->popup(QPoint(0, 0));
+    w->tools()->menu()->hide();
+    slot->show();
+    QTest::keyClick(w, Qt::Key_L, Qt::ControlModifier);
     viewer = w->findChild<app::PictureViewer*>();
     ASSERT_TRUE(viewer);
     QTest::mouseClick(viewer, Qt::LeftButton);
