@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTimer>
 
 using catalog::ListPage;
 
@@ -305,4 +306,24 @@ TEST_F(CatalogToolsTest, PictureOpensLargeAndEscapeOrAClickClosesOnlyThatWindow)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(viewer);
     EXPECT_FALSE(w->shutdownDone());
+}
+
+TEST_F(CatalogToolsTest, GridContextMenuOffersTheThreeCopiesAndCopiesTheClickedRow)
+{
+    start("de");
+    QTableView* grid = openFirstOemList();
+    QStringList entries;
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        for (QAction* entry : menu->actions())
+            entries << entry->text().section('\t', 0, 0);
+        menu->actions().at(2)->trigger();
+        menu->close();
+    });
+    const QRect second = grid->visualRect(grid->model()->index(1, 0));
+    emit grid->customContextMenuRequested(second.center());
+    EXPECT_EQ(entries, QStringList({"Code kopieren", "Alle Codes dieses Artikels kopieren", "Zeile kopieren"}));
+    EXPECT_EQ(clipboard(),
+              grid->model()->index(1, 0).data().toString() + "\t" + grid->model()->index(1, 1).data().toString());
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -141,6 +142,11 @@ public:
             });
             poll->start(100);
         };
+        if (auto* grid = w.findChild<QTableView*>("gridOemCross")) {
+            w.tools()->sortList(grid, 1);
+            settle();
+            shoot(w, tag + "-11-sorted-oem");
+        }
         platform::setMessageBoxHandler({});
         grabModal(tag + "-9-about");
         w.tools()->showAbout();
