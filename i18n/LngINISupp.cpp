@@ -15,6 +15,8 @@
 
 #include <stdexcept>
 
+using base::IniFile;
+
 namespace {
 bool s_fileNameMissing = false;
 bool s_languageMenuBuilt = false;

@@ -13,6 +13,8 @@
 #include <atomic>
 #include <thread>
 
+using base::IniFile;
+
 namespace {
 std::atomic<bool> s_opened{false};
 std::atomic<bool> s_fileNameMissing{false};

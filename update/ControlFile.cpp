@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QList>
 
+using base::IniFile;
+
 ControlFile::ControlFile() = default;
 ControlFile::~ControlFile() = default;
 

@@ -23,6 +23,8 @@
 #include <cerrno>
 #include <cstring>
 
+using base::IniFile;
+
 namespace {
 
 QString withSeparator(const QString& dir)

@@ -13,6 +13,9 @@
 
 #include <algorithm>
 
+using base::decodeAnsiByte;
+using base::supportedCodePage;
+
 namespace {
 
 // Limits that keep a hostile or broken document cheap: a label shows a page at most.

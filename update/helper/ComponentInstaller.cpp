@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+using base::IniFile;
+
 namespace {
 
 constexpr int SettleMilliseconds = 500;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using base::IniFile;
+
 // The language files the build writes beside the program.
 class ShippedLanguageFile : public ::testing::TestWithParam<const char*>
 {
