@@ -207,14 +207,14 @@ void ApplicationUpdate::setUnattended(bool unattended)
     WebUpdateWizard1->AutoRun = unattended;
     if (!unattended) {
         update::setQuestionHandler({});
-        platform::setMessageBoxHandler({});
+        widgets::setMessageBoxHandler({});
         return;
     }
     update::setQuestionHandler([](const update::Question& question) {
         writeToStandardError(QStringLiteral("velkorn: question answered Yes: ") + question.text);
         return true;
     });
-    platform::setMessageBoxHandler([](const platform::BoxRequest& box) {
+    widgets::setMessageBoxHandler([](const widgets::BoxRequest& box) {
         writeToStandardError(QStringLiteral("velkorn: message: ") + box.caption + QStringLiteral(": ") + box.text);
     });
 }

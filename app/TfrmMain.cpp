@@ -191,13 +191,13 @@ void TfrmMain::runStartup()
     } catch (const std::runtime_error& e) {
         // The language file could not be completed: say so and go on with the texts applied so far, rather than
         // leaving a window without its catalog.
-        platform::showMessageBox({this, "Velkorn", QString::fromUtf8(e.what()), platform::BoxIcon::Error});
+        widgets::showMessageBox({this, "Velkorn", QString::fromUtf8(e.what()), widgets::BoxIcon::Error});
     }
     MIS->OpenMessages();
 
     step("openDatabase");
     if (!openCatalogDatabase()) {
-        platform::showMessageBox({this, msg("msg001"), msg("msg002"), platform::BoxIcon::Error});
+        widgets::showMessageBox({this, msg("msg001"), msg("msg002"), widgets::BoxIcon::Error});
         terminateApplication();
         return;
     }
@@ -338,7 +338,7 @@ void TfrmMain::startCatalogSync()
     catalogsync::CatalogSync::Hooks hooks;
     hooks.messageText = [this](const QString& key) { return msg(key); };
     hooks.showInformation = [](const QString& caption, const QString& text) {
-        platform::showMessageBox({nullptr, caption, text, platform::BoxIcon::Information});
+        widgets::showMessageBox({nullptr, caption, text, widgets::BoxIcon::Information});
     };
     hooks.threadCreated = [this](QThread* thread) { m_jobs->add(thread); };
     m_applicationUpdate->setLanguage(*m_language);

@@ -27,8 +27,8 @@ bool VelkornApplication::notify(QObject* receiver, QEvent* event)
         return false;
     } catch (const std::exception& e) {
         // A handler failed: tell the user and keep the event loop running, as the window's framework would.
-        platform::showMessageBox(
-            {nullptr, applicationDisplayName(), QString::fromUtf8(e.what()), platform::BoxIcon::Error});
+        widgets::showMessageBox(
+            {nullptr, applicationDisplayName(), QString::fromUtf8(e.what()), widgets::BoxIcon::Error});
         return false;
     }
 }

@@ -11,6 +11,10 @@
 #include <QPointer>
 #include <QScreen>
 
+using widgets::PictureLoadError;
+using widgets::readResource;
+using widgets::TWallPaper;
+
 namespace {
 
 const QString kBackground = QStringLiteral(":/art/languageBg.jpg");

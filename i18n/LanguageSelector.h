@@ -4,7 +4,9 @@
 #include <QString>
 
 class QLabel;
+namespace widgets {
 class TWallPaper;
+} // namespace widgets
 
 // The borderless dialog that asks for the interface language at every start. Its
 // texts are fixed; each language label carries its Language code as its hint (the
@@ -19,7 +21,7 @@ public:
     // The chosen Language code; empty until a language label is clicked.
     QString SelectedLanguage;
 
-    TWallPaper* WallPaper1;
+    widgets::TWallPaper* WallPaper1;
     QLabel* Label2; // "Türkçe", tr
     QLabel* Label3; // "English", en
     QLabel* Label4; // "Deutch", de

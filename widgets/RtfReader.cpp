@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+namespace widgets {
+
 using base::decodeAnsiByte;
 using base::supportedCodePage;
 
@@ -567,3 +569,5 @@ QTextDocument* readRtf(const QByteArray& rtf, QObject* parent, int dpi)
     reader.parse();
     return reader.build(parent, dpi);
 }
+
+} // namespace widgets

@@ -271,7 +271,7 @@ void TWUWIZ::showPage(int index)
 
 void TWUWIZ::showMessage(const QString& text)
 {
-    platform::showMessageBox({this, QGuiApplication::applicationDisplayName(), text, platform::BoxIcon::None});
+    widgets::showMessageBox({this, QGuiApplication::applicationDisplayName(), text, widgets::BoxIcon::None});
 }
 
 bool TWUWIZ::event(QEvent* e)

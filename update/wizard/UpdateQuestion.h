@@ -4,7 +4,7 @@
 
 class TWebUpdate;
 
-// The engine's dialogs as windows: questions in a Yes/No box, messages through platform::showMessageBox, the
+// The engine's dialogs as windows: questions in a Yes/No box, messages through widgets::showMessageBox, the
 // credentials in TLoginForm. The question box goes through one replaceable function so that tests and the
 // unattended run answer without a modal loop.
 namespace update {

@@ -54,7 +54,7 @@ TEST(WizardRealEngineTest, DownloadsTheComponentAndOffersTheRestart)
             w->close();
     };
     QStringList messages;
-    platform::setMessageBoxHandler([&](const platform::BoxRequest& r) { messages << r.text; });
+    widgets::setMessageBoxHandler([&](const widgets::BoxRequest& r) { messages << r.text; });
 
     TWebUpdateWizard wizard;
     wizard.WebUpdate = &upd;
@@ -70,7 +70,7 @@ TEST(WizardRealEngineTest, DownloadsTheComponentAndOffersTheRestart)
         });
     };
     wizard.Execute();
-    platform::setMessageBoxHandler({});
+    widgets::setMessageBoxHandler({});
     QDir::setCurrent(previousDir);
 
     EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();

@@ -111,7 +111,7 @@ protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale::c());
-        platform::setMessageBoxHandler([this](const platform::BoxRequest& r) { messages << r.text; });
+        widgets::setMessageBoxHandler([this](const widgets::BoxRequest& r) { messages << r.text; });
         form = std::make_unique<TWUWIZ>();
         form->applyTexts(texts);
         form->engine = &engine;
@@ -121,7 +121,7 @@ protected:
         engine.verdict = 8;
         engine.serverFiles = {ScriptedEngine::file("velkorn", 10000)};
     }
-    void TearDown() override { platform::setMessageBoxHandler({}); }
+    void TearDown() override { widgets::setMessageBoxHandler({}); }
 
     int page() const { return form->PageControl1->currentIndex(); }
     bool closed() const { return form->isClosed(); }

@@ -22,12 +22,12 @@ protected:
     void SetUp() override
     {
         TMsgINISupp::resetSharedState();
-        platform::setMessageBoxHandler([this](const platform::BoxRequest& box) { boxes.append(box.text); });
+        widgets::setMessageBoxHandler([this](const widgets::BoxRequest& box) { boxes.append(box.text); });
         mis.setApplicationDir(dir.path());
     }
     void TearDown() override
     {
-        platform::setMessageBoxHandler({});
+        widgets::setMessageBoxHandler({});
         TMsgINISupp::resetSharedState();
     }
     void writeLanguage(const QByteArray& bytes)
