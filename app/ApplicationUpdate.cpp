@@ -23,6 +23,8 @@
 #include <condition_variable>
 #include <cstdio>
 
+using i18n::Language;
+
 // What a hand-off on another thread and the objects it leaves behind share; outlives this object.
 struct ApplicationUpdate::Shared
 {

@@ -43,7 +43,7 @@ public:
     ~ApplicationUpdate() override;
 
     // The language whose text set the wizard shows.
-    void setLanguage(const Language& language);
+    void setLanguage(const i18n::Language& language);
     // The update server, "host" or "host:port". Default: app::updateServerHost().
     void setHost(const QString& host);
 
@@ -75,12 +75,12 @@ private:
     struct Shared;
 
     bool runOnMainThreadAndWait(const std::function<void()>& fn);
-    void runWizard(const std::optional<Language>& language);
+    void runWizard(const std::optional<i18n::Language>& language);
     void prepareForm(TWUWIZ& form);
 
     QString m_applicationDir;
     mutable std::mutex m_mutex;
-    std::optional<Language> m_language;
+    std::optional<i18n::Language> m_language;
     QString m_host;
     std::shared_ptr<Shared> m_shared;
     QPointer<TWUWIZ> m_form;

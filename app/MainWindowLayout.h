@@ -44,7 +44,7 @@ template <typename T> struct LanguageArt
 {
     std::array<T*, 3> items{};
 
-    T* of(const Language& language) const { return items.at(Language::all().indexOf(language)); }
+    T* of(const i18n::Language& language) const { return items.at(i18n::Language::all().indexOf(language)); }
 };
 
 // The main window's widget tree with its geometry: banner, menu bar, the eight pages of `pgGlobal` and the item
@@ -77,7 +77,7 @@ public:
     QAction* addMenuEntry(QMenu* menu, const QString& name, const QString& text, int tag);
 
     // The mounting-symbol legend is worded; it shows the language's copy.
-    void showStudsLegendIn(const Language& language) const;
+    void showStudsLegendIn(const i18n::Language& language) const;
 
     PageControl* pgGlobal = nullptr;
     PageControl* pgGrid = nullptr;

@@ -31,6 +31,11 @@
 #include <stdexcept>
 
 using app::MainPage;
+using i18n::Language;
+using i18n::SelectLanguage;
+using i18n::SilentCancel;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
 
 TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     : QWidget(parent), m_applicationDir(applicationDir), m_jobs(new BackgroundJobs(m_stop, this))

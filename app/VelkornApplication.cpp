@@ -11,6 +11,8 @@
 
 #include "i18n/SilentCancel.h"
 
+using i18n::SilentCancel;
+
 VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     platform::pinEngineLocale();

@@ -15,6 +15,8 @@ using widgets::PictureLoadError;
 using widgets::readResource;
 using widgets::TWallPaper;
 
+namespace i18n {
+
 namespace {
 
 const QString kBackground = QStringLiteral(":/art/languageBg.jpg");
@@ -161,3 +163,5 @@ QString SelectLanguage()
     delete dialog.data();
     return chosen;
 }
+
+} // namespace i18n

@@ -8,6 +8,8 @@ namespace widgets {
 class TWallPaper;
 } // namespace widgets
 
+namespace i18n {
+
 // The borderless dialog that asks for the interface language at every start. Its
 // texts are fixed; each language label carries its Language code as its hint (the
 // tool tip, never shown).
@@ -43,3 +45,5 @@ protected:
 // Shows a fresh dialog modally; the chosen code ("en", "de", "tr") or empty when the
 // dialog was closed without a choice.
 QString SelectLanguage();
+
+} // namespace i18n

@@ -15,6 +15,8 @@
 
 using base::IniFile;
 
+namespace i18n {
+
 namespace {
 std::atomic<bool> s_opened{false};
 std::atomic<bool> s_fileNameMissing{false};
@@ -167,3 +169,5 @@ QString TMsgINISupp::convertLineBreaks(const QString& value)
     }
     return result;
 }
+
+} // namespace i18n

@@ -31,6 +31,8 @@
 #include <mutex>
 #include <thread>
 
+using i18n::Language;
+
 namespace {
 
 // The update routes on a loopback port; records each request's path and Authorization header.

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
+using i18n::SilentCancel;
+
 namespace {
 
 class ThrowingObject : public QObject

@@ -31,6 +31,9 @@
 #include <memory>
 #include <optional>
 
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 namespace {
 
 const QStringList FullStartup = {"selectLanguage",      "loadLanguage", "openDatabase",  "startFeedThread",

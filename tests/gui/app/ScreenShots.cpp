@@ -20,6 +20,10 @@
 #include <cstdio>
 #include <memory>
 
+using i18n::TfrmLanguageSelector;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 namespace {
 
 void settle()

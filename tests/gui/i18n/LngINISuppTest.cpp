@@ -24,6 +24,8 @@
 #include <memory>
 #include <stdexcept>
 
+using i18n::SilentCancel;
+using i18n::TLngINISupp;
 using widgets::TRTFLabel;
 
 namespace {

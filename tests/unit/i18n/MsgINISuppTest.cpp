@@ -11,6 +11,10 @@
 
 #include <thread>
 
+using i18n::SilentCancel;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 namespace {
 
 const QString kNotPreset = QStringLiteral("ERROR!!!\r\nFile not preset!");
