@@ -24,6 +24,7 @@
 #include <cstdio>
 
 using i18n::Language;
+using update::TWebUpdate;
 
 // What a hand-off on another thread and the objects it leaves behind share; outlives this object.
 struct ApplicationUpdate::Shared

@@ -14,7 +14,9 @@
 #include <optional>
 
 class QWidget;
+namespace update {
 class TWebUpdate;
+} // namespace update
 class TWebUpdateWizard;
 class TWebUpdateWizardLanguage;
 
@@ -65,7 +67,7 @@ public:
     // The wizard's window while it is open (tests drive it through this).
     TWUWIZ* wizardWindow() const { return m_form; }
 
-    TWebUpdate* upd = nullptr;
+    update::TWebUpdate* upd = nullptr;
     TWebUpdateWizard* WebUpdateWizard1 = nullptr;
     TWebUpdateWizardLanguage* upden = nullptr;
     TWebUpdateWizardLanguage* updde = nullptr;

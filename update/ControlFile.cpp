@@ -8,6 +8,8 @@
 
 using base::IniFile;
 
+namespace update {
+
 ControlFile::ControlFile() = default;
 ControlFile::~ControlFile() = default;
 
@@ -81,3 +83,5 @@ bool ControlFile::present(const QString& section, const QString& key) const
 {
     return !text(section, key).isEmpty();
 }
+
+} // namespace update

@@ -9,6 +9,8 @@ namespace base {
 class IniFile;
 } // namespace base
 
+namespace update {
+
 // The local copy of the update control file, read with the profile-file rules and the control file's
 // value types: text, integer (decimal, "0x" or "$" hex), flag (exactly 1) and presence (non-empty).
 // Each section is held as a profile file of its own, so that a file with thousands of file sections
@@ -38,3 +40,5 @@ private:
     bool m_open = false;
     QHash<QString, std::shared_ptr<base::IniFile>> m_sections; // by case-folded section name
 };
+
+} // namespace update

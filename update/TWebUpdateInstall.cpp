@@ -25,6 +25,8 @@
 
 using base::IniFile;
 
+namespace update {
+
 namespace {
 
 QString withSeparator(const QString& dir)
@@ -389,3 +391,5 @@ void TWebUpdate::LaunchRestart()
     else
         QCoreApplication::quit();
 }
+
+} // namespace update

@@ -28,6 +28,9 @@
 
 #include <limits>
 
+using update::TFileDescription;
+using update::TFileList;
+
 namespace {
 
 constexpr int PageWidth = 329;

@@ -2,6 +2,10 @@
 
 #include "update/TWebUpdate.h"
 
+using update::ftpUpdate;
+using update::TFileList;
+using update::wuuSilent;
+
 int TWebUpdateEngineAdapter::OpenSession()
 {
     return m_engine.OpenSession();

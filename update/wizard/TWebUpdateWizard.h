@@ -8,7 +8,9 @@
 
 #include <functional>
 
+namespace update {
 class TWebUpdate;
+} // namespace update
 class TWebUpdateWizardLanguage;
 class TWUWIZ;
 class WizardEngine;
@@ -44,7 +46,7 @@ public:
     QFont Font;
     // Cleared by themselves when the text set or the engine is destroyed.
     QPointer<TWebUpdateWizardLanguage> Language;
-    QPointer<TWebUpdate> WebUpdate;
+    QPointer<update::TWebUpdate> WebUpdate;
     TPosition Position = poScreenCenter;
     TFormBorderStyle BorderStyle = bsDialog;
 

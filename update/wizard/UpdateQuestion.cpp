@@ -6,6 +6,8 @@
 
 #include <QMutex>
 
+using update::TWebUpdate;
+
 namespace update {
 
 namespace {

@@ -2,7 +2,9 @@
 
 #include "update/EngineDialogs.h"
 
+namespace update {
 class TWebUpdate;
+} // namespace update
 
 // The engine's dialogs as windows: questions in a Yes/No box, messages through widgets::showMessageBox, the
 // credentials in TLoginForm. The question box goes through one replaceable function so that tests and the
@@ -19,6 +21,6 @@ void setQuestionHandler(QuestionHandler handler);
 void showEngineMessage(const Message& message);
 
 // Gives the engine these windows for every dialog handler it has not been given yet. On the main thread.
-void supplyEngineDialogs(TWebUpdate& engine);
+void supplyEngineDialogs(update::TWebUpdate& engine);
 
 } // namespace update

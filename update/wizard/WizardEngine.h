@@ -34,7 +34,7 @@ public:
     virtual int CloseSession() = 0;
     virtual void LaunchRestart() = 0;
 
-    virtual TFileList& fileList() = 0;
+    virtual update::TFileList& fileList() = 0;
     virtual bool isFtpUpdate() const = 0;
     // The wizard asks its own questions, so the engine's download questions are switched off.
     virtual void setSilentUpdate() = 0;

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+using update::fileUpdate;
+using update::TWebUpdate;
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& bytes)

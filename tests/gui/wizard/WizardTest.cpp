@@ -26,6 +26,8 @@
 
 #include <memory>
 
+using update::TWebUpdate;
+
 namespace {
 
 QStringList allTexts(const TWebUpdateWizardLanguage& t)
