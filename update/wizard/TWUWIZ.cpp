@@ -31,6 +31,8 @@
 using update::TFileDescription;
 using update::TFileList;
 
+namespace wizard {
+
 namespace {
 
 constexpr int PageWidth = 329;
@@ -677,3 +679,5 @@ void TWUWIZ::reject()
     }
     CloseWizard();
 }
+
+} // namespace wizard

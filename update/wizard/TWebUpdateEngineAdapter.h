@@ -6,6 +6,8 @@ namespace update {
 class TWebUpdate;
 } // namespace update
 
+namespace wizard {
+
 // Drives the real update engine for the wizard.
 class TWebUpdateEngineAdapter final : public WizardEngine
 {
@@ -49,3 +51,5 @@ public:
 private:
     update::TWebUpdate& m_engine;
 };
+
+} // namespace wizard

@@ -11,6 +11,9 @@
 namespace update {
 class TWebUpdate;
 } // namespace update
+
+namespace wizard {
+
 class TWebUpdateWizardLanguage;
 class TWUWIZ;
 class WizardEngine;
@@ -62,3 +65,5 @@ public:
 private:
     WizardEngine* m_engine = nullptr;
 };
+
+} // namespace wizard

@@ -6,9 +6,13 @@
 
 #include <QMutex>
 
+using update::DialogIcon;
+using update::Message;
+using update::Question;
+using update::QuestionHandler;
 using update::TWebUpdate;
 
-namespace update {
+namespace wizard {
 
 namespace {
 QMutex handlerMutex;
@@ -66,4 +70,4 @@ void supplyEngineDialogs(TWebUpdate& engine)
         engine.loginPrompt = &TLoginForm::ask;
 }
 
-} // namespace update
+} // namespace wizard

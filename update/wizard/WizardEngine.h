@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+namespace wizard {
+
 // The engine steps and run state that the update wizard drives. TWebUpdateEngineAdapter forwards them to
 // TWebUpdate; tests put a scripted engine in its place.
 class WizardEngine
@@ -56,3 +58,5 @@ public:
     // Raises the engine's OnSuccess when it is handled.
     virtual void raiseSuccess() = 0;
 };
+
+} // namespace wizard

@@ -32,6 +32,7 @@
 #include <thread>
 
 using i18n::Language;
+using wizard::TWUWIZ;
 
 namespace {
 

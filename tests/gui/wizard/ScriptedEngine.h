@@ -5,7 +5,7 @@
 #include <functional>
 
 // An engine whose step results are set by the test; it records every call in order.
-class ScriptedEngine : public WizardEngine
+class ScriptedEngine : public wizard::WizardEngine
 {
 public:
     int openSession = 0;

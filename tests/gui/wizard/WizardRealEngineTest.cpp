@@ -14,6 +14,8 @@
 
 using update::fileUpdate;
 using update::TWebUpdate;
+using wizard::TWebUpdateWizard;
+using wizard::TWUWIZ;
 
 namespace {
 

@@ -27,6 +27,14 @@
 #include <memory>
 
 using update::TWebUpdate;
+using wizard::createUpdde;
+using wizard::createUpden;
+using wizard::createUpdtr;
+using wizard::TWebUpdateWizard;
+using wizard::TWebUpdateWizardEnglish;
+using wizard::TWebUpdateWizardGerman;
+using wizard::TWebUpdateWizardLanguage;
+using wizard::TWUWIZ;
 
 namespace {
 
