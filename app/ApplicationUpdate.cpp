@@ -33,6 +33,8 @@ using wizard::TWebUpdateWizard;
 using wizard::TWebUpdateWizardLanguage;
 using wizard::TWUWIZ;
 
+namespace app {
+
 // What a hand-off on another thread and the objects it leaves behind share; outlives this object.
 struct ApplicationUpdate::Shared
 {
@@ -228,3 +230,5 @@ void ApplicationUpdate::setUnattended(bool unattended)
         writeToStandardError(QStringLiteral("velkorn: message: ") + box.caption + QStringLiteral(": ") + box.text);
     });
 }
+
+} // namespace app

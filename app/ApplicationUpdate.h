@@ -24,6 +24,8 @@ namespace wizard {
 class TWebUpdateWizardLanguage;
 } // namespace wizard
 
+namespace app {
+
 // The hand-off from the catalog synchronisation to the application update. At the end of every synchronisation
 // run the engine `upd` is pointed at the update server and asked, on the synchronisation thread, whether a newer
 // version exists; when one does, the wizard `WebUpdateWizard1` runs on the main thread while that thread waits.
@@ -92,3 +94,5 @@ private:
     QPointer<wizard::TWUWIZ> m_form;
     bool m_unattended = false;
 };
+
+} // namespace app

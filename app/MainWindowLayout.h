@@ -10,9 +10,6 @@
 #include <array>
 #include <memory>
 
-class DataText;
-class PageControl;
-class PictureBox;
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -23,6 +20,10 @@ class QTableView;
 class QWidget;
 
 namespace app {
+
+class DataText;
+class PageControl;
+class PictureBox;
 
 // The pages of `pgGlobal`, in the page control's order.
 enum class MainPage

@@ -37,6 +37,8 @@ using i18n::SilentCancel;
 using i18n::TLngINISupp;
 using i18n::TMsgINISupp;
 
+namespace app {
+
 TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     : QWidget(parent), m_applicationDir(applicationDir), m_jobs(new BackgroundJobs(m_stop, this))
 {
@@ -498,3 +500,5 @@ void TfrmMain::btnSearchClick()
 {
     m_presenter->search();
 }
+
+} // namespace app

@@ -13,17 +13,10 @@
 #include <memory>
 #include <optional>
 
-class BackgroundJobs;
-class CodeSuggestions;
-class PictureBox;
 class QAction;
 class QMenu;
 class QTableView;
-class ApplicationUpdate;
-namespace app {
-class CatalogPresenter;
-class MainWindowLayout;
-} // namespace app
+
 namespace catalog {
 class BackgroundCodeIndex;
 class CatalogBrowser;
@@ -35,6 +28,15 @@ namespace i18n {
 class TLngINISupp;
 class TMsgINISupp;
 } // namespace i18n
+
+namespace app {
+
+class BackgroundJobs;
+class CodeSuggestions;
+class PictureBox;
+class ApplicationUpdate;
+class CatalogPresenter;
+class MainWindowLayout;
 
 // The catalog's main window: start-up and shutdown, the window keys and the handlers of its components. The widget
 // tree is app::MainWindowLayout; the lists, item view and search of the item page are app::CatalogPresenter.
@@ -145,3 +147,5 @@ private:
     std::unique_ptr<app::MainWindowLayout> m_layout;
     app::CatalogPresenter* m_presenter = nullptr;
 };
+
+} // namespace app

@@ -13,6 +13,8 @@
 
 using i18n::SilentCancel;
 
+namespace app {
+
 VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     platform::pinEngineLocale();
@@ -34,3 +36,5 @@ bool VelkornApplication::notify(QObject* receiver, QEvent* event)
         return false;
     }
 }
+
+} // namespace app

@@ -30,6 +30,9 @@
 #include <random>
 #include <vector>
 
+using app::CodeSuggestions;
+using app::TfrmMain;
+
 namespace {
 
 using bench::Figures;

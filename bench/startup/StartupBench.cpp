@@ -16,6 +16,9 @@
 #include <cstdio>
 #include <vector>
 
+using app::TfrmMain;
+using app::VelkornApplication;
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));

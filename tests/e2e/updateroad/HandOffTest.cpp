@@ -31,6 +31,7 @@
 #include <mutex>
 #include <thread>
 
+using app::ApplicationUpdate;
 using i18n::Language;
 using wizard::TWUWIZ;
 

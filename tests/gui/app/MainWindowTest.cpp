@@ -31,6 +31,12 @@
 #include <memory>
 #include <optional>
 
+using app::CodeSuggestionModel;
+using app::CodeSuggestions;
+using app::DataText;
+using app::PageControl;
+using app::PictureBox;
+using app::TfrmMain;
 using i18n::TLngINISupp;
 using i18n::TMsgINISupp;
 

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <memory>
 
+using app::TfrmMain;
 using i18n::TfrmLanguageSelector;
 using i18n::TLngINISupp;
 using i18n::TMsgINISupp;
