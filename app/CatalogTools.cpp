@@ -232,7 +232,7 @@ QString CatalogTools::aboutText() const
 void CatalogTools::showAbout()
 {
     refreshCatalogFacts();
-    platform::showMessageBox({m_window, text("aboutCaption"), aboutText(), platform::BoxIcon::Information});
+    widgets::showMessageBox({m_window, text("aboutCaption"), aboutText(), widgets::BoxIcon::Information});
 }
 
 void CatalogTools::updateRowCount(int page)
@@ -318,13 +318,13 @@ bool CatalogTools::exportList(const QString& fileName)
             catalog::listExportTable(*model->query(), matching, captions, m_connectionName, m_msg, QLocale::system()),
             catalog::csvSeparatorFor(QLocale::system()));
     } catch (const catalog::DatabaseError& e) {
-        platform::showMessageBox({m_window, "Velkorn", e.message(), platform::BoxIcon::Error});
+        widgets::showMessageBox({m_window, "Velkorn", e.message(), widgets::BoxIcon::Error});
         return false;
     }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit()) {
-        platform::showMessageBox({m_window, "Velkorn", text("exportFailed").arg(QDir::toNativeSeparators(fileName)),
-                                  platform::BoxIcon::Error});
+        widgets::showMessageBox({m_window, "Velkorn", text("exportFailed").arg(QDir::toNativeSeparators(fileName)),
+                                 widgets::BoxIcon::Error});
         return false;
     }
     return true;

@@ -22,6 +22,9 @@
 #include <QTableView>
 #include <QTimer>
 
+using app::DataText;
+using app::PictureBox;
+using app::TfrmMain;
 using catalog::ListPage;
 
 namespace {

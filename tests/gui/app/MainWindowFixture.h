@@ -17,6 +17,11 @@
 
 namespace apptest {
 
+using app::PageControl;
+using app::TfrmMain;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 // Runs the window on a temporary Application directory holding copies of the demo catalog and the language
 // files; message boxes are collected instead of shown and the feed thread is never started.
 class MainWindowTest : public ::testing::Test
@@ -32,13 +37,13 @@ protected:
         QFile::setPermissions(m_appDir + "KATALOG.GDB", QFile::ReadOwner | QFile::WriteOwner);
         TLngINISupp::resetSharedState();
         TMsgINISupp::resetSharedState();
-        platform::setMessageBoxHandler([this](const platform::BoxRequest& r) { m_boxes.append(r); });
+        widgets::setMessageBoxHandler([this](const widgets::BoxRequest& r) { m_boxes.append(r); });
     }
 
     void TearDown() override
     {
         m_window.reset();
-        platform::setMessageBoxHandler({});
+        widgets::setMessageBoxHandler({});
     }
 
     TfrmMain* start(const QString& language, QSize size = QSize())
@@ -85,7 +90,7 @@ protected:
 
     QTemporaryDir m_dir;
     QString m_appDir;
-    QList<platform::BoxRequest> m_boxes;
+    QList<widgets::BoxRequest> m_boxes;
     bool m_feedStarted = false;
     std::unique_ptr<TfrmMain> m_window;
 };

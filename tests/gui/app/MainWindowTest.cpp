@@ -33,6 +33,15 @@
 #include <memory>
 #include <optional>
 
+using app::CodeSuggestionModel;
+using app::CodeSuggestions;
+using app::DataText;
+using app::PageControl;
+using app::PictureBox;
+using app::TfrmMain;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 namespace {
 
 const QStringList FullStartup = {"selectLanguage",      "loadLanguage", "openDatabase",  "startFeedThread",
@@ -130,7 +139,7 @@ TEST_F(MainWindowTest, MissingOrBrokenDatabaseShowsOneErrorBoxAndEnds)
         EXPECT_EQ(m_boxes[0].caption, w->msg("msg001"));
         EXPECT_EQ(m_boxes[0].text, w->msg("msg002"));
         EXPECT_NE(m_boxes[0].caption, "ERROR");
-        EXPECT_EQ(m_boxes[0].icon, platform::BoxIcon::Error);
+        EXPECT_EQ(m_boxes[0].icon, widgets::BoxIcon::Error);
         EXPECT_FALSE(m_feedStarted);
         EXPECT_EQ(QFile::exists(db), present);
         EXPECT_EQ(fileHash(db), before);
@@ -346,7 +355,7 @@ TEST_F(MainWindowTest, FailingListQueryShowsTheDatabaseMessageAndKeepsRunning)
     db.close();
     w->menuEntry("btnSTYLE2")->trigger();
     ASSERT_EQ(m_boxes.size(), 1);
-    EXPECT_EQ(m_boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(m_boxes[0].icon, widgets::BoxIcon::Error);
     EXPECT_FALSE(m_boxes[0].text.isEmpty());
     EXPECT_FALSE(w->terminateRequested());
     EXPECT_EQ(w->browser()->itemDetails().itemId, shownItem);
@@ -476,7 +485,7 @@ protected:
             return language;
         };
         w->startFeedThread = [] {};
-        platform::setMessageBoxHandler([this, w](const platform::BoxRequest& r) {
+        widgets::setMessageBoxHandler([this, w](const widgets::BoxRequest& r) {
             m_boxes.append(r);
             m_visibleAtBox = w->isVisible();
         });

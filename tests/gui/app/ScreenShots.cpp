@@ -23,6 +23,11 @@
 #include <cstdio>
 #include <memory>
 
+using app::TfrmMain;
+using i18n::TfrmLanguageSelector;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 namespace {
 
 void settle()
@@ -147,11 +152,11 @@ public:
             settle();
             shoot(w, tag + "-11-sorted-oem");
         }
-        platform::setMessageBoxHandler({});
+        widgets::setMessageBoxHandler({});
         grabModal(tag + "-9-about");
         w.tools()->showAbout();
-        platform::setMessageBoxHandler(
-            [](const platform::BoxRequest& r) { std::fprintf(stderr, "message box: %s\n", qPrintable(r.text)); });
+        widgets::setMessageBoxHandler(
+            [](const widgets::BoxRequest& r) { std::fprintf(stderr, "message box: %s\n", qPrintable(r.text)); });
         w.tools()->showPictureLarge(0);
         settle();
         if (QWidget* viewer = w.findChild<QWidget*>("PictureViewer")) {
@@ -196,7 +201,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: velkorn-screens <dist dir> <output dir>\n");
         return 2;
     }
-    platform::setMessageBoxHandler([](const platform::BoxRequest& r) {
+    widgets::setMessageBoxHandler([](const widgets::BoxRequest& r) {
         std::fprintf(stderr, "message box: %s / %s\n", qPrintable(r.caption), qPrintable(r.text));
     });
     QDir().mkpath(argv[2]);
