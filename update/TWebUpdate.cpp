@@ -4,7 +4,10 @@
 #include "update/FileVersion.h"
 #include "update/HttpTransfer.h"
 #include "update/LastUrlRegistry.h"
+#include "update/Minisign.h"
+#include "update/ReleaseGuard.h"
 #include "update/StatusTable.h"
+#include "update/TrustedKeys.h"
 #include "update/archive/Cabinet.h"
 #include "update/archive/Szdd.h"
 
@@ -125,12 +128,26 @@ int TWebUpdate::FetchControlFile()
     url = ExpandMacros(url);
 
     m_controlFile.close();
+    m_appUpdate = false;
+    m_restartCommand.clear();
+    m_componentText.clear();
+    m_silentRestart = false;
+    m_controlFilePath = m_userTempDir + FileNameFromUrl(url);
+    QFile::remove(m_controlFilePath + ".minisig"); // a signature left from before must not vouch for this copy
     if (!DownloadFile(url, m_userTempDir, false)) {
         ReportStatus(925);
         return 4;
     }
     ReportStatus(926);
-    m_controlFilePath = m_userTempDir + FileNameFromUrl(url);
+    // Nothing in the file is read before the publisher's signature and the release it names are checked.
+    const QString refusal = controlFileRefusal(url);
+    if (!refusal.isEmpty()) {
+        QFile::remove(m_controlFilePath);
+        QFile::remove(m_controlFilePath + ".minisig");
+        ReportStatus(927);
+        AppendLogLine("Refused update control file " + url + ": " + refusal);
+        return 5;
+    }
     m_controlFile.open(m_controlFilePath);
 
     int result = 0;
@@ -155,6 +172,31 @@ int TWebUpdate::FetchControlFile()
     m_componentText = ExpandMacros(m_controlFile.text("application", "appcomps"));
     m_silentRestart = m_controlFile.flag("application", "silentrestart");
     return result;
+}
+
+QString TWebUpdate::controlFileRefusal(const QString& url)
+{
+    const QString signatureUrl = url + ".minisig";
+    if (!DownloadFile(signatureUrl, m_userTempDir, false))
+        return update::minisignStatusText(update::MinisignStatus::NoSignature);
+    const QString fetched = m_userTempDir + FileNameFromUrl(signatureUrl);
+    if (fetched != m_controlFilePath + ".minisig" && !QFile::rename(fetched, m_controlFilePath + ".minisig"))
+        return update::minisignStatusText(update::MinisignStatus::NoSignature);
+    const update::MinisignResult signature = update::verifyMinisignFile(m_controlFilePath, update::trustedKeys());
+    if (!signature.ok())
+        return update::minisignStatusText(signature.status);
+    update::ReleaseGuard guard(releaseStateFile.isEmpty() ? update::ReleaseGuard::defaultStateFile()
+                                                          : releaseStateFile);
+    // The name it is published under, as configured, not the name a redirect or a hook may give the copy.
+    const auto verdict = guard.admit(signature.trustedComment, update::fileNameFromUrl(url));
+    if (verdict == update::ReleaseGuard::Verdict::Unsaved) {
+        // Genuine and current; refusing it would stop every update on a read-only profile.
+        AppendLogLine("Update control file " + url + ": " + update::releaseVerdictText(verdict));
+        return {};
+    }
+    if (verdict != update::ReleaseGuard::Verdict::Accepted)
+        return update::releaseVerdictText(verdict);
+    return {};
 }
 
 int TWebUpdate::EvaluateUpdate()
@@ -390,23 +432,33 @@ int TWebUpdate::CloseSession()
         }
     }
     m_controlFile.close();
-    if (!m_controlFilePath.isEmpty())
+    if (!m_controlFilePath.isEmpty()) {
         QFile::remove(m_controlFilePath);
+        QFile::remove(m_controlFilePath + ".minisig");
+    }
     m_sessionOpen = false;
     return 0;
 }
 
 bool TWebUpdate::DownloadFile(const QString& url, const QString& targetDir, bool compressed)
 {
-    if (UpdateType == fileUpdate)
-        return downloadLocal(url, targetDir, compressed);
-
-    ReportStatus(915, url);
-    const QString localPath = withSeparator(update::toLocalPath(targetDir)) + FileNameFromUrl(url);
-    return downloadHttp(url, localPath, targetDir, compressed);
+    const std::optional<Staged> staged = fetchToTemp(url, targetDir);
+    return staged && finishDownload(staged->tempPath, staged->localPath, staged->targetDir, compressed);
 }
 
-bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, const QString& targetDir, bool compressed)
+std::optional<TWebUpdate::Staged> TWebUpdate::fetchToTemp(const QString& url, const QString& targetDir)
+{
+    if (UpdateType == fileUpdate)
+        return fetchLocal(url, targetDir);
+    ReportStatus(915, url);
+    const QString localPath = withSeparator(update::toLocalPath(targetDir)) + FileNameFromUrl(url);
+    const QString tempPath = fetchHttp(url, localPath);
+    if (tempPath.isEmpty())
+        return std::nullopt;
+    return Staged{tempPath, localPath, targetDir};
+}
+
+QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath)
 {
     QString requestUrl = url;
     if (!ProxyUserID.isEmpty() && url.startsWith("http://", Qt::CaseInsensitive))
@@ -427,12 +479,12 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
     if (Authenticate == waAlways && (UserID.isEmpty() || Password.isEmpty())) {
         if (!loginPrompt || !loginPrompt("Connect to " + host, UserID, Password)) {
             ReportStatus(956);
-            return false;
+            return {};
         }
     }
     if (!m_session) {
         ReportStatus(917, url);
-        return false;
+        return {};
     }
 
     QString tempPath;
@@ -496,16 +548,16 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
             break;
         if (!loginPrompt || !loginPrompt("Connect to " + host, UserID, Password)) {
             ReportStatus(956);
-            return false;
+            return {};
         }
     }
 
     if (!response.opened) {
         ReportStatus(917, url);
-        return false;
+        return {};
     }
     if (statusFailed || tempPath.isEmpty())
-        return false;
+        return {};
     temp.close();
     m_cancelled = cancelled;
     // Nothing received counts as a failure too; the old file stays untouched.
@@ -513,14 +565,14 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
         if (!QFile::remove(tempPath))
             AppendLogLine("Unable to delete file " + tempPath);
         tempPath.clear();
-        return false;
+        return {};
     }
     const QString finished = tempPath;
     tempPath.clear();
-    return finishDownload(finished, localPath, targetDir, compressed);
+    return finished;
 }
 
-bool TWebUpdate::downloadLocal(const QString& url, const QString& targetDir, bool compressed)
+std::optional<TWebUpdate::Staged> TWebUpdate::fetchLocal(const QString& url, const QString& targetDir)
 {
     const QString source = update::toLocalPath(url);
     const QString target = update::toLocalPath(targetDir);
@@ -531,16 +583,16 @@ bool TWebUpdate::downloadLocal(const QString& url, const QString& targetDir, boo
     const QString targetDirectory = QFileInfo(localPath).path();
     if (!QFileInfo::exists(source)) {
         ReportStatus(913, source);
-        return false;
+        return std::nullopt;
     }
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(localPath).canonicalFilePath()) {
         ReportStatus(912, source);
-        return false;
+        return std::nullopt;
     }
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly) || in.size() <= 0) {
         ReportStatus(914, source);
-        return false;
+        return std::nullopt;
     }
     ReportStatus(965);
 
@@ -574,11 +626,11 @@ bool TWebUpdate::downloadLocal(const QString& url, const QString& targetDir, boo
         if (!QFile::remove(tempPath))
             AppendLogLine("Unable to delete file " + tempPath);
         tempPath.clear();
-        return false;
+        return std::nullopt;
     }
     const QString finished = tempPath;
     tempPath.clear();
-    return finishDownload(finished, localPath, targetDirectory, compressed);
+    return Staged{finished, localPath, targetDirectory};
 }
 
 bool TWebUpdate::finishDownload(const QString& tempPath, const QString& localPath, const QString& targetDir,

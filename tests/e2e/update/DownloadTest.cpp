@@ -1,5 +1,7 @@
 #include "LoopbackServers.h"
 
+#include "SignedRelease.h"
+
 #include "update/TWebUpdate.h"
 #include "update/archive/Szdd.h"
 
@@ -22,6 +24,16 @@ QByteArray readFile(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// A program file whose fixed version block gives major.minor as its version.
+QByteArray programOfVersion(quint16 major, quint16 minor)
+{
+    QByteArray b("program ");
+    for (quint32 v : {0xFEEF04BDu, 0x00010000u, (quint32(major) << 16) | minor, 0u})
+        for (int i = 0; i < 4; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+    return b + QByteArray(40, '\0');
 }
 
 QByteArray pattern(int size)
@@ -86,6 +98,7 @@ protected:
         upd.TempDirectory = tmp;
         upd.setUserTempDirectory(tmp);
         upd.LogFileName = root.filePath("WUPDATE.LOG");
+        upd.releaseStateFile = root.filePath("release-state.ini");
         upd.Host = base.mid(7);
         upd.URL = "http://" + upd.Host + "/velkorn.INF";
         upd.UserID = "update";
@@ -103,6 +116,13 @@ protected:
 
     void TearDown() override { upd.CloseSession(); }
 
+    // Publishes the control file signed with the demo key as the release of now.
+    void publishControlFile(const QByteArray& inf)
+    {
+        writeFile(updates + "velkorn.INF", inf);
+        ASSERT_TRUE(testsigning::signRelease(updates + "velkorn.INF"));
+    }
+
     QStringList leftovers() const { return QDir(tmp).entryList({"WUPD*"}, QDir::Files); }
 
     QTemporaryDir root;
@@ -116,13 +136,13 @@ protected:
 TEST_F(DownloadTest, HasNewVersionWithCredentials)
 {
     upd.CloseSession();
-    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    publishControlFile("[update]\nunconditional=1\n");
     EXPECT_TRUE(upd.HasNewVersion());
-    writeFile(updates + "velkorn.INF", "[update]\nnewversion=1.0\n");
+    publishControlFile("[update]\nnewversion=1.0\n");
     EXPECT_FALSE(upd.HasNewVersion());
 
     // Wrong credentials: the server answers 401, no login dialog, no update.
-    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    publishControlFile("[update]\nunconditional=1\n");
     upd.Password = "wrong";
     statuses.clear();
     EXPECT_FALSE(upd.HasNewVersion());
@@ -301,7 +321,7 @@ TEST_F(DownloadTest, UnwritableTemporaryDirectoryIsAnError)
     EXPECT_FALSE(QFile::exists(target + "file.bin"));
 
     upd.CloseSession();
-    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    publishControlFile("[update]\nunconditional=1\n");
     EXPECT_THROW(upd.HasNewVersion(), UpdateIoError);
     EXPECT_FALSE(upd.sessionOpen());
 
@@ -320,16 +340,18 @@ TEST_F(DownloadTest, WholeRun)
     QTemporaryDir appDir;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(appDir.path());
-    writeFile(updates + "velkorn_NEW", "new program");
+    const QByteArray program = programOfVersion(99, 0);
+    writeFile(updates + "velkorn_NEW", program);
     writeFile(updates + "readme.tx_", archive::compressSzdd("read me", 't'));
     const QString base = "http://" + upd.Host;
-    writeFile(updates + "velkorn.INF", ("[update]\nnewversion=99.0\nlocalversion={APP}\\velkorn\ndescr=Spring release\n"
-                                        "[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW\n"
-                                        "[files]\ncount=2\n"
-                                        "[file1]\nurl=" +
-                                        base + "/velkorn_NEW\ntargetdir={APP}\nmandatory=1\n[file2]\nurl=" + base +
-                                        "/readme.tx_\ntargetdir={APP}\\docs\\\ncompressed=1\n")
-                                           .toUtf8());
+    publishControlFile(("[update]\nnewversion=99.0\nlocalversion={APP}\\velkorn\ndescr=Spring release\n"
+                        "[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW\n"
+                        "[files]\ncount=2\n"
+                        "[file1]\nurl=" +
+                        base + "/velkorn_NEW\ntargetdir={APP}\nmandatory=1\nsha256=" + testsigning::sha256Hex(program) +
+                        "\n[file2]\nurl=" + base + "/readme.tx_\ntargetdir={APP}\\docs\\\ncompressed=1\nsha256=" +
+                        testsigning::fileSha256Hex(updates + "readme.tx_") + "\n")
+                           .toUtf8());
 
     upd.UpdateUpdate = wuuSilent;
     ASSERT_EQ(upd.FetchControlFile(), 0);
@@ -340,7 +362,7 @@ TEST_F(DownloadTest, WholeRun)
     EXPECT_EQ(upd.LoadFileList(), 2);
     EXPECT_EQ(upd.FilterFileList(), 0);
     EXPECT_EQ(upd.DownloadFiles(), 0);
-    EXPECT_EQ(readFile(appDir.filePath("velkorn_NEW")), "new program");
+    EXPECT_EQ(readFile(appDir.filePath("velkorn_NEW")), program);
     EXPECT_EQ(readFile(appDir.filePath("docs/readme.txt")), "read me");
     EXPECT_FALSE(QFile::exists(appDir.filePath("docs/readme.tx_")));
     EXPECT_TRUE(upd.componentDownloaded());

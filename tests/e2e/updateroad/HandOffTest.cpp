@@ -1,6 +1,7 @@
 // The hand-off from the synchronisation thread to the application update, against the update routes of
 // velkorn-server on a loopback port: the check runs on the calling thread, the wizard on the main thread while the
 // caller waits, and a shutdown ends both without waiting for a server or a user.
+#include "SignedRelease.h"
 #include "UpdateRoutes.h"
 #include "app/ApplicationUpdate.h"
 #include "update/TWebUpdate.h"
@@ -171,6 +172,7 @@ protected:
         m_previousDir = QDir::currentPath();
         m_update = std::make_unique<ApplicationUpdate>(&m_window, m_appDir);
         m_update->upd->setUserTempDirectory(m_root.path() + "/tmp/");
+        m_update->upd->releaseStateFile = m_root.path() + "/release-state.ini";
         m_update->setLanguage(*Language::fromCode("en"));
     }
     void TearDown() override
@@ -184,6 +186,8 @@ protected:
         QFile file(m_root.path() + "/update/velkorn.INF");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
+        file.close();
+        ASSERT_TRUE(testsigning::signRelease(file.fileName()));
     }
 
     QTemporaryDir m_root;
@@ -212,8 +216,10 @@ TEST_F(HandOffTest, AsksTheUpdateServerAndOpensNoWizardWithoutANewerVersion)
     EXPECT_FALSE(wizardSeen);
     EXPECT_EQ(m_update->upd->URL, QString("http://127.0.0.1:%1/velkorn.INF").arg(server.port));
     const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 1u);
+    ASSERT_EQ(requests.size(), 2u); // the control file and its signature
     EXPECT_EQ(requests[0], "/velkorn.INF " + httplib::make_basic_authentication_header("update", "refreshx").second);
+    EXPECT_EQ(requests[1],
+              "/velkorn.INF.minisig " + httplib::make_basic_authentication_header("update", "refreshx").second);
     EXPECT_EQ(QDir::currentPath() + "/", QDir(m_appDir).canonicalPath() + "/");
 }
 

@@ -5,6 +5,7 @@
 #include "update/TWebUpdate.h"
 
 #include "../WaitUntil.h"
+#include "SignedRelease.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -137,6 +138,9 @@ protected:
     void writeControlFile(int port)
     {
         const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+        const auto digest = [this](const char* name) {
+            return "sha256=" + testsigning::fileSha256Hex(m_updateDir + name) + "\n";
+        };
         const QString text = QStringLiteral("[update]\n"
                                             "descr=Velkorn %1\n"
                                             "localversion={APP}\\velkorn\n"
@@ -145,18 +149,21 @@ protected:
                                             "appupdate=1\n"
                                             "appname=velkorn\n"
                                             "appcomps=velkorn_NEW release.txt_NEW\n"
-                                            "[whatsnew]\nfile=%2whatsnew.txt\n"
-                                            "[eula]\nfile=%2eula.txt\n"
+                                            "[whatsnew]\nfile=%2whatsnew.txt\n%4"
+                                            "[eula]\nfile=%2eula.txt\n%5"
                                             "[files]\ncount=3\n"
                                             "[file1]\nurl=%2velkorn_NEW\ndescr=Velkorn program %1\n"
                                             "localversion={APP}\\velkorn\nnewversion=%1\ntargetdir={APP}\n"
-                                            "mandatory=1\nfilesize=%3\n"
+                                            "mandatory=1\nfilesize=%3\n%6"
                                             "[file2]\nurl=%2release.txt_NEW\ndescr=Catalog data\n"
-                                            "targetdir={APP}\nhidden=1\n"
-                                            "[file3]\nurl=%2manual.txt\ndescr=Manual\ntargetdir={APP}\\docs\n")
+                                            "targetdir={APP}\nhidden=1\n%7"
+                                            "[file3]\nurl=%2manual.txt\ndescr=Manual\ntargetdir={APP}\\docs\n%8")
                                  .arg(m_newVersion, base)
-                                 .arg(QFileInfo(m_updateDir + "velkorn_NEW").size());
+                                 .arg(QFileInfo(m_updateDir + "velkorn_NEW").size())
+                                 .arg(digest("whatsnew.txt"), digest("eula.txt"), digest("velkorn_NEW"),
+                                      digest("release.txt_NEW"), digest("manual.txt"));
         writeFile(m_updateDir + "velkorn.INF", text.toUtf8());
+        ASSERT_TRUE(testsigning::signRelease(m_updateDir + "velkorn.INF"));
     }
 
     int startServer()
@@ -213,6 +220,8 @@ TEST_F(UpdateRoadTest, TheProgramUpdatesItselfAndStartsAgainAsTheNewVersion)
     env.insert("VELKORN_CATALOG_HOST", host);
     env.insert("VELKORN_UPDATE_HOST", host);
     env.insert("TMPDIR", m_root.path() + "/tmp");
+    // The newest accepted release is kept in the user's settings; the test's own stay with the test.
+    env.insert("XDG_CONFIG_HOME", m_root.path() + "/config");
     // So that the restart helper's private folder is made inside tmp, where TearDown looks for leftovers.
     env.remove("XDG_RUNTIME_DIR");
     env.insert("no_proxy", "*");
