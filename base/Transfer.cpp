@@ -186,7 +186,7 @@ Transfer::Result Transfer::run(const Request& request, const BlockHandler& onBlo
         }
         if (done || running == 0)
             break;
-        if (m_stop.stopRequested()) {
+        if (m_stop.stopRequested() || (request.idle && !request.idle())) {
             stopped = true;
             break;
         }

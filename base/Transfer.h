@@ -50,6 +50,9 @@ public:
         QByteArray ftpUser;
         QByteArray ftpPassword;
         bool ftpActive = false;
+        // Called from the transfer's loop every 50 ms or sooner, whatever the server does; false ends the transfer
+        // as Stopped. Lets a caller on the user-interface thread keep its window alive and cancel a silent server.
+        std::function<bool()> idle;
     };
 
     enum class Outcome

@@ -61,6 +61,7 @@ HttpTransfer::Response HttpTransfer::perform(base::Transfer::Method method, cons
     request.proxy = m_proxy;
     request.followRedirects = true;
     request.blockSize = blockSize;
+    request.idle = m_idle;
     if (url.startsWith("ftp://", Qt::CaseInsensitive)) {
         request.allowFtp = true;
         request.ftpUser = m_ftpUser;

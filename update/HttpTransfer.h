@@ -29,6 +29,8 @@ public:
     // Looked at during a transfer, also while it waits for the server; a stop aborts it (the transfer then ends as
     // broken). Lets a shutdown end a check that hangs on a silent server.
     void setStopToken(base::StopToken stop) { m_transfer.setStopToken(std::move(stop)); }
+    // Asked every 50 ms during a transfer (see base::Transfer::Request::idle); false ends the transfer as broken.
+    void setIdle(std::function<bool()> idle) { m_idle = std::move(idle); }
 
     struct Response
     {
@@ -65,4 +67,5 @@ private:
     QByteArray m_ftpUser;
     QByteArray m_ftpPassword;
     bool m_ftpPassive = true;
+    std::function<bool()> m_idle;
 };

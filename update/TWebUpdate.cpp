@@ -535,6 +535,21 @@ QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath)
             }
             return true;
         };
+        // Between blocks and while the server is silent alike: the window stays alive, and Cancel, the close box or
+        // a termination signal (which raises the stop token) end the transfer at once.
+        m_session->setIdle([&] {
+            processPendingEvents();
+            if (cancelled)
+                return false;
+            bool cancel = false;
+            if (OnProgressCancel)
+                OnProgressCancel(this, cancel);
+            if (cancel) {
+                ReportStatus(964);
+                cancelled = true;
+            }
+            return !cancel;
+        });
         {
             // Window messages are processed during the transfer; whoever reacts to them must not close the session.
             struct Transferring
@@ -542,6 +557,11 @@ QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath)
                 bool& flag;
                 ~Transferring() { flag = false; }
             } const transferring{m_transferring = true};
+            struct IdleReset
+            {
+                HttpTransfer& session;
+                ~IdleReset() { session.setIdle({}); }
+            } const idleReset{*m_session};
             response = m_session->get(requestUrl, headers, onResponse, onBlock);
         }
         if (!needLogin)
@@ -552,14 +572,15 @@ QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath)
         }
     }
 
+    m_cancelled = cancelled; // also when the cancel came before the server answered
     if (!response.opened) {
-        ReportStatus(917, url);
+        if (!cancelled)
+            ReportStatus(917, url);
         return {};
     }
     if (statusFailed || tempPath.isEmpty())
         return {};
     temp.close();
-    m_cancelled = cancelled;
     // Nothing received counts as a failure too; the old file stays untouched.
     if (cancelled || response.readError || received == 0) {
         if (!QFile::remove(tempPath))

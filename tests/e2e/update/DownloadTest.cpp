@@ -5,9 +5,11 @@
 #include "update/TWebUpdate.h"
 #include "update/archive/Szdd.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -60,7 +62,7 @@ protected:
         target = root.filePath("target") + '/';
         writeFile(updates + "file.bin", pattern(10000));
 
-        server = std::make_unique<UpdateServer>(updates.toStdString(), [](httplib::Server& s) {
+        server = std::make_unique<UpdateServer>(updates.toStdString(), [this](httplib::Server& s) {
             s.Get("/nolength", [](const httplib::Request&, httplib::Response& res) {
                 res.set_chunked_content_provider("application/octet-stream",
                                                  [](size_t offset, httplib::DataSink& sink) {
@@ -72,6 +74,12 @@ protected:
                                                      sink.write(part.constData(), size_t(part.size()));
                                                      return true;
                                                  });
+            });
+            // Accepts the request and answers nothing until the test is over (at most 10 s).
+            s.Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
+                for (int i = 0; i < 100 && !testOver; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                res.set_content("late", "text/plain");
             });
             s.Get("/zero.bin",
                   [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
@@ -114,7 +122,11 @@ protected:
         ASSERT_EQ(upd.OpenSession(), 0);
     }
 
-    void TearDown() override { upd.CloseSession(); }
+    void TearDown() override
+    {
+        testOver = true;
+        upd.CloseSession();
+    }
 
     // Publishes the control file signed with the demo key as the release of now.
     void publishControlFile(const QByteArray& inf)
@@ -127,6 +139,7 @@ protected:
 
     QTemporaryDir root;
     QString updates, tmp, target, base;
+    std::atomic<bool> testOver{false}; // ends the silent route's wait; outlives the server
     std::unique_ptr<UpdateServer> server;
     TWebUpdate upd;
     QStringList statuses;
@@ -186,7 +199,8 @@ TEST_F(DownloadTest, CancelLeavesOldFileAndNoTemporary)
 {
     writeFile(target + "file.bin", "old");
     int blocks = 0;
-    upd.OnProgressCancel = [&](QObject*, bool& cancel) { cancel = ++blocks == 2; };
+    upd.OnFileProgress = [&](QObject*, const QString&, qint64, qint64) { ++blocks; };
+    upd.OnProgressCancel = [&](QObject*, bool& cancel) { cancel = blocks == 2; };
     EXPECT_FALSE(upd.DownloadFile(base + "/file.bin", target, false));
     EXPECT_TRUE(upd.cancelled());
     EXPECT_EQ(blocks, 2);
@@ -400,4 +414,43 @@ TEST_F(DownloadTest, ReplacementFailuresAreLogged)
     EXPECT_TRUE(readFile(upd.LogFileName).contains("\nUnable to rename file " + tmp.toUtf8() + "WUPD"));
     EXPECT_TRUE(readFile(upd.LogFileName).contains(".tmp to " + (target + "not/there/file.bin").toUtf8()));
     EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// A server that goes silent, before its answer or in the middle of the body, must not freeze the caller: while the
+// transfer waits, the calling thread's events are served (the wizard's Cancel and close box and the handler of a
+// termination signal are events), and a cancel or the shutdown's stop ends it at once, long before the stall limit.
+TEST_F(DownloadTest, ASilentServerNeitherFreezesTheCallerNorOutlastsACancel)
+{
+    int argc = 1;
+    char name[] = "update_e2e_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    upd.stallTimeoutSeconds = 60;
+    writeFile(target + "stall.bin", "old");
+
+    for (const char* path : {"/silent", "/stall.bin"}) {
+        bool cancel = false;
+        QTimer::singleShot(300, [&] { cancel = true; }); // fires only if events are served during the wait
+        upd.OnProgressCancel = [&](QObject*, bool& answer) { answer = cancel; };
+        statuses.clear();
+        EXPECT_FALSE(upd.DownloadFile(base + path, target, false)) << path;
+        // Ended by the cancel, not by the server giving up.
+        EXPECT_TRUE(upd.cancelled()) << path;
+        EXPECT_EQ(statuses.count("|0|0"), 1) << path; // the cancel is reported once
+        EXPECT_TRUE(leftovers().isEmpty()) << path;
+    }
+    EXPECT_EQ(readFile(target + "stall.bin"), "old");
+    EXPECT_FALSE(QFile::exists(target + "silent"));
+
+    // The shutdown's stop (what a termination signal raises) ends a silent transfer the same way.
+    upd.OnProgressCancel = nullptr;
+    base::StopSource stop;
+    upd.CloseSession();
+    upd.stopToken = stop.token();
+    ASSERT_EQ(upd.OpenSession(), 0);
+    QTimer::singleShot(300, [&] { stop.requestStop(); });
+    EXPECT_FALSE(upd.DownloadFile(base + "/stall.bin", target, false));
+    EXPECT_TRUE(stop.stopRequested());
+    EXPECT_TRUE(leftovers().isEmpty());
+    EXPECT_EQ(readFile(target + "stall.bin"), "old");
 }
