@@ -1,5 +1,7 @@
 #include "app/ApplicationUpdate.h"
 
+#include "base/PathRules.h"
+
 #include "app/ServerHosts.h"
 #include "base/MainThread.h"
 #include "update/CatalogUpdateSettings.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QRadioButton>
 #include <QThread>
+#include <QUrl>
 #include <QWidget>
 
 #include <condition_variable>
@@ -157,8 +160,9 @@ ApplicationUpdate::Result ApplicationUpdate::handOff()
         // {APP} in the control file is the current directory.
         if (!QDir::setCurrent(m_applicationDir))
             return Result::Failed;
-        upd->Host = host;
-        upd->URL = QStringLiteral("http://") + upd->Host + QStringLiteral("/velkorn.INF");
+        // "https://host[:port]" keeps its scheme; a bare host is spoken to over http.
+        upd->URL = base::serverUrl(host, QStringLiteral("/velkorn.INF"));
+        upd->Host = QUrl(upd->URL).authority();
         upd->UserID = QStringLiteral("update");
         upd->Password = QStringLiteral("refreshx");
 

@@ -44,7 +44,7 @@ public:
 
     // The language whose text set the wizard shows.
     void setLanguage(const Language& language);
-    // The update server, "host" or "host:port". Default: app::updateServerHost().
+    // The update server, "host[:port]" (http) or "https://host[:port]". Default: app::updateServerHost().
     void setHost(const QString& host);
 
     // The synchronisation's last step. Called on the synchronisation thread; also works on the main thread.

@@ -97,6 +97,7 @@ int TWebUpdate::OpenSession()
     session->setTimeouts(connectTimeoutSeconds, stallTimeoutSeconds);
     session->setFtpLogin(UserID, Password, FTPPassive);
     session->setStopToken(stopToken);
+    session->setCaBundle(caBundle);
     m_session = std::move(session);
     m_sessionOpen = true;
     m_ftpDirectorySet = false;
@@ -500,8 +501,12 @@ QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath)
         QList<QByteArray> headers{"Pragma: no-cache", "Cache-Control: no-cache"};
         if (HTTPKeepAliveAuthentication)
             headers << "Connection: Keep-Alive";
-        if (!UserID.isEmpty() || !Password.isEmpty())
-            headers << "Authorization: " + update::basicAuthorization(UserID, Password);
+        // The update server's password goes to the update server only: not to a host that the control file names,
+        // not over http when the update server is https, and (the transfer core sees to it) not through a redirect.
+        if (onUpdateHost(requestUrl))
+            m_session->setHttpLogin(UserID, Password);
+        else
+            m_session->setHttpLogin({}, {});
 
         bool needLogin = false;
         const bool ftp = UpdateType == ftpUpdate;
@@ -701,6 +706,18 @@ void TWebUpdate::expandCompressed(const QString& localPath, const QString& targe
         archive::expandSzdd(localPath, expanded, nullptr);
     }
     QFile::remove(localPath);
+}
+
+bool TWebUpdate::onUpdateHost(const QString& url) const
+{
+    const QUrl target(url);
+    const QUrl home(URL);
+    const auto port = [](const QUrl& u) {
+        return u.port(u.scheme().compare("https", Qt::CaseInsensitive) == 0 ? 443 : 80);
+    };
+    return target.isValid() && !home.host().isEmpty() &&
+           target.scheme().compare(home.scheme(), Qt::CaseInsensitive) == 0 &&
+           target.host().compare(home.host(), Qt::CaseInsensitive) == 0 && port(target) == port(home);
 }
 
 bool TWebUpdate::isComponent(const QString& fileName) const

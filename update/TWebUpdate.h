@@ -78,6 +78,9 @@ public:
     // Where the newest accepted release time is kept (see ReleaseGuard); empty: the engine's settings place.
     QString releaseStateFile;
 
+    // A PEM bundle that server certificates are checked against instead of the system's store; set only by tests.
+    QString caBundle;
+
     // Transfer time-outs in seconds: connecting, and a transfer that receives nothing for that long.
     int connectTimeoutSeconds = 30;
     int stallTimeoutSeconds = 60;
@@ -212,6 +215,8 @@ private:
     // Why a downloaded program file may not replace the running one; empty when it may.
     QString programRefusal(const QString& fileName, const QString& path) const;
     void refuseFile(const QString& name, const QString& reason, bool tellUser);
+    // Whether url is on the update host itself (scheme, host and port of URL), the only place credentials go.
+    bool onUpdateHost(const QString& url) const;
     // Starts a command line of section action only when its program has the SHA-256 given under digestKey.
     bool startChecked(const QString& commandLine, const QString& digestKey);
     bool finishDownload(const QString& tempPath, const QString& localPath, const QString& targetDir, bool compressed);

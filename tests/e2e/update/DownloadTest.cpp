@@ -8,8 +8,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +84,8 @@ protected:
                     std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 res.set_content("late", "text/plain");
             });
+            s.Get("/away",
+                  [this](const httplib::Request&, httplib::Response& res) { res.set_redirect(redirectTarget); });
             s.Get("/zero.bin",
                   [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
             s.Get("/fail500", [](const httplib::Request&, httplib::Response& res) { res.status = 500; });
@@ -140,6 +145,7 @@ protected:
     QTemporaryDir root;
     QString updates, tmp, target, base;
     std::atomic<bool> testOver{false}; // ends the silent route's wait; outlives the server
+    std::string redirectTarget;        // where the route /away sends the client
     std::unique_ptr<UpdateServer> server;
     TWebUpdate upd;
     QStringList statuses;
@@ -453,4 +459,102 @@ TEST_F(DownloadTest, ASilentServerNeitherFreezesTheCallerNorOutlastsACancel)
     EXPECT_TRUE(stop.stopRequested());
     EXPECT_TRUE(leftovers().isEmpty());
     EXPECT_EQ(readFile(target + "stall.bin"), "old");
+}
+
+namespace {
+
+// A server on another port, that is another host as far as credentials go; it records what it was sent.
+struct OtherHost
+{
+    OtherHost()
+    {
+        server.Get(R"(/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            authorizations.push_back(req.get_header_value("Authorization"));
+            res.set_content("from elsewhere", "text/plain");
+        });
+        port = server.bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.listen_after_bind(); });
+        while (!server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~OtherHost()
+    {
+        server.stop();
+        thread.join();
+    }
+    QString url(const char* path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path); }
+    std::vector<std::string> seen()
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return authorizations;
+    }
+
+    httplib::Server server;
+    int port = 0;
+    std::thread thread;
+    std::mutex mutex;
+    std::vector<std::string> authorizations;
+};
+
+} // namespace
+
+// The update server's password is for the update server: a redirect to another host and a file that the control
+// file places on another host are fetched without it.
+TEST_F(DownloadTest, CredentialsGoOnlyToTheUpdateHost)
+{
+    OtherHost other;
+    redirectTarget = other.url("/file.bin").toStdString();
+    EXPECT_TRUE(upd.DownloadFile(base + "/away", target, false));
+    EXPECT_EQ(readFile(target + "away"), "from elsewhere");
+    EXPECT_TRUE(upd.DownloadFile(other.url("/named.bin"), target, false));
+    EXPECT_EQ(other.seen(), (std::vector<std::string>{"", ""}));
+    // The update host itself still gets them (it answers 401 without).
+    EXPECT_TRUE(upd.DownloadFile(base + "/file.bin", target, false));
+}
+
+// An https update host: the certificate is checked (here against the test's own authority, as a system store would
+// hold the real one), a certificate that nobody vouches for is refused, and nothing goes on over plain http.
+TEST_F(DownloadTest, HttpsUpdateHostWithCheckedCertificate)
+{
+    const QString cert = root.filePath("cert.pem"), key = root.filePath("key.pem");
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                              "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
+                              "subjectAltName=IP:127.0.0.1"});
+    ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0) << openssl.readAllStandardError().data();
+
+    OtherHost plain;
+    httplib::SSLServer tls(cert.toUtf8().constData(), key.toUtf8().constData());
+    ASSERT_TRUE(tls.is_valid());
+    tls.Get("/downgrade", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect(plain.url("/file.bin").toStdString());
+    });
+    UpdateRouteOptions options;
+    options.folder = updates.toStdString();
+    addUpdateRoutes(tls, options);
+    const int port = tls.bind_to_any_port("127.0.0.1");
+    std::thread thread([&] { tls.listen_after_bind(); });
+    while (!tls.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+    publishControlFile("[update]\nunconditional=1\n");
+    upd.CloseSession();
+    upd.URL = QStringLiteral("https://127.0.0.1:%1/velkorn.INF").arg(port);
+    statuses.clear();
+    EXPECT_FALSE(upd.HasNewVersion()); // the system's store does not know the test's certificate
+    EXPECT_TRUE(statuses.contains("Update control file not found|2|0"));
+
+    upd.caBundle = cert;
+    EXPECT_TRUE(upd.HasNewVersion());
+    ASSERT_EQ(upd.OpenSession(), 0);
+    EXPECT_TRUE(upd.DownloadFile(upd.URL.replace("velkorn.INF", "file.bin"), target, false));
+    EXPECT_EQ(readFile(target + "file.bin"), pattern(10000));
+    // A redirect from https to plain http is not followed, so neither the password nor the request goes out.
+    EXPECT_FALSE(upd.DownloadFile(QStringLiteral("https://127.0.0.1:%1/downgrade").arg(port), target, false));
+    EXPECT_TRUE(plain.seen().empty());
+    EXPECT_TRUE(leftovers().isEmpty());
+
+    tls.stop();
+    thread.join();
 }
