@@ -473,15 +473,8 @@ struct OtherHost
             authorizations.push_back(req.get_header_value("Authorization"));
             res.set_content("from elsewhere", "text/plain");
         });
-        port = server.bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~OtherHost()
-    {
-        server.stop();
-        thread.join();
+        running = std::make_unique<ServerThread>(server);
+        port = running->port;
     }
     QString url(const char* path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path); }
     std::vector<std::string> seen()
@@ -490,11 +483,11 @@ struct OtherHost
         return authorizations;
     }
 
-    httplib::Server server;
-    int port = 0;
-    std::thread thread;
     std::mutex mutex;
     std::vector<std::string> authorizations;
+    httplib::Server server;
+    std::unique_ptr<ServerThread> running; // stops the server before the members its route uses go
+    int port = 0;
 };
 
 } // namespace
@@ -533,10 +526,8 @@ TEST_F(DownloadTest, HttpsUpdateHostWithCheckedCertificate)
     UpdateRouteOptions options;
     options.folder = updates.toStdString();
     addUpdateRoutes(tls, options);
-    const int port = tls.bind_to_any_port("127.0.0.1");
-    std::thread thread([&] { tls.listen_after_bind(); });
-    while (!tls.is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ServerThread running(tls);
+    const int port = running.port;
 
     publishControlFile("[update]\nunconditional=1\n");
     upd.CloseSession();
@@ -554,7 +545,4 @@ TEST_F(DownloadTest, HttpsUpdateHostWithCheckedCertificate)
     EXPECT_FALSE(upd.DownloadFile(QStringLiteral("https://127.0.0.1:%1/downgrade").arg(port), target, false));
     EXPECT_TRUE(plain.seen().empty());
     EXPECT_TRUE(leftovers().isEmpty());
-
-    tls.stop();
-    thread.join();
 }
