@@ -1,6 +1,7 @@
 #include "update/TWebUpdate.h"
 
 #include "platform/Platform.h"
+#include "update/FileDigest.h"
 #include "update/FileVersion.h"
 #include "update/HttpTransfer.h"
 #include "update/LastUrlRegistry.h"
@@ -453,14 +454,16 @@ std::optional<TWebUpdate::Staged> TWebUpdate::fetchToTemp(const QString& url, co
         return fetchLocal(url, targetDir);
     ReportStatus(915, url);
     const QString localPath = withSeparator(update::toLocalPath(targetDir)) + FileNameFromUrl(url);
-    const QString tempPath = fetchHttp(url, localPath);
+    QByteArray sha256;
+    const QString tempPath = fetchHttp(url, localPath, sha256);
     if (tempPath.isEmpty())
         return std::nullopt;
-    return Staged{tempPath, localPath, targetDir};
+    return Staged{tempPath, localPath, targetDir, sha256};
 }
 
-QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath)
+QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath, QByteArray& sha256)
 {
+    update::Sha256Stream hash;
     QString requestUrl = url;
     if (!ProxyUserID.isEmpty() && url.startsWith("http://", Qt::CaseInsensitive))
         requestUrl = "http://" + ProxyUserID + ':' + ProxyPassword + '@' + url.mid(7);
@@ -531,6 +534,7 @@ QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath)
             processPendingEvents();
             if (temp.write(data, size) != size)
                 throw UpdateIoError(("Unable to write to " + tempPath).toStdString());
+            hash.add(data, size);
             received += size;
             if (OnFileProgress)
                 OnFileProgress(this, localPath, received, announced);
@@ -593,6 +597,7 @@ QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath)
         tempPath.clear();
         return {};
     }
+    sha256 = hash.result();
     const QString finished = tempPath;
     tempPath.clear();
     return finished;

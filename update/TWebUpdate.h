@@ -202,9 +202,10 @@ private:
         QString tempPath;
         QString localPath;
         QString targetDir;
+        QByteArray sha256; // of the bytes as they arrived; empty when not computed on the way
     };
     std::optional<Staged> fetchToTemp(const QString& url, const QString& targetDir);
-    QString fetchHttp(const QString& url, const QString& localPath);
+    QString fetchHttp(const QString& url, const QString& localPath, QByteArray& sha256);
     std::optional<Staged> fetchLocal(const QString& source, const QString& targetDir);
     // Fetches a listed file and checks it against its SHA-256 (and, for the program, its version) before it is
     // placed, expanded or run; a refused file is deleted, reported, logged and shown.

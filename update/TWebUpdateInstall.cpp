@@ -294,7 +294,7 @@ std::optional<TWebUpdate::Staged> TWebUpdate::fetchChecked(const QString& url, c
     if (!digest.valid())
         reason = digest.state == update::FileDigest::State::Absent ? "no SHA-256 is published for it"
                                                                    : "its published SHA-256 is not readable";
-    else if (!update::fileMatches(staged->tempPath, digest))
+    else if ((staged->sha256.isEmpty() ? update::fileSha256(staged->tempPath) : staged->sha256) != digest.bytes)
         reason = "its bytes differ from the published SHA-256";
     else
         reason = programRefusal(QFileInfo(staged->localPath).fileName(), staged->tempPath);
