@@ -59,6 +59,8 @@ RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvir
                           .arg(std::chrono::duration_cast<std::chrono::seconds>(environment.waitLimit).count()));
     sleep(SettleMilliseconds);
 
+    // The backup folder holds this run's changes only: the version before it, until the next update.
+    installer.discardBackup();
     for (int i = 3; i < arguments.size(); ++i)
         installer.process(arguments.at(i));
 

@@ -230,11 +230,48 @@ TEST_F(HelperTest, ReplacementFailuresAreLogged)
     EXPECT_TRUE(QFileInfo::exists(app("blocked_NEW")));
     EXPECT_TRUE(QFileInfo(app("blocked")).isDir());
 
-    // A new file with no old one: the delete fails (logged, as the system has always done), the rename works.
+    // A new file with no old one is simply renamed into place.
     writeAll(app("fresh_NEW"), "f");
     installer().process("fresh_NEW");
-    EXPECT_TRUE(log().contains("upd io error 2 in delete file:fresh\n"));
+    EXPECT_FALSE(log().contains("in delete file:fresh\n"));
     EXPECT_EQ(readAll(app("fresh")), QByteArray("f"));
+}
+
+// Each replaced file is kept before the new one is renamed over it, so the whole run can be undone: the old files
+// come back, the added ones go, and a file replaced twice ends as it was installed. A missing download never costs
+// the installed file.
+TEST_F(HelperTest, ReplacementsAreKeptAndCanBeRolledBack)
+{
+    writeAll(app("velkorn"), "old program");
+    writeAll(app("data/catalog.dat"), "old data");
+    writeAll(app("velkorn_NEW"), "new program");
+    writeAll(app("catalog.dat_NEW"), "new data"); // downloads lie in the application directory
+    writeAll(app("added.txt_NEW"), "added");
+    ComponentInstaller first = installer();
+    first.process("velkorn_NEW");
+    first.process("catalog.dat_NEW", "data/");
+    first.process("added.txt_NEW");
+    first.process("missing_NEW");
+    writeAll(app("velkorn_NEW"), "newer program");
+    first.process("velkorn_NEW");
+    EXPECT_EQ(readAll(app("velkorn")), "newer program");
+    EXPECT_EQ(readAll(app("data/catalog.dat")), "new data");
+    EXPECT_EQ(readAll(first.backupDir() + "/velkorn"), "old program");
+
+    EXPECT_TRUE(first.rollBack());
+    EXPECT_EQ(readAll(app("velkorn")), "old program");
+    EXPECT_EQ(readAll(app("data/catalog.dat")), "old data");
+    EXPECT_FALSE(QFileInfo::exists(app("added.txt")));
+    EXPECT_FALSE(QFileInfo::exists(first.backupDir()));
+    EXPECT_TRUE(log().contains("upd rollback velkorn\n"));
+
+    // A helper run starts a fresh backup: only its own changes can be undone.
+    writeAll(app("velkorn_NEW"), "new program");
+    EXPECT_EQ(run({"4242", "L", "null", "velkorn_NEW"}), RestartOutcome::NotRestarted);
+    writeAll(app("velkorn_NEW"), "third program");
+    EXPECT_EQ(run({"4242", "L", "null", "velkorn_NEW"}), RestartOutcome::NotRestarted);
+    EXPECT_TRUE(installer().rollBack());
+    EXPECT_EQ(readAll(app("velkorn")), "new program");
 }
 
 TEST_F(HelperTest, SetupProgramsRunAndAreDeleted)
