@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QRadioButton>
 #include <QThread>
 #include <QUrl>
@@ -221,4 +222,23 @@ void ApplicationUpdate::setUnattended(bool unattended)
     platform::setMessageBoxHandler([](const platform::BoxRequest& box) {
         writeToStandardError(QStringLiteral("velkorn: message: ") + box.caption + QStringLiteral(": ") + box.text);
     });
+}
+
+void ApplicationUpdate::confirmStart()
+{
+    // Names shared with the restart helper (update/helper/RestartHelper.h).
+    const QByteArray marker = qgetenv("VELKORN_UPDATE_MARKER");
+    if (!marker.isEmpty()) {
+        QFile started(QFile::decodeName(marker));
+        if (!started.open(QIODevice::WriteOnly))
+            qWarning("velkorn: cannot tell the restart helper that the update came up");
+        qunsetenv("VELKORN_UPDATE_MARKER"); // not for programs started from here
+    }
+    if (qgetenv("VELKORN_UPDATE_ROLLED_BACK") == "1") {
+        qunsetenv("VELKORN_UPDATE_ROLLED_BACK");
+        update::showEngineMessage({QString(),
+                                   QStringLiteral("The new version did not start, so the update was rolled back. "
+                                                  "The previous version is running."),
+                                   update::DialogIcon::Error});
+    }
 }

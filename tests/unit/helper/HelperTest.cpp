@@ -52,7 +52,13 @@ protected:
         env.sleep = [](int) {};
         env.startDetached = [this](const QString& program, const QStringList& args) {
             m_started.append(QStringList{program} + args);
+            m_rolledBackFlags.append(qgetenv(RolledBackVariable));
             return true;
+        };
+        env.startWatched = [this](const QString& program, const QStringList& args, const QString&) {
+            m_started.append(QStringList{program} + args);
+            m_rolledBackFlags.append(qgetenv(RolledBackVariable));
+            return m_newVersionComesUp;
         };
         return runRestartHelper(arguments, env);
     }
@@ -67,6 +73,8 @@ protected:
     QTemporaryDir m_dir;
     QList<qint64> m_waitedFor;
     QList<QStringList> m_started;
+    QList<QByteArray> m_rolledBackFlags;
+    bool m_newVersionComesUp = true;
 };
 
 TEST_F(HelperTest, ReplacesComponentsAndRestarts)
@@ -111,6 +119,7 @@ TEST_F(HelperTest, GivesUpWaitingAndGoesOn)
     env.sleep = [](int) {};
     bool started = false;
     env.startDetached = [&](const QString&, const QStringList&) { return started = true; };
+    env.startWatched = [&](const QString&, const QStringList&, const QString&) { return started = true; };
     EXPECT_EQ(runRestartHelper({"77", "L", app("a.txt"), "a.txt_NEW"}, env), RestartOutcome::Restarted);
     EXPECT_TRUE(started);
     EXPECT_EQ(readAll(app("a.txt")), QByteArray("new"));
@@ -376,7 +385,7 @@ TEST(HelperProgramTest, ResourceExpandsToARunningHelper)
     const QString appDir = dir.filePath("app");
     writeAll(appDir + "/data.txt", "old");
     writeAll(appDir + "/data.txt_NEW", "new");
-    writeAll(appDir + "/restart.sh", "#!/bin/sh\necho \"$1\" > restarted.txt\n");
+    writeAll(appDir + "/restart.sh", "#!/bin/sh\necho \"$1\" > restarted.txt\ntouch \"$VELKORN_UPDATE_MARKER\"\n");
     QFile::setPermissions(appDir + "/restart.sh", QFile::permissions(appDir + "/restart.sh") | QFile::ExeOwner);
 
     QProcess application;
@@ -403,4 +412,63 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// A new version that does not come up is replaced by the old one again, which is started knowing why.
+TEST_F(HelperTest, ANewVersionThatDoesNotComeUpIsRolledBack)
+{
+    writeAll(app("velkorn"), "old program");
+    writeAll(app("velkorn_NEW"), "new program");
+    writeAll(app("added_NEW"), "added");
+    m_newVersionComesUp = false;
+    EXPECT_EQ(run({"4242", "L", app("velkorn"), "velkorn_NEW", "added_NEW"}), RestartOutcome::RolledBack);
+    EXPECT_EQ(readAll(app("velkorn")), "old program");
+    EXPECT_FALSE(QFileInfo::exists(app("added")));
+    ASSERT_EQ(m_started.size(), 2); // the new version, then the old one
+    EXPECT_EQ(m_rolledBackFlags, (QList<QByteArray>{QByteArray(), "1"}));
+    EXPECT_TRUE(log().contains("upd new version did not come up, rolling back"));
+    EXPECT_TRUE(qgetenv(RolledBackVariable).isEmpty());
+
+    m_newVersionComesUp = true;
+    m_started.clear();
+    // The download is gone: nothing is replaced and the program is simply started, with nothing to go back to.
+    EXPECT_EQ(run({"4242", "L", app("velkorn"), "velkorn_NEW"}), RestartOutcome::Restarted);
+    EXPECT_EQ(readAll(app("velkorn")), "old program");
+    writeAll(app("velkorn_NEW"), "new program");
+    EXPECT_EQ(run({"4242", "L", app("velkorn"), "velkorn_NEW"}), RestartOutcome::Restarted);
+    EXPECT_EQ(readAll(app("velkorn")), "new program");
+    EXPECT_FALSE(QFileInfo::exists(app(".update-backup"))); // it came up: nothing to go back to
+}
+
+// With real programs: a "newer" program that crashes at start, and one that reports that it came up.
+TEST(RestartWatchTest, ACrashingNewProgramIsRolledBackAndTheOldOneStarted)
+{
+    QTemporaryDir dir;
+    const QString app = dir.path() + "/";
+    const auto script = [&](const QString& name, const QByteArray& body) {
+        writeAll(app + name, "#!/bin/sh\n" + body);
+        QFile::setPermissions(app + name, QFile::permissions(app + name) | QFile::ExeOwner);
+    };
+    script("velkorn", "echo \"old ${VELKORN_UPDATE_ROLLED_BACK}\" > '" + app.toUtf8() + "ran'\n");
+    script("velkorn_NEW", "exit 3\n");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(app);
+    RestartEnvironment env;
+    env.appDir = dir.path();
+    env.waitForExit = [](qint64, std::chrono::milliseconds) { return helper::WaitResult::Ended; };
+    env.sleep = [](int) {};
+    env.startDetached = [](const QString& program, const QStringList& args) {
+        return QProcess::startDetached(program, args);
+    };
+    EXPECT_EQ(runRestartHelper({"4242", "L", app + "velkorn", "velkorn_NEW"}, env), RestartOutcome::RolledBack);
+    for (int i = 0; i < 100 && readAll(app + "ran").isEmpty(); ++i)
+        QThread::msleep(50);
+    EXPECT_EQ(readAll(app + "ran"), "old 1\n");
+
+    // A new version that reports through the marker stays.
+    script("velkorn_NEW", "touch \"$VELKORN_UPDATE_MARKER\"\nsleep 5\n");
+    EXPECT_EQ(runRestartHelper({"4242", "L", app + "velkorn", "velkorn_NEW"}, env), RestartOutcome::Restarted);
+    EXPECT_TRUE(readAll(app + "velkorn").contains("VELKORN_UPDATE_MARKER"));
+    EXPECT_FALSE(QFileInfo::exists(app + ".update-backup"));
+    QDir::setCurrent(previous);
 }
