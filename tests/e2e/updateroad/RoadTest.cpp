@@ -166,14 +166,16 @@ protected:
         ASSERT_TRUE(testsigning::signRelease(m_updateDir + "velkorn.INF"));
     }
 
-    int startServer()
+    int startServer(const QStringList& extra = {})
     {
         // The catalog server's master is the program's own catalog: the feed brings nothing new.
         const QString master = m_root.path() + "/master/master.gdb";
         if (!QFile::copy(DistDir + "/KATALOG.GDB", master))
             return 0;
         m_server.setProcessChannelMode(QProcess::MergedChannels);
-        m_server.start(Server, {"--db", master, "--port", "0", "--bind", "127.0.0.1", "--update-dir", m_updateDir});
+        m_server.start(Server,
+                       QStringList{"--db", master, "--port", "0", "--bind", "127.0.0.1", "--update-dir", m_updateDir} +
+                           extra);
         int port = 0;
         waitUntil(
             [&] {
@@ -273,6 +275,34 @@ TEST_F(UpdateRoadTest, TheProgramUpdatesItselfAndStartsAgainAsTheNewVersion)
     // Nothing more to see: the restarted program is ended without its shutdown.
     ::kill(pid_t(restartedPid), SIGKILL);
     EXPECT_TRUE(waitUntil([&] { return processesIn(m_app).isEmpty(); }, 10000));
+}
+
+// velkorn-server speaks https with a certificate made here; the engine accepts it only against that authority.
+TEST_F(UpdateRoadTest, TheServerSpeaksHttpsAndTheEngineChecksItsCertificate)
+{
+    const QString cert = m_root.path() + "/cert.pem", key = m_root.path() + "/key.pem";
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                              "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
+                              "subjectAltName=IP:127.0.0.1"});
+    ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0);
+    const int port = startServer({"--tls-cert", cert, "--tls-key", key});
+    ASSERT_GT(port, 0) << m_serverLog.toStdString();
+    writeFile(m_updateDir + "velkorn.INF", "[update]\nunconditional=1\n");
+    ASSERT_TRUE(testsigning::signRelease(m_updateDir + "velkorn.INF"));
+
+    TWebUpdate upd;
+    upd.UpdateType = httpUpdate;
+    upd.setUserTempDirectory(m_root.path() + "/tmp/");
+    upd.TempDirectory = m_root.path() + "/tmp/";
+    upd.releaseStateFile = m_root.path() + "/release-state.ini";
+    upd.URL = QStringLiteral("https://127.0.0.1:%1/velkorn.INF").arg(port);
+    upd.UserID = "update";
+    upd.Password = "refreshx";
+    EXPECT_FALSE(upd.HasNewVersion()); // not in the system's store
+    upd.caBundle = cert;
+    EXPECT_TRUE(upd.HasNewVersion());
+    EXPECT_EQ(requests("/velkorn.INF"), 1); // the refused handshake never became a request
 }
 
 } // namespace
