@@ -50,4 +50,14 @@ inline QString fileSha256Hex(const QString& path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+// A certificate for 127.0.0.1 and its key, made by the openssl tool; no system store knows it.
+inline bool makeLoopbackCertificate(const QString& certificate, const QString& key)
+{
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                              "-keyout", key, "-out", certificate, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
+                              "subjectAltName=IP:127.0.0.1"});
+    return openssl.waitForFinished(30000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
+}
+
 } // namespace testsigning

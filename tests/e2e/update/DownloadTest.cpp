@@ -511,11 +511,7 @@ TEST_F(DownloadTest, CredentialsGoOnlyToTheUpdateHost)
 TEST_F(DownloadTest, HttpsUpdateHostWithCheckedCertificate)
 {
     const QString cert = root.filePath("cert.pem"), key = root.filePath("key.pem");
-    QProcess openssl;
-    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                              "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
-                              "subjectAltName=IP:127.0.0.1"});
-    ASSERT_TRUE(openssl.waitForFinished(30000) && openssl.exitCode() == 0) << openssl.readAllStandardError().data();
+    ASSERT_TRUE(testsigning::makeLoopbackCertificate(cert, key));
 
     OtherHost plain;
     httplib::SSLServer tls(cert.toUtf8().constData(), key.toUtf8().constData());
