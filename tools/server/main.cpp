@@ -3,7 +3,8 @@
 //
 //   velkorn-server --db MASTER.GDB [--thumbs DIR] [--port N] [--bind ADDR] [--tls-cert PEM --tls-key PEM]
 //                  [update options]
-// With a certificate and its key the server speaks https only.
+// With a certificate and its key the server speaks https only. Update options: --update-dir DIR,
+// --update-user NAME, --update-password WORD, --update-sign-key KEY (signs what is published on request).
 //   velkorn-server --make-changed-copy SOURCE.GDB TARGET.GDB [--changes N]
 
 #include "MasterCatalog.h"

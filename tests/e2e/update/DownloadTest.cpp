@@ -542,3 +542,32 @@ TEST_F(DownloadTest, HttpsUpdateHostWithCheckedCertificate)
     EXPECT_TRUE(plain.seen().empty());
     EXPECT_TRUE(leftovers().isEmpty());
 }
+
+// velkorn-server signs what it publishes when given a key: the signature names the file's time as the release time,
+// so a control file put back with an older time is a replay that the engine refuses.
+TEST_F(DownloadTest, TheServerSignsPublishedFilesWithTheirTime)
+{
+    UpdateRouteOptions options;
+    options.folder = updates.toStdString();
+    options.signKey = VELKORN_TEST_SIGNING_KEY;
+    options.minisign = VELKORN_TEST_MINISIGN;
+    httplib::Server signing;
+    addUpdateRoutes(signing, options);
+    ServerThread running(signing);
+    upd.CloseSession();
+    upd.URL = QStringLiteral("http://127.0.0.1:%1/velkorn.INF").arg(running.port);
+
+    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    EXPECT_TRUE(upd.HasNewVersion());
+    EXPECT_TRUE(QFile::exists(updates + "velkorn.INF.minisig"));
+
+    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\ndescr=an old release\n");
+    QFile::remove(updates + "velkorn.INF.minisig");
+    QFile inf(updates + "velkorn.INF");
+    ASSERT_TRUE(inf.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(inf.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    inf.close();
+    statuses.clear();
+    EXPECT_FALSE(upd.HasNewVersion());
+    EXPECT_TRUE(statuses.contains("Invalid signature in update control file|11|4"));
+}
