@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QStackedWidget>
 #include <QWidget>
 
 #include <httplib.h>
@@ -314,6 +315,40 @@ TEST_F(HandOffTest, StopClosesAnOpenWizardAndReleasesTheWaitingThread)
     ASSERT_TRUE(later.waitForEnd());
     EXPECT_EQ(later.result, ApplicationUpdate::Result::Stopped);
     EXPECT_EQ(server.requests().size(), asked);
+}
+
+// A file server that goes silent during the download must not freeze the wizard: its close box ends the transfer at
+// once (the stall limit is a minute) and leaves no temporary file. A termination signal closes the windows the same
+// way.
+TEST_F(HandOffTest, TheCloseBoxEndsADownloadFromASilentServer)
+{
+    SilentServer silent;
+    const QByteArray control = "[update]\nunconditional=1\n[files]\ncount=1\n[file1]\nurl=http://127.0.0.1:" +
+                               QByteArray::number(silent.port) + "/big.bin\ndescr=Big\nsha256=" + QByteArray(64, 'a') +
+                               "\n";
+    QFile file(m_root.path() + "/update/velkorn.INF");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(control);
+    file.close();
+    ASSERT_TRUE(testsigning::signRelease(file.fileName()));
+    UpdateServer server(m_root.path() + "/update");
+    m_update->setHost(QString("127.0.0.1:%1").arg(server.port));
+    m_update->setUnattended(true);
+    whenWizardOpens(*m_update, [](TWUWIZ& form) {
+        auto* watch = new QTimer(&form);
+        QObject::connect(watch, &QTimer::timeout, &form, [watch, &form] {
+            if (form.PageControl1->currentIndex() == 5) { // downloading
+                watch->stop();
+                QTimer::singleShot(300, &form, [&form] { form.close(); });
+            }
+        });
+        watch->start(20);
+    });
+    HandOffThread handOff(*m_update);
+    ASSERT_TRUE(handOff.waitForEnd(20000)) << "the wizard did not close during the silent download";
+    EXPECT_EQ(handOff.result, ApplicationUpdate::Result::WizardClosed);
+    EXPECT_TRUE(QDir(m_appDir).entryList({"WUPD*"}, QDir::Files).isEmpty());
+    EXPECT_FALSE(QFile::exists(m_appDir + "big.bin"));
 }
 
 } // namespace
