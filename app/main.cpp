@@ -7,6 +7,9 @@
 #include <QApplication>
 #include <QTimer>
 
+using app::TfrmMain;
+using app::VelkornApplication;
+
 int main(int argc, char** argv)
 {
     VelkornApplication application(argc, argv);
@@ -23,6 +26,6 @@ int main(int argc, char** argv)
     });
     frmMain.showMaximized();
     // After an update the restart helper waits for this version to say that it came up, or rolls the update back.
-    QTimer::singleShot(0, [] { ApplicationUpdate::confirmStart(); });
+    QTimer::singleShot(0, [] { app::ApplicationUpdate::confirmStart(); });
     return application.exec();
 }

@@ -21,6 +21,8 @@
 #include <QThread>
 #include <QUrl>
 
+namespace update {
+
 namespace {
 
 constexpr qint64 localBlockSize = 16384;
@@ -729,3 +731,5 @@ bool TWebUpdate::isComponent(const QString& fileName) const
 {
     return !fileName.isEmpty() && m_componentText.contains(fileName, Qt::CaseInsensitive);
 }
+
+} // namespace update

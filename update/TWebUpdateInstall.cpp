@@ -24,6 +24,10 @@
 #include <cerrno>
 #include <cstring>
 
+using base::IniFile;
+
+namespace update {
+
 namespace {
 
 QString withSeparator(const QString& dir)
@@ -498,3 +502,5 @@ void TWebUpdate::LaunchRestart()
     else
         QCoreApplication::quit();
 }
+
+} // namespace update

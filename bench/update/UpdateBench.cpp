@@ -28,6 +28,9 @@
 #include <cstdlib>
 #include <thread>
 
+using update::httpUpdate;
+using update::TWebUpdate;
+
 namespace {
 
 long peakRssKb()
@@ -135,7 +138,7 @@ Figures runOnce(const QString& dir, qint64 megabytes)
         std::fprintf(stderr, "the signed control file could not be made (is minisign installed?)\n");
         std::exit(1);
     }
-    upd.UpdateUpdate = wuuSilent;
+    upd.UpdateUpdate = update::wuuSilent;
     upd.setUserTempDirectory(dir);
     upd.releaseStateFile = dir + "/release-state.ini";
     // Other work on the machine makes single runs noisy: each way runs three times, in turns, and the best counts.

@@ -9,6 +9,8 @@
 
 #include <csignal>
 
+namespace helper {
+
 namespace {
 
 constexpr int SettleMilliseconds = 500;
@@ -127,3 +129,5 @@ bool startAndWatch(const QString& program, const QStringList& arguments, const Q
     ::kill(pid_t(pid), SIGKILL);
     return false;
 }
+
+} // namespace helper

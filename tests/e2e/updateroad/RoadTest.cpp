@@ -23,6 +23,8 @@
 #include <csignal>
 #include <functional>
 
+using update::TWebUpdate;
+
 namespace {
 
 const QString Program = QStringLiteral(VELKORN_PROGRAM);
@@ -288,7 +290,7 @@ TEST_F(UpdateRoadTest, TheServerSpeaksHttpsAndTheEngineChecksItsCertificate)
     ASSERT_TRUE(testsigning::signRelease(m_updateDir + "velkorn.INF"));
 
     TWebUpdate upd;
-    upd.UpdateType = httpUpdate;
+    upd.UpdateType = update::httpUpdate;
     upd.setUserTempDirectory(m_root.path() + "/tmp/");
     upd.TempDirectory = m_root.path() + "/tmp/";
     upd.releaseStateFile = m_root.path() + "/release-state.ini";

@@ -13,6 +13,11 @@
 
 #include <gtest/gtest.h>
 
+using update::fileUpdate;
+using update::TWebUpdate;
+using wizard::TWebUpdateWizard;
+using wizard::TWUWIZ;
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& bytes)
@@ -61,7 +66,7 @@ TEST(WizardRealEngineTest, DownloadsTheComponentAndOffersTheRestart)
             w->close();
     };
     QStringList messages;
-    platform::setMessageBoxHandler([&](const platform::BoxRequest& r) { messages << r.text; });
+    widgets::setMessageBoxHandler([&](const widgets::BoxRequest& r) { messages << r.text; });
 
     TWebUpdateWizard wizard;
     wizard.WebUpdate = &upd;
@@ -77,7 +82,7 @@ TEST(WizardRealEngineTest, DownloadsTheComponentAndOffersTheRestart)
         });
     };
     wizard.Execute();
-    platform::setMessageBoxHandler({});
+    widgets::setMessageBoxHandler({});
     QDir::setCurrent(previousDir);
 
     EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();

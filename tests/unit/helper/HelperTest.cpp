@@ -16,6 +16,11 @@
 
 #include <gtest/gtest.h>
 
+using helper::ComponentInstaller;
+using helper::RestartEnvironment;
+using helper::RestartOutcome;
+using helper::runRestartHelper;
+using helper::splitRestartCommand;
 using namespace std::chrono_literals;
 
 namespace {
@@ -52,12 +57,12 @@ protected:
         env.sleep = [](int) {};
         env.startDetached = [this](const QString& program, const QStringList& args) {
             m_started.append(QStringList{program} + args);
-            m_rolledBackFlags.append(qgetenv(RolledBackVariable));
+            m_rolledBackFlags.append(qgetenv(helper::RolledBackVariable));
             return true;
         };
         env.startWatched = [this](const QString& program, const QStringList& args, const QString&) {
             m_started.append(QStringList{program} + args);
-            m_rolledBackFlags.append(qgetenv(RolledBackVariable));
+            m_rolledBackFlags.append(qgetenv(helper::RolledBackVariable));
             return m_newVersionComesUp;
         };
         return runRestartHelper(arguments, env);
@@ -427,7 +432,7 @@ TEST_F(HelperTest, ANewVersionThatDoesNotComeUpIsRolledBack)
     ASSERT_EQ(m_started.size(), 2); // the new version, then the old one
     EXPECT_EQ(m_rolledBackFlags, (QList<QByteArray>{QByteArray(), "1"}));
     EXPECT_TRUE(log().contains("upd new version did not come up, rolling back"));
-    EXPECT_TRUE(qgetenv(RolledBackVariable).isEmpty());
+    EXPECT_TRUE(qgetenv(helper::RolledBackVariable).isEmpty());
 
     m_newVersionComesUp = true;
     m_started.clear();

@@ -11,6 +11,11 @@
 #include <QFile>
 #include <QThread>
 
+using update::fileUpdate;
+using update::TWebUpdate;
+using update::verdictNoUpdate;
+using update::wuuSilent;
+
 namespace {
 
 class SignedUpdate : public UpdateFixture
