@@ -138,6 +138,11 @@ QWidget* newPage(const QString& name)
 
 } // namespace
 
+void styleListGrid(QTableView* grid)
+{
+    styleGrid(grid);
+}
+
 MainWindowLayout::MainWindowLayout(QWidget* window) : m_window(window)
 {
     window->setFont(windowFont());

@@ -23,7 +23,9 @@ class TLngINISupp;
 class ApplicationUpdate;
 namespace app {
 class CatalogPresenter;
+class DatasheetActions;
 class MainWindowLayout;
+class MeasurePresenter;
 } // namespace app
 namespace catalog {
 class BackgroundCodeIndex;
@@ -66,6 +68,9 @@ public:
     // The in-memory code index behind the search and the drop-down under the search boxes.
     catalog::BackgroundCodeIndex* codeIndex() const;
     CodeSuggestions* codeSuggestions() const;
+    // "Find by measurements" and the datasheet of the item shown.
+    app::MeasurePresenter* measurePresenter() const { return m_measure; }
+    app::DatasheetActions* datasheetActions() const { return m_datasheet; }
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 
@@ -142,4 +147,6 @@ private:
     catalogsync::CatalogSync* m_sync = nullptr;
     std::unique_ptr<app::MainWindowLayout> m_layout;
     app::CatalogPresenter* m_presenter = nullptr;
+    app::MeasurePresenter* m_measure = nullptr;
+    app::DatasheetActions* m_datasheet = nullptr;
 };

@@ -144,6 +144,7 @@ QVector<MeasureHit> MeasurementSearch::find(const MeasureQuery& query) const
         if ((query.style && item.style != query.style) || (query.pistonType && item.pistonType != query.pistonType))
             continue;
         MeasureHit hit;
+        hit.matches.reserve(entered.size());
         bool listed = true;
         for (int m : entered) {
             if (!item.values[m]) {
