@@ -8,6 +8,7 @@
 
 #include "app/CodeSuggestions.h"
 #include "app/TfrmMain.h"
+#include "app/VelkornApplication.h"
 #include "catalog/BackgroundCodeIndex.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
@@ -211,7 +212,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("VELKORN_CATALOG_HOST", "127.0.0.1:9");
-    QApplication app(argc, argv);
+    VelkornApplication app(argc, argv); // as the program: drops the language components' silent cancellations
     QStringList paths = app.arguments().mid(1);
     if (paths.isEmpty())
         paths << bench::defaultBenchCatalog();
