@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QWidget>
 
+namespace app {
+
 Anchors::Anchors(QWidget* parent, QSize designSize) : QObject(parent), m_parent(parent), m_designSize(designSize)
 {
     setObjectName("anchors");
@@ -52,3 +54,5 @@ void Anchors::relayout()
         if (e.child)
             e.child->setGeometry(place(e.design, e.edges, m_designSize, m_parent->size()));
 }
+
+} // namespace app

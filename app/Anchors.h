@@ -8,6 +8,8 @@
 
 class QWidget;
 
+namespace app {
+
 // Keeps children laid out by absolute position at a fixed distance from the parent's edges they are anchored to,
 // the way the window was designed: the geometry a child has when anchored, against the parent's size at that
 // moment, is the design from which every later parent size is worked out.
@@ -53,3 +55,5 @@ private:
     QSize m_designSize;
     QList<Entry> m_entries;
 };
+
+} // namespace app

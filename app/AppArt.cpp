@@ -10,6 +10,12 @@
 #include <QFile>
 #include <QPixmap>
 
+using widgets::PictureLoadError;
+using widgets::TAdvPicture;
+using widgets::TImageButton;
+using widgets::TRTFLabel;
+using widgets::TWallPaper;
+
 namespace app {
 
 namespace {

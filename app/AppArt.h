@@ -5,13 +5,14 @@
 
 #include <functional>
 
-class PictureBox;
 class QObject;
 class QWidget;
 
 // Builds the window's picture components from the built-in artwork (":/art/..."). Artwork that cannot be read
 // leaves its component empty: a broken picture must not stop the window from coming up.
 namespace app {
+
+class PictureBox;
 
 enum class ArtPlacement
 {

@@ -23,6 +23,18 @@
 #include <condition_variable>
 #include <cstdio>
 
+using i18n::Language;
+using update::TWebUpdate;
+using wizard::createUpdde;
+using wizard::createUpden;
+using wizard::createUpdtr;
+using wizard::TLoginForm;
+using wizard::TWebUpdateWizard;
+using wizard::TWebUpdateWizardLanguage;
+using wizard::TWUWIZ;
+
+namespace app {
+
 // What a hand-off on another thread and the objects it leaves behind share; outlives this object.
 struct ApplicationUpdate::Shared
 {
@@ -68,11 +80,11 @@ ApplicationUpdate::ApplicationUpdate(QWidget* mainWindow, const QString& applica
     upd->stopToken = m_shared->stop.token();
     // The engine's dialogs are windows on the main thread, also when the check on the synchronisation thread asks.
     upd->showMessage = [this](const update::Message& message) {
-        runOnMainThreadAndWait([&message] { update::showEngineMessage(message); });
+        runOnMainThreadAndWait([&message] { wizard::showEngineMessage(message); });
     };
     upd->askQuestion = [this](const update::Question& question) {
         bool yes = false;
-        runOnMainThreadAndWait([&] { yes = update::askYesNo(question); });
+        runOnMainThreadAndWait([&] { yes = wizard::askYesNo(question); });
         return yes;
     };
     upd->loginPrompt = [this](const QString& caption, QString& user, QString& password) {
@@ -206,15 +218,17 @@ void ApplicationUpdate::setUnattended(bool unattended)
     WebUpdateWizard1->AutoStart = unattended;
     WebUpdateWizard1->AutoRun = unattended;
     if (!unattended) {
-        update::setQuestionHandler({});
-        platform::setMessageBoxHandler({});
+        wizard::setQuestionHandler({});
+        widgets::setMessageBoxHandler({});
         return;
     }
-    update::setQuestionHandler([](const update::Question& question) {
+    wizard::setQuestionHandler([](const update::Question& question) {
         writeToStandardError(QStringLiteral("velkorn: question answered Yes: ") + question.text);
         return true;
     });
-    platform::setMessageBoxHandler([](const platform::BoxRequest& box) {
+    widgets::setMessageBoxHandler([](const widgets::BoxRequest& box) {
         writeToStandardError(QStringLiteral("velkorn: message: ") + box.caption + QStringLiteral(": ") + box.text);
     });
 }
+
+} // namespace app

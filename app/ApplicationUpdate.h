@@ -14,9 +14,17 @@
 #include <optional>
 
 class QWidget;
+namespace update {
 class TWebUpdate;
+} // namespace update
+namespace wizard {
 class TWebUpdateWizard;
+} // namespace wizard
+namespace wizard {
 class TWebUpdateWizardLanguage;
+} // namespace wizard
+
+namespace app {
 
 // The hand-off from the catalog synchronisation to the application update. At the end of every synchronisation
 // run the engine `upd` is pointed at the update server and asked, on the synchronisation thread, whether a newer
@@ -43,7 +51,7 @@ public:
     ~ApplicationUpdate() override;
 
     // The language whose text set the wizard shows.
-    void setLanguage(const Language& language);
+    void setLanguage(const i18n::Language& language);
     // The update server, "host" or "host:port". Default: app::updateServerHost().
     void setHost(const QString& host);
 
@@ -63,26 +71,28 @@ public:
     bool unattended() const { return m_unattended; }
 
     // The wizard's window while it is open (tests drive it through this).
-    TWUWIZ* wizardWindow() const { return m_form; }
+    wizard::TWUWIZ* wizardWindow() const { return m_form; }
 
-    TWebUpdate* upd = nullptr;
-    TWebUpdateWizard* WebUpdateWizard1 = nullptr;
-    TWebUpdateWizardLanguage* upden = nullptr;
-    TWebUpdateWizardLanguage* updde = nullptr;
-    TWebUpdateWizardLanguage* updtr = nullptr;
+    update::TWebUpdate* upd = nullptr;
+    wizard::TWebUpdateWizard* WebUpdateWizard1 = nullptr;
+    wizard::TWebUpdateWizardLanguage* upden = nullptr;
+    wizard::TWebUpdateWizardLanguage* updde = nullptr;
+    wizard::TWebUpdateWizardLanguage* updtr = nullptr;
 
 private:
     struct Shared;
 
     bool runOnMainThreadAndWait(const std::function<void()>& fn);
-    void runWizard(const std::optional<Language>& language);
-    void prepareForm(TWUWIZ& form);
+    void runWizard(const std::optional<i18n::Language>& language);
+    void prepareForm(wizard::TWUWIZ& form);
 
     QString m_applicationDir;
     mutable std::mutex m_mutex;
-    std::optional<Language> m_language;
+    std::optional<i18n::Language> m_language;
     QString m_host;
     std::shared_ptr<Shared> m_shared;
-    QPointer<TWUWIZ> m_form;
+    QPointer<wizard::TWUWIZ> m_form;
     bool m_unattended = false;
 };
+
+} // namespace app

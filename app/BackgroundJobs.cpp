@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+namespace app {
+
 BackgroundJobs::BackgroundJobs(base::StopSource stop, QObject* parent) : QObject(parent), m_stop(std::move(stop)) {}
 
 void BackgroundJobs::add(QThread* thread)
@@ -36,3 +38,5 @@ void BackgroundJobs::stopAll()
     }
     m_threads.removeAll(nullptr);
 }
+
+} // namespace app

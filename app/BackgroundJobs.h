@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QThread>
 
+namespace app {
+
 // The background threads that work with the main window's database connection. Shutdown stops and awaits them
 // all before the connection closes, so that no thread is left using a closed connection or destroyed datasets.
 class BackgroundJobs : public QObject
@@ -35,3 +37,5 @@ private:
     QList<QPointer<QThread>> m_threads;
     base::StopSource m_stop;
 };
+
+} // namespace app

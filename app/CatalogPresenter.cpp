@@ -113,7 +113,7 @@ void CatalogPresenter::runCatalogAction(const std::function<void()>& action)
 
 void CatalogPresenter::showDatabaseError(const QString& message)
 {
-    platform::showMessageBox({m_window, "Velkorn", message, platform::BoxIcon::Error});
+    widgets::showMessageBox({m_window, "Velkorn", message, widgets::BoxIcon::Error});
 }
 
 void CatalogPresenter::openList(catalog::ListPage page, const std::function<void()>& open)

@@ -10,7 +10,6 @@
 
 #include <functional>
 
-class CodeSuggestions;
 class QAction;
 class QLineEdit;
 class QThread;
@@ -26,6 +25,7 @@ enum class ListPage;
 
 namespace app {
 
+class CodeSuggestions;
 class MainWindowLayout;
 
 // The catalog on the item page: the lists, the item view and the two search boxes. Turns the window's list

@@ -4,6 +4,8 @@
 
 #include <Qt>
 
+namespace app {
+
 void CodeSuggestionModel::setText(const QString& typed)
 {
     m_current = -1;
@@ -61,3 +63,5 @@ std::optional<int> CodeSuggestionModel::choose(int row)
     close();
     return item;
 }
+
+} // namespace app

@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+namespace app {
+
 // What the search drop-down shows and how its keys act, without a widget: the first matching codes for the text
 // typed so far, and the row chosen among them.
 class CodeSuggestionModel
@@ -49,3 +51,5 @@ private:
     QVector<catalog::CodeHit> m_rows;
     int m_current = -1;
 };
+
+} // namespace app

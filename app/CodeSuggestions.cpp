@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace app {
+
 namespace {
 constexpr int Width = 340;
 constexpr int Padding = 4;
@@ -144,3 +146,5 @@ void CodeSuggestions::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton)
         open(m_model.choose(rowAt(int(event->position().y()))));
 }
+
+} // namespace app

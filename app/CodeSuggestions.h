@@ -10,6 +10,8 @@ namespace catalog {
 class BackgroundCodeIndex;
 }
 
+namespace app {
+
 // The drop-down under a search box that offers the first matching codes while the user types: code, its type and
 // the item's own code per row. It never takes the keyboard focus, so typing goes on in the box; the window hands it
 // the box's keys first (handleKey). A thin view over CodeSuggestionModel.
@@ -49,3 +51,5 @@ private:
     CodeSuggestionModel m_model;
     QPointer<QLineEdit> m_box;
 };
+
+} // namespace app

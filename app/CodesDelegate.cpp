@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+namespace app {
+
 CodesDelegate::CodesDelegate(int prefixColumn, QObject* parent)
     : QStyledItemDelegate(parent), m_prefixColumn(prefixColumn)
 {
@@ -32,3 +34,5 @@ void CodesDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->fillRect(opt.rect, opt.backgroundBrush);
     QStyledItemDelegate::paint(painter, opt, index);
 }
+
+} // namespace app

@@ -2,6 +2,8 @@
 
 #include <QStyledItemDelegate>
 
+namespace app {
+
 // Colours the codes list of the item view: OEM codes on the tool-tip colours, other prefixes on the window colours,
 // the selected row in the list's selection colours.
 class CodesDelegate : public QStyledItemDelegate
@@ -17,3 +19,5 @@ public:
 private:
     int m_prefixColumn;
 };
+
+} // namespace app

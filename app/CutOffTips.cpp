@@ -6,6 +6,8 @@
 #include <QTableView>
 #include <QToolTip>
 
+namespace app {
+
 namespace {
 
 // A cell's text is drawn inside the cell less the item delegate's text margin on each side.
@@ -63,3 +65,5 @@ bool CutOffTips::eventFilter(QObject* watched, QEvent* event)
         QToolTip::hideText();
     return true;
 }
+
+} // namespace app

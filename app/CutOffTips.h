@@ -4,6 +4,8 @@
 
 class QTableView;
 
+namespace app {
+
 // Shows the whole text of a grid cell or column header as a tool tip when its column is too narrow for it, and no
 // tool tip where the text fits. The grid's columns keep their designed widths.
 class CutOffTips final : public QObject
@@ -21,3 +23,5 @@ private:
 
     QTableView* m_grid;
 };
+
+} // namespace app

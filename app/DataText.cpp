@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QPainter>
 
+namespace app {
+
 DataText::DataText(QWidget* parent) : QWidget(parent) {}
 
 void DataText::setText(const QString& text)
@@ -57,3 +59,5 @@ void DataText::paintEvent(QPaintEvent*)
     const QString shown = m_cutOff ? fontMetrics().elidedText(m_text, Qt::ElideRight, width()) : m_text;
     painter.drawText(rect(), int(m_alignment), shown);
 }
+
+} // namespace app

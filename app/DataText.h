@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+namespace app {
+
 // Shows one value of the current item. Not a QLabel, so the language component leaves it alone: its text comes
 // from the database, not from the language file. A text too wide for the control ends in "…" and shows whole as the
 // control's tool tip.
@@ -31,3 +33,5 @@ private:
     bool m_autoSize = false;
     bool m_cutOff = false;
 };
+
+} // namespace app

@@ -102,7 +102,7 @@ datasheet::SheetTexts DatasheetActions::sheetTexts() const
 
 void DatasheetActions::showError(const QString& message) const
 {
-    platform::showMessageBox({m_window, "Velkorn", message, platform::BoxIcon::Error});
+    widgets::showMessageBox({m_window, "Velkorn", message, widgets::BoxIcon::Error});
 }
 
 std::optional<catalog::ItemSheet> DatasheetActions::shownItemOrError() const

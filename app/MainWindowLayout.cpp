@@ -23,6 +23,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+using i18n::Language;
+
 namespace app {
 
 namespace {

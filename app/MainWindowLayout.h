@@ -10,9 +10,6 @@
 #include <array>
 #include <memory>
 
-class DataText;
-class PageControl;
-class PictureBox;
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -23,6 +20,10 @@ class QTableView;
 class QWidget;
 
 namespace app {
+
+class DataText;
+class PageControl;
+class PictureBox;
 
 // The pages of `pgGlobal`, in the page control's order.
 enum class MainPage
@@ -48,7 +49,7 @@ template <typename T> struct LanguageArt
 {
     std::array<T*, 3> items{};
 
-    T* of(const Language& language) const { return items.at(Language::all().indexOf(language)); }
+    T* of(const i18n::Language& language) const { return items.at(i18n::Language::all().indexOf(language)); }
 };
 
 // The main window's widget tree with its geometry: banner, menu bar, the eight pages of `pgGlobal` and the item
@@ -81,7 +82,7 @@ public:
     QAction* addMenuEntry(QMenu* menu, const QString& name, const QString& text, int tag);
 
     // The mounting-symbol legend is worded; it shows the language's copy.
-    void showStudsLegendIn(const Language& language) const;
+    void showStudsLegendIn(const i18n::Language& language) const;
 
     PageControl* pgGlobal = nullptr;
     PageControl* pgGrid = nullptr;

@@ -132,7 +132,7 @@ MeasurePresenter::MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& c
         grid->installEventFilter(this);
         connect(qobject_cast<catalog::QueryTableModel*>(grid->model()), &catalog::QueryTableModel::databaseError, this,
                 [this](const QString& message) {
-                    platform::showMessageBox({m_window, "Velkorn", message, platform::BoxIcon::Error});
+                    widgets::showMessageBox({m_window, "Velkorn", message, widgets::BoxIcon::Error});
                 });
     }
     connect(m_page.grdMeasure, &QTableView::clicked, this, &MeasurePresenter::showChosenHit);
@@ -225,7 +225,7 @@ void MeasurePresenter::btnMeasureFindClick()
         m_currentGrid = m_page.grdMeasure;
         qryMeasure->open();
     } catch (const catalog::DatabaseError& e) {
-        platform::showMessageBox({m_window, "Velkorn", e.message(), platform::BoxIcon::Error});
+        widgets::showMessageBox({m_window, "Velkorn", e.message(), widgets::BoxIcon::Error});
         return;
     }
     m_page.lblMeasureFound->setText(m_hits.isEmpty() ? m_msg("measureNothing")

@@ -1,5 +1,7 @@
 #include "app/PageControl.h"
 
+namespace app {
+
 PageControl::PageControl(QWidget* parent) : QWidget(parent) {}
 
 int PageControl::addPage(QWidget* page)
@@ -41,3 +43,5 @@ void PageControl::resizeEvent(QResizeEvent*)
     for (QWidget* page : m_pages)
         page->setGeometry(rect());
 }
+
+} // namespace app

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QWidget>
 
+namespace app {
+
 // A page control without tabs: one child page shown at a time, chosen only by code. Its pages are plain
 // children rather than QStackedWidget pages, which the language component would treat as captioned tab sheets.
 class PageControl : public QWidget
@@ -32,3 +34,5 @@ private:
     QList<QWidget*> m_pages;
     int m_current = -1;
 };
+
+} // namespace app

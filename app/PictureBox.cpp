@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace app {
+
 PictureBox::PictureBox(QWidget* parent, Mode mode) : QWidget(parent), m_mode(mode) {}
 
 void PictureBox::setPixmap(const QPixmap& pixmap)
@@ -30,3 +32,5 @@ void PictureBox::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(pictureRect(), m_pixmap);
 }
+
+} // namespace app

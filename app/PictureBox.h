@@ -3,6 +3,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace app {
+
 // A plain picture control. Deliberately not a QLabel: the language component translates labels by name, and a
 // picture has no text to translate.
 class PictureBox : public QWidget
@@ -31,3 +33,5 @@ private:
     QPixmap m_pixmap;
     Mode m_mode;
 };
+
+} // namespace app

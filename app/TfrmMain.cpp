@@ -34,6 +34,13 @@
 #include <stdexcept>
 
 using app::MainPage;
+using i18n::Language;
+using i18n::SelectLanguage;
+using i18n::SilentCancel;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
+namespace app {
 
 TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     : QWidget(parent), m_applicationDir(applicationDir), m_jobs(new BackgroundJobs(m_stop, this))
@@ -199,13 +206,13 @@ void TfrmMain::runStartup()
     } catch (const std::runtime_error& e) {
         // The language file could not be completed: say so and go on with the texts applied so far, rather than
         // leaving a window without its catalog.
-        platform::showMessageBox({this, "Velkorn", QString::fromUtf8(e.what()), platform::BoxIcon::Error});
+        widgets::showMessageBox({this, "Velkorn", QString::fromUtf8(e.what()), widgets::BoxIcon::Error});
     }
     MIS->OpenMessages();
 
     step("openDatabase");
     if (!openCatalogDatabase()) {
-        platform::showMessageBox({this, msg("msg001"), msg("msg002"), platform::BoxIcon::Error});
+        widgets::showMessageBox({this, msg("msg001"), msg("msg002"), widgets::BoxIcon::Error});
         terminateApplication();
         return;
     }
@@ -348,7 +355,7 @@ void TfrmMain::startCatalogSync()
     catalogsync::CatalogSync::Hooks hooks;
     hooks.messageText = [this](const QString& key) { return msg(key); };
     hooks.showInformation = [](const QString& caption, const QString& text) {
-        platform::showMessageBox({nullptr, caption, text, platform::BoxIcon::Information});
+        widgets::showMessageBox({nullptr, caption, text, widgets::BoxIcon::Information});
     };
     hooks.threadCreated = [this](QThread* thread) { m_jobs->add(thread); };
     m_applicationUpdate->setLanguage(*m_language);
@@ -503,3 +510,5 @@ void TfrmMain::btnSearchClick()
 {
     m_presenter->search();
 }
+
+} // namespace app

@@ -13,20 +13,10 @@
 #include <memory>
 #include <optional>
 
-class BackgroundJobs;
-class CodeSuggestions;
-class PictureBox;
 class QAction;
 class QMenu;
 class QTableView;
-class TLngINISupp;
-class ApplicationUpdate;
-namespace app {
-class CatalogPresenter;
-class DatasheetActions;
-class MainWindowLayout;
-class MeasurePresenter;
-} // namespace app
+
 namespace catalog {
 class BackgroundCodeIndex;
 class CatalogBrowser;
@@ -34,7 +24,21 @@ class CatalogBrowser;
 namespace catalogsync {
 class CatalogSync;
 }
+namespace i18n {
+class TLngINISupp;
 class TMsgINISupp;
+} // namespace i18n
+
+namespace app {
+
+class BackgroundJobs;
+class CodeSuggestions;
+class PictureBox;
+class ApplicationUpdate;
+class CatalogPresenter;
+class DatasheetActions;
+class MainWindowLayout;
+class MeasurePresenter;
 
 // The catalog's main window: start-up and shutdown, the window keys and the handlers of its components. The widget
 // tree is app::MainWindowLayout; the lists, item view and search of the item page are app::CatalogPresenter.
@@ -57,7 +61,7 @@ public:
 
     const QString& applicationDir() const { return m_applicationDir; }
     // The language chosen at start-up; none before the dialog has answered.
-    const std::optional<Language>& language() const { return m_language; }
+    const std::optional<i18n::Language>& language() const { return m_language; }
     QSqlDatabase localDb() const;
     static constexpr const char* LocalDbConnection = "localDb";
 
@@ -131,7 +135,7 @@ private:
     void startCatalogSync();
 
     QString m_applicationDir;
-    std::optional<Language> m_language;
+    std::optional<i18n::Language> m_language;
     QStringList m_steps;
     bool m_startupRequested = false;
     bool m_startupDone = false;
@@ -140,8 +144,8 @@ private:
     // The one stop of a shutdown, handed to the threads, the synchronisation and the update.
     base::StopSource m_stop;
     BackgroundJobs* m_jobs = nullptr;
-    TLngINISupp* LIS = nullptr;
-    TMsgINISupp* MIS = nullptr;
+    i18n::TLngINISupp* LIS = nullptr;
+    i18n::TMsgINISupp* MIS = nullptr;
     ApplicationUpdate* m_applicationUpdate = nullptr;
     app::ProfileScrollState m_profileScroll;
     catalogsync::CatalogSync* m_sync = nullptr;
@@ -150,3 +154,5 @@ private:
     app::MeasurePresenter* m_measure = nullptr;
     app::DatasheetActions* m_datasheet = nullptr;
 };
+
+} // namespace app

@@ -11,6 +11,10 @@
 
 #include "i18n/SilentCancel.h"
 
+using i18n::SilentCancel;
+
+namespace app {
+
 VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     platform::pinEngineLocale();
@@ -27,8 +31,10 @@ bool VelkornApplication::notify(QObject* receiver, QEvent* event)
         return false;
     } catch (const std::exception& e) {
         // A handler failed: tell the user and keep the event loop running, as the window's framework would.
-        platform::showMessageBox(
-            {nullptr, applicationDisplayName(), QString::fromUtf8(e.what()), platform::BoxIcon::Error});
+        widgets::showMessageBox(
+            {nullptr, applicationDisplayName(), QString::fromUtf8(e.what()), widgets::BoxIcon::Error});
         return false;
     }
 }
+
+} // namespace app

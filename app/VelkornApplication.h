@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+namespace app {
+
 // The application object. Events are delivered through notify(), which is the one place where a silent
 // cancellation from the language components is dropped and any other failure of a handler is shown. It also pins
 // the C library's locale for the database engine as soon as Qt has adopted the user's.
@@ -13,3 +15,5 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+} // namespace app

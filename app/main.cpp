@@ -5,6 +5,9 @@
 
 #include <QApplication>
 
+using app::TfrmMain;
+using app::VelkornApplication;
+
 int main(int argc, char** argv)
 {
     VelkornApplication application(argc, argv);

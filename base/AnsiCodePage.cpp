@@ -1,5 +1,7 @@
 #include "base/AnsiCodePage.h"
 
+namespace base {
+
 namespace {
 
 // 0x80..0x9F of Windows-1252; the rest of the upper half is Latin-1.
@@ -52,3 +54,5 @@ QChar decodeAnsiByte(unsigned char byte, int codePage)
         return QChar(kCp1252High[byte - 0x80]);
     return QChar(char16_t(byte));
 }
+
+} // namespace base

@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+namespace base {
+
 namespace {
 
 // Byte of each code point that Windows-1254 can write; 0 where it has none.
@@ -265,3 +267,5 @@ bool IniFile::save() const
     }
     return file.commit();
 }
+
+} // namespace base

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace base {
+
 // A profile (INI) file read and written by the rules of the Windows profile
 // functions: case-insensitive section and key names, blanks trimmed, one pair of
 // enclosing quotes removed, values cut at 2,047 characters, sections and keys
@@ -67,3 +69,5 @@ private:
     bool m_byteOrderMark = false; // the file started with the UTF-8 mark
     QList<Line> m_lines;
 };
+
+} // namespace base

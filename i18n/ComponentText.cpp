@@ -61,14 +61,14 @@ bool isInternalName(const QString& name)
 bool hidesChildren(const QObject* object)
 {
     return qobject_cast<const QFileDialog*>(object) || qobject_cast<const QTabBar*>(object) ||
-           object->inherits("TRTFLabel") || object->inherits("QAbstractSpinBox") || object->inherits("QComboBox") ||
-           object->inherits("QCalendarWidget");
+           object->inherits("widgets::TRTFLabel") || object->inherits("QAbstractSpinBox") ||
+           object->inherits("QComboBox") || object->inherits("QCalendarWidget");
 }
 
 void collect(const QObject* parent, QList<QObject*>& out)
 {
     for (QObject* child : parent->children()) {
-        if (child->inherits("TRTFLabel"))
+        if (child->inherits("widgets::TRTFLabel"))
             continue;
         if (!child->objectName().isEmpty() && !isInternalName(child->objectName()))
             out.append(child);
@@ -81,7 +81,7 @@ void collect(const QObject* parent, QList<QObject*>& out)
 
 TextKind textKindOf(const QObject* component)
 {
-    if (!component || component->inherits("TRTFLabel") || component->property(kUntranslated).toBool())
+    if (!component || component->inherits("widgets::TRTFLabel") || component->property(kUntranslated).toBool())
         return TextKind::None;
     if (qobject_cast<const QPushButton*>(component))
         return TextKind::PushButton;

@@ -1,5 +1,7 @@
 #include "i18n/Language.h"
 
+namespace i18n {
+
 Language::Language(const QString& code)
     : m_code(code), m_artSuffix(code.toUpper()), m_fileName(code + QStringLiteral(".lng"))
 {
@@ -19,3 +21,5 @@ std::optional<Language> Language::fromCode(const QString& code)
             return language;
     return std::nullopt;
 }
+
+} // namespace i18n

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace i18n {
+
 // The interface language chosen at start. One value carries everything the program derives from that choice, so
 // no caller turns a code into a suffix or a file name its own way.
 class Language final
@@ -32,3 +34,5 @@ private:
     QString m_artSuffix;
     QString m_fileName;
 };
+
+} // namespace i18n

@@ -35,10 +35,10 @@ bool canReadWhole(const QString& path)
 
 void showPlainMessage(const QString& text)
 {
-    platform::BoxRequest request;
+    widgets::BoxRequest request;
     request.caption = QGuiApplication::applicationDisplayName();
     request.text = text;
-    platform::showMessageBox(request);
+    widgets::showMessageBox(request);
 }
 
 } // namespace i18n

@@ -11,6 +11,12 @@
 #include <QPointer>
 #include <QScreen>
 
+using widgets::PictureLoadError;
+using widgets::readResource;
+using widgets::TWallPaper;
+
+namespace i18n {
+
 namespace {
 
 const QString kBackground = QStringLiteral(":/art/languageBg.jpg");
@@ -157,3 +163,5 @@ QString SelectLanguage()
     delete dialog.data();
     return chosen;
 }
+
+} // namespace i18n

@@ -4,7 +4,11 @@
 #include <QString>
 
 class QLabel;
+namespace widgets {
 class TWallPaper;
+} // namespace widgets
+
+namespace i18n {
 
 // The borderless dialog that asks for the interface language at every start. Its
 // texts are fixed; each language label carries its Language code as its hint (the
@@ -19,7 +23,7 @@ public:
     // The chosen Language code; empty until a language label is clicked.
     QString SelectedLanguage;
 
-    TWallPaper* WallPaper1;
+    widgets::TWallPaper* WallPaper1;
     QLabel* Label2; // "Türkçe", tr
     QLabel* Label3; // "English", en
     QLabel* Label4; // "Deutch", de
@@ -41,3 +45,5 @@ protected:
 // Shows a fresh dialog modally; the chosen code ("en", "de", "tr") or empty when the
 // dialog was closed without a choice.
 QString SelectLanguage();
+
+} // namespace i18n

@@ -15,6 +15,10 @@
 
 #include <stdexcept>
 
+using base::IniFile;
+
+namespace i18n {
+
 namespace {
 bool s_fileNameMissing = false;
 bool s_languageMenuBuilt = false;
@@ -247,3 +251,5 @@ void TLngINISupp::LanguagePopupItemClick(QObject* sender)
     m_fileName = m_applicationDir + sender->objectName().mid(1) + QLatin1String(".lng");
     LoadLanguage();
 }
+
+} // namespace i18n

@@ -8,6 +8,8 @@
 class QMenu;
 class QMenuBar;
 
+namespace i18n {
+
 // The language file component (the main window's LIS): completes the language
 // file with the built-in texts of every translatable component it lacks, then
 // sets those components' texts from the file, on every form of the application.
@@ -66,3 +68,5 @@ private:
     QPointer<QMenu> m_languageMenu;
     QPointer<QMenu> m_languagePopup;
 };
+
+} // namespace i18n

@@ -13,6 +13,10 @@
 #include <atomic>
 #include <thread>
 
+using base::IniFile;
+
+namespace i18n {
+
 namespace {
 std::atomic<bool> s_opened{false};
 std::atomic<bool> s_fileNameMissing{false};
@@ -165,3 +169,5 @@ QString TMsgINISupp::convertLineBreaks(const QString& value)
     }
     return result;
 }
+
+} // namespace i18n

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QString>
 
+namespace i18n {
+
 class TLngINISupp;
 
 // Message lookup (the main window's MIS): texts of section Project_Messages of the
@@ -52,3 +54,5 @@ private:
     QString m_applicationDir;
     QPointer<TLngINISupp> m_lngINISupp;
 };
+
+} // namespace i18n

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+// Not `sync`, the folder's name: that would collide with POSIX ::sync() from <unistd.h>.
 namespace catalogsync {
 
 // Where the synchronisation finds the catalog server and the local catalog.

@@ -35,18 +35,19 @@ mode=()
 passed=0
 failed=0
 for t in "${targets[@]}"; do
-    corpus=build-fuzz/corpus/$t
-    findings=build-fuzz/findings/$t
+    corpus=$PWD/build-fuzz/corpus/$t
+    findings=$PWD/build-fuzz/findings/$t
     log=build-fuzz/logs/$t.log
     mkdir -p "$corpus" "$findings" "$(dirname "$log")"
     start=$(date +%s)
     rc=0
-    # The corpus grows across runs; the seeds are read each time. A hang of 25 s or more counts as a finding.
+    # Absolute paths: a target may change its directory. The corpus grows across runs; the seeds are read each
+    # time. A hang of 25 s or more counts as a finding.
     # Fontconfig's caches (reached through the text layout) are kept until exit by design: not our leaks.
     QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/tests/fuzz/lsan.supp \
         "build-fuzz/fuzz/fuzz_$t" -max_total_time="$seconds" "${mode[@]}" \
         -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
-        "$corpus" "build-fuzz/seeds/$t" >"$log" 2>&1 || rc=$?
+        "$corpus" "$PWD/build-fuzz/seeds/$t" >"$log" 2>&1 || rc=$?
     elapsed=$(($(date +%s) - start))
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     # Fork mode prints no final statistics; its status lines start with the total count ("#12345: cov: ...").

@@ -1,8 +1,8 @@
 #pragma once
 
-class TWebUpdate;
-
 namespace update {
+
+class TWebUpdate;
 
 // Gives the engine the settings that the catalog's main window form sets on its `upd` (HTTP transfers,
 // credentials always sent, vcAlways, a question before each file), and the object name "upd".

@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QList>
 
+using base::IniFile;
+
+namespace update {
+
 ControlFile::ControlFile() = default;
 ControlFile::~ControlFile() = default;
 
@@ -79,3 +83,5 @@ bool ControlFile::present(const QString& section, const QString& key) const
 {
     return !text(section, key).isEmpty();
 }
+
+} // namespace update

@@ -5,7 +5,11 @@
 
 #include <memory>
 
+namespace base {
 class IniFile;
+} // namespace base
+
+namespace update {
 
 // The local copy of the update control file, read with the profile-file rules and the control file's
 // value types: text, integer (decimal, "0x" or "$" hex), flag (exactly 1) and presence (non-empty).
@@ -34,5 +38,7 @@ public:
 private:
     QString m_path;
     bool m_open = false;
-    QHash<QString, std::shared_ptr<IniFile>> m_sections; // by case-folded section name
+    QHash<QString, std::shared_ptr<base::IniFile>> m_sections; // by case-folded section name
 };
+
+} // namespace update

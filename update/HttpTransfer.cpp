@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace update {
+
 namespace {
 
 constexpr qint64 blockSize = 4096;
@@ -94,3 +96,5 @@ HttpTransfer::Response HttpTransfer::perform(base::Transfer::Method method, cons
     response.readError = response.opened && !completed && !response.stopped;
     return response;
 }
+
+} // namespace update

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace update {
+
 // The engine's "internet session" on the program's transfer core. Requests on it stream the body in blocks of at
 // most 4,096 bytes to a callback, so memory use does not grow with the transfer.
 class HttpTransfer
@@ -66,3 +68,5 @@ private:
     QByteArray m_ftpPassword;
     bool m_ftpPassive = true;
 };
+
+} // namespace update

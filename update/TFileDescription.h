@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace update {
+
 // One file section of the update control file, as the engine and the wizard use it.
 struct TFileDescription
 {
@@ -24,3 +26,5 @@ struct TFileDescription
     update::FileDigest Sha256; // key "sha256"
     bool Selected = true;      // the user's choice in the wizard
 };
+
+} // namespace update

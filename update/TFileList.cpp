@@ -1,5 +1,7 @@
 #include "update/TFileList.h"
 
+namespace update {
+
 TFileDescription& TFileList::add()
 {
     m_items.append(TFileDescription{});
@@ -34,3 +36,5 @@ qint64 TFileList::completedSize() const
         total += m_items.at(i).FileSize;
     return total;
 }
+
+} // namespace update

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+namespace update {
+
 // The files that an update run offers, in control-file order, plus the one being downloaded.
 class TFileList
 {
@@ -25,3 +27,5 @@ public:
 private:
     QList<TFileDescription> m_items;
 };
+
+} // namespace update

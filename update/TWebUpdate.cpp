@@ -17,6 +17,8 @@
 #include <QThread>
 #include <QUrl>
 
+namespace update {
+
 namespace {
 
 constexpr qint64 localBlockSize = 16384;
@@ -634,3 +636,5 @@ bool TWebUpdate::isComponent(const QString& fileName) const
 {
     return !fileName.isEmpty() && m_componentText.contains(fileName, Qt::CaseInsensitive);
 }
+
+} // namespace update

@@ -17,6 +17,8 @@
 #include <optional>
 #include <stdexcept>
 
+namespace update {
+
 class HttpTransfer;
 
 // A temporary download file or a log file that cannot be created or written. It ends the running
@@ -223,3 +225,5 @@ private:
     QString m_userTempDir;
     QString m_helperPath;
 };
+
+} // namespace update

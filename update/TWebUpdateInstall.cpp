@@ -23,6 +23,10 @@
 #include <cerrno>
 #include <cstring>
 
+using base::IniFile;
+
+namespace update {
+
 namespace {
 
 QString withSeparator(const QString& dir)
@@ -387,3 +391,5 @@ void TWebUpdate::LaunchRestart()
     else
         QCoreApplication::quit();
 }
+
+} // namespace update

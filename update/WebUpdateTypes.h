@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace update {
+
 // Enumerations and small settings objects of the update engine TWebUpdate.
 
 enum TWebUpdateAuthentication
@@ -86,3 +88,5 @@ enum UpdateVerdict
     verdictByVersion = 11,
     verdictByCustomValidation = 12
 };
+
+} // namespace update

@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-namespace platform {
+namespace widgets {
 
 namespace {
 BoxHandler& handler()
@@ -51,4 +51,4 @@ void setMessageBoxHandler(BoxHandler h)
     handler() = std::move(h);
 }
 
-} // namespace platform
+} // namespace widgets

@@ -8,7 +8,7 @@ class QWidget;
 
 // Every message box of the program goes through here, so that tests can see
 // them without a modal loop.
-namespace platform {
+namespace widgets {
 
 enum class BoxIcon
 {
@@ -37,4 +37,4 @@ bool showYesNoBox(const BoxRequest& request);
 using BoxHandler = std::function<void(const BoxRequest&)>;
 void setMessageBoxHandler(BoxHandler handler);
 
-} // namespace platform
+} // namespace widgets

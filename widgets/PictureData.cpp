@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+namespace widgets {
+
 namespace {
 
 using namespace picture_errors;
@@ -208,3 +210,5 @@ QByteArray readResource(const QString& path)
         throw PictureLoadError(kNoStream);
     return file.readAll();
 }
+
+} // namespace widgets

@@ -6,6 +6,8 @@
 
 #include <stdexcept>
 
+namespace widgets {
+
 // A picture that could not be decoded. what() is one of the five texts the windows report:
 // "Could not allocate memory for image", "Could not create image stream", "Empty image stream created",
 // "Could not load image. Invalid format", "Could not load image".
@@ -30,3 +32,5 @@ QImage decodePicture(const QByteArray& fileBytes);
 // Reads a Qt resource (":/art/...") or a file whole. A resource that cannot be opened throws
 // PictureLoadError("Could not create image stream"), because a window cannot be built without it.
 QByteArray readResource(const QString& path);
+
+} // namespace widgets

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace widgets {
+
 QRect placePicture(Placement placement, const QSize& control, const QSize& picture)
 {
     const int W = control.width();
@@ -35,3 +37,5 @@ QRect placePicture(Placement placement, const QSize& control, const QSize& pictu
     }
     return QRect(0, 0, w, h);
 }
+
+} // namespace widgets

@@ -2,6 +2,8 @@
 
 #include "widgets/PictureData.h"
 
+namespace widgets {
+
 PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent)
 {
     resize(100, 100);
@@ -22,3 +24,5 @@ QSize PictureWidget::sizeHint() const
 {
     return m_pixmap.isNull() ? QSize(100, 100) : m_pixmap.size();
 }
+
+} // namespace widgets

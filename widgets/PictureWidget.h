@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace widgets {
+
 // What the wallpaper and the picture control share: a picture kept as its file bytes and decoded once,
 // a default size of 100 by 100, and a size hint of the picture's own size.
 class PictureWidget : public QWidget
@@ -25,3 +27,5 @@ private:
     QByteArray m_bytes;
     QPixmap m_pixmap;
 };
+
+} // namespace widgets

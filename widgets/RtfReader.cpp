@@ -13,6 +13,11 @@
 
 #include <algorithm>
 
+namespace widgets {
+
+using base::decodeAnsiByte;
+using base::supportedCodePage;
+
 namespace {
 
 // Limits that keep a hostile or broken document cheap: a label shows a page at most.
@@ -564,3 +569,5 @@ QTextDocument* readRtf(const QByteArray& rtf, QObject* parent, int dpi)
     reader.parse();
     return reader.build(parent, dpi);
 }
+
+} // namespace widgets

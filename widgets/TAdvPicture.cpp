@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+namespace widgets {
+
 TAdvPicture::TAdvPicture(QWidget* parent) : PictureWidget(parent) {}
 
 void TAdvPicture::setPicture(const QByteArray& fileBytes)
@@ -34,3 +36,5 @@ void TAdvPicture::paintEvent(QPaintEvent*)
         painter.drawPixmap(target, pixmap());
     }
 }
+
+} // namespace widgets

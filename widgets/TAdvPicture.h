@@ -2,6 +2,8 @@
 
 #include "widgets/PictureWidget.h"
 
+namespace widgets {
+
 // A control that shows one picture, e.g. the background logo in the lower right corner of a page.
 class TAdvPicture : public PictureWidget
 {
@@ -37,3 +39,5 @@ protected:
 private:
     PicturePosition m_position = bpTopLeft;
 };
+
+} // namespace widgets

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace widgets {
+
 namespace {
 
 QPixmap load(const QByteArray& fileBytes)
@@ -166,3 +168,5 @@ void TImageButton::changeEvent(QEvent* event)
         update();
     }
 }
+
+} // namespace widgets

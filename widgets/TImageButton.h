@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace widgets {
+
 // A button made of pictures: a normal one, and optional ones for pointer-over, pressed, released and disabled.
 // The button always takes the size of the picture it shows. It never takes the keyboard focus.
 class TImageButton : public QWidget
@@ -61,3 +63,5 @@ private:
     Shown m_shown = Shown::None;
     bool m_pressed = false;
 };
+
+} // namespace widgets

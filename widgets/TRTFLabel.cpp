@@ -7,6 +7,8 @@
 #include <QTextDocument>
 #include <QTextOption>
 
+namespace widgets {
+
 TRTFLabel::TRTFLabel(QWidget* parent) : QWidget(parent), m_color(palette().color(QPalette::Window))
 {
     m_document = readRtf(QByteArray(), this, logicalDpiX());
@@ -66,3 +68,5 @@ void TRTFLabel::paintEvent(QPaintEvent*)
     context.palette.setColor(QPalette::Text, palette().color(QPalette::WindowText));
     m_document->documentLayout()->draw(&painter, context);
 }
+
+} // namespace widgets

@@ -6,6 +6,8 @@
 
 class QTextDocument;
 
+namespace widgets {
+
 // A label that shows an RTF document, drawn inset by one pixel and cut off at the label's rectangle.
 // Deliberately not a QLabel: the language files translate labels, and these carry their own text.
 class TRTFLabel : public QWidget
@@ -42,3 +44,5 @@ private:
     bool m_transparent = false;
     bool m_wordWrap = false;
 };
+
+} // namespace widgets

@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+namespace widgets {
+
 TWallPaper::TWallPaper(QWidget* parent) : PictureWidget(parent) {}
 
 void TWallPaper::setAdvImage(const QByteArray& fileBytes)
@@ -35,3 +37,5 @@ void TWallPaper::paintEvent(QPaintEvent*)
                            pixmap());
     }
 }
+
+} // namespace widgets

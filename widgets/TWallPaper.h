@@ -2,6 +2,8 @@
 
 #include "widgets/PictureWidget.h"
 
+namespace widgets {
+
 // A container that paints a picture as its background. It accepts child controls; it paints nothing but the
 // picture, so where the picture does not reach, the parent shows through.
 class TWallPaper : public PictureWidget
@@ -38,3 +40,5 @@ protected:
 private:
     ImagePosition m_position = ipTopLeft;
 };
+
+} // namespace widgets

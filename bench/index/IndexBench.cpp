@@ -31,6 +31,9 @@
 #include <random>
 #include <vector>
 
+using app::CodeSuggestions;
+using app::TfrmMain;
+
 namespace {
 
 using bench::Figures;
@@ -120,8 +123,8 @@ void benchDropDown(const QString& catalogPath, int codes)
     QFile::link(QFileInfo(catalogPath).absoluteFilePath(), appDir + QStringLiteral("KATALOG.GDB"));
     for (const char* name : {"en.lng", "de.lng", "tr.lng"})
         QFile::copy(QStringLiteral(VELKORN_DIST_DIR "/") + QLatin1String(name), appDir + QLatin1String(name));
-    platform::setMessageBoxHandler(
-        [](const platform::BoxRequest& r) { std::printf("  (message box: %s)\n", qPrintable(r.text)); });
+    widgets::setMessageBoxHandler(
+        [](const widgets::BoxRequest& r) { std::printf("  (message box: %s)\n", qPrintable(r.text)); });
     auto window = std::make_unique<TfrmMain>(appDir);
     window->languageSelector = [] { return QStringLiteral("en"); };
     window->startFeedThread = [] {};
@@ -165,7 +168,7 @@ void benchDropDown(const QString& catalogPath, int codes)
            QStringLiteral("%1 of %2 keystrokes showed the drop-down").arg(shown).arg(strokes));
     window->close();
     window.reset();
-    platform::setMessageBoxHandler({});
+    widgets::setMessageBoxHandler({});
 }
 
 void benchCatalog(const QString& path)

@@ -16,6 +16,9 @@
 #include <cstdio>
 #include <vector>
 
+using app::TfrmMain;
+using app::VelkornApplication;
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
@@ -36,8 +39,8 @@ int main(int argc, char** argv)
     std::printf("catalog of %d items generated in %lld ms\n", items, static_cast<long long>(gen.elapsed()));
     for (const char* lng : {"en.lng", "tr.lng", "de.lng"})
         QFile::copy(QStringLiteral(VELKORN_BENCH_DIST_DIR) + "/" + lng, appDir + lng);
-    platform::setMessageBoxHandler(
-        [](const platform::BoxRequest& r) { std::fprintf(stderr, "message box: %s\n", qPrintable(r.text)); });
+    widgets::setMessageBoxHandler(
+        [](const widgets::BoxRequest& r) { std::fprintf(stderr, "message box: %s\n", qPrintable(r.text)); });
 
     std::vector<qint64> figures;
     for (int run = 0; run < runs; ++run) {

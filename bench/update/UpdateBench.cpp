@@ -25,6 +25,9 @@
 #include <cstdlib>
 #include <thread>
 
+using update::httpUpdate;
+using update::TWebUpdate;
+
 namespace {
 
 long peakRssKb()

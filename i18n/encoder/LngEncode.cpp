@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+using base::IniFile;
+
 int main(int argc, char** argv)
 {
     if (argc != 3) {

@@ -1,10 +1,17 @@
-// Microsoft cabinets from the update server: unpacked into an empty directory, which must afterwards hold
-// nothing outside it (the unpacker refuses entries that climb out).
+// Microsoft cabinets from the update server: unpacked into an empty directory; nothing may be written outside
+// it (the unpacker refuses entries that climb out).
 #include "FuzzSupport.h"
 
 #include "update/archive/Cabinet.h"
 
 #include <QDirIterator>
+
+// Entries written relative to the current directory instead of the target must show up in the check below.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    QDir::setCurrent(fuzz::scratchDir());
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

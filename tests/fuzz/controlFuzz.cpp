@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+using update::ControlFile;
+
 namespace {
 
 const char* const kTextKeys[][2] = {

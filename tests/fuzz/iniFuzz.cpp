@@ -4,6 +4,8 @@
 
 #include "base/IniFile.h"
 
+using base::IniFile;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     IniFile ini(QString{});

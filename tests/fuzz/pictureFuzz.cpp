@@ -4,6 +4,9 @@
 
 #include "widgets/PictureData.h"
 
+using widgets::decodePicture;
+using widgets::PictureLoadError;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::startGuiApplication();

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+using widgets::readRtf;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::startGuiApplication();

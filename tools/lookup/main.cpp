@@ -78,9 +78,9 @@ int writeDatasheet(const QString& catalogPath, const QString& language, const QS
 {
     // The language file beside the program, else the one beside the catalog.
     const QString fileName = language + QStringLiteral(".lng");
-    IniFile lng(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName);
+    base::IniFile lng(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName);
     if (!lng.load())
-        lng = IniFile(QFileInfo(catalogPath).absolutePath() + QLatin1Char('/') + fileName);
+        lng = base::IniFile(QFileInfo(catalogPath).absolutePath() + QLatin1Char('/') + fileName);
     lng.load();
     datasheet::SheetTexts texts;
     texts.msg = datasheet::withBuiltInTexts(

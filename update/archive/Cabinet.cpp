@@ -87,9 +87,10 @@ bool extractCabinet(const QString& cab, const QString& targetDir, QString* error
     }
 
     const QString base = targetDir.isEmpty() ? QDir::currentPath() : targetDir;
-    const QDir baseDir(base);
     for (const Entry& entry : entries) {
-        const QString path = baseDir.filePath(entry.name);
+        // Joined by hand: QDir::filePath takes a name that starts with ':' for a resource path and returns it
+        // unjoined, which would write the entry relative to the current directory.
+        const QString path = base + QLatin1Char('/') + entry.name;
         if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
             closeCabinet();
             setError(error, QStringLiteral("cannot create the directory for %1").arg(path));

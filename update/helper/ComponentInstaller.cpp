@@ -18,6 +18,10 @@
 #include <cstdio>
 #include <unistd.h>
 
+using base::IniFile;
+
+namespace helper {
+
 namespace {
 
 constexpr int SettleMilliseconds = 500;
@@ -273,3 +277,5 @@ void ComponentInstaller::expand(const QString& name, const QString& source, cons
         std::rename(QFile::encodeName(expanded).constData(), QFile::encodeName(moved).constData()) != 0)
         log(QStringLiteral("upd io error %1 in rename file:").arg(errno) + QDir::toNativeSeparators(moved));
 }
+
+} // namespace helper

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace helper {
+
 // Installs the downloaded application components after the application has ended: "_NEW" files replace
 // their originals, ".INF" lists name further components, ".CAB" files are unpacked, ".EXE" setup programs
 // run, ".PAT" patches are noted (no patch utility is carried) and any other file is SZDD-expanded.
@@ -57,3 +59,5 @@ private:
     MacroExpander m_expandMacros;
     QStringList m_openLists; // ".INF" files being read, to stop lists that include themselves
 };
+
+} // namespace helper

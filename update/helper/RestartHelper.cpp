@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QThread>
 
+namespace helper {
+
 namespace {
 
 constexpr int SettleMilliseconds = 500;
@@ -73,3 +75,5 @@ RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvir
     }
     return RestartOutcome::Restarted;
 }
+
+} // namespace helper

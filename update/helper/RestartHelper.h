@@ -9,6 +9,8 @@
 #include <chrono>
 #include <functional>
 
+namespace helper {
+
 // The restart helper's whole run: wait for the application to end, install the components named on the
 // command line, start the application again. The outside world (waiting, sleeping, starting programs)
 // comes in through RestartEnvironment so that tests can run it in a temporary directory.
@@ -40,3 +42,5 @@ RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvir
 // unquoted in front of the program name, so blanks in it are resolved the way Windows does: the shortest
 // leading part that names an existing file is the program.
 QPair<QString, QStringList> splitRestartCommand(const QString& command);
+
+} // namespace helper

@@ -12,6 +12,10 @@
 #include <cstdlib>
 #include <vector>
 
+using helper::RestartEnvironment;
+using helper::RestartOutcome;
+using helper::runRestartHelper;
+
 namespace {
 
 // The application's open files, its catalog database among them with the database's locks, are inherited by this

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace wizard {
+
 QPixmap drawSidePicture(int width, int height)
 {
     QPixmap picture(width, height);
@@ -72,3 +74,5 @@ QPixmap drawSidePicture(int width, int height)
                QPointF(width * 0.82, height - font.pixelSize() * 0.5));
     return picture;
 }
+
+} // namespace wizard

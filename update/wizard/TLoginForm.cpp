@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+namespace wizard {
+
 namespace {
 
 // The banner: keys on a blue gradient, drawn here rather than shipped as a picture.
@@ -94,3 +96,5 @@ bool TLoginForm::ask(const QString& caption, QString& user, QString& password)
     password = form.password();
     return true;
 }
+
+} // namespace wizard

@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace wizard {
+
 // The small dialog in which the user gives the update server's user name and password.
 class TLoginForm : public QDialog
 {
@@ -21,3 +23,5 @@ private:
     QLineEdit* m_user = nullptr;
     QLineEdit* m_password = nullptr;
 };
+
+} // namespace wizard

@@ -28,6 +28,11 @@
 
 #include <limits>
 
+using update::TFileDescription;
+using update::TFileList;
+
+namespace wizard {
+
 namespace {
 
 constexpr int PageWidth = 329;
@@ -271,7 +276,7 @@ void TWUWIZ::showPage(int index)
 
 void TWUWIZ::showMessage(const QString& text)
 {
-    platform::showMessageBox({this, QGuiApplication::applicationDisplayName(), text, platform::BoxIcon::None});
+    widgets::showMessageBox({this, QGuiApplication::applicationDisplayName(), text, widgets::BoxIcon::None});
 }
 
 bool TWUWIZ::event(QEvent* e)
@@ -674,3 +679,5 @@ void TWUWIZ::reject()
     }
     CloseWizard();
 }
+
+} // namespace wizard

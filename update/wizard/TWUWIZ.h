@@ -13,6 +13,9 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
+
+namespace wizard {
+
 class TWebUpdateWizardLanguage;
 class WizardEngine;
 
@@ -150,3 +153,5 @@ private:
     }
     bool m_activationSeen = false;
 };
+
+} // namespace wizard

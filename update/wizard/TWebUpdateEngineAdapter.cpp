@@ -2,6 +2,12 @@
 
 #include "update/TWebUpdate.h"
 
+using update::ftpUpdate;
+using update::TFileList;
+using update::wuuSilent;
+
+namespace wizard {
+
 int TWebUpdateEngineAdapter::OpenSession()
 {
     return m_engine.OpenSession();
@@ -126,3 +132,5 @@ void TWebUpdateEngineAdapter::raiseSuccess()
     if (m_engine.OnSuccess)
         m_engine.OnSuccess(&m_engine);
 }
+
+} // namespace wizard

@@ -2,13 +2,17 @@
 
 #include "update/wizard/WizardEngine.h"
 
+namespace update {
 class TWebUpdate;
+} // namespace update
+
+namespace wizard {
 
 // Drives the real update engine for the wizard.
 class TWebUpdateEngineAdapter final : public WizardEngine
 {
 public:
-    explicit TWebUpdateEngineAdapter(TWebUpdate& engine) : m_engine(engine) {}
+    explicit TWebUpdateEngineAdapter(update::TWebUpdate& engine) : m_engine(engine) {}
 
     int OpenSession() override;
     int ConnectFtpHost() override;
@@ -24,7 +28,7 @@ public:
     int CloseSession() override;
     void LaunchRestart() override;
 
-    TFileList& fileList() override;
+    update::TFileList& fileList() override;
     bool isFtpUpdate() const override;
     void setSilentUpdate() override;
 
@@ -45,5 +49,7 @@ public:
     void raiseSuccess() override;
 
 private:
-    TWebUpdate& m_engine;
+    update::TWebUpdate& m_engine;
 };
+
+} // namespace wizard

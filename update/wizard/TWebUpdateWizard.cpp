@@ -14,6 +14,8 @@
 #include <memory>
 #include <stdexcept>
 
+namespace wizard {
+
 namespace {
 
 // Puts the engine's own event handlers back however the window ends.
@@ -53,7 +55,7 @@ void TWebUpdateWizard::Execute()
     if (!engine) {
         if (!WebUpdate)
             throw std::runtime_error("No WebUpdate component assigned");
-        update::supplyEngineDialogs(*WebUpdate);
+        wizard::supplyEngineDialogs(*WebUpdate);
         adapter = std::make_unique<TWebUpdateEngineAdapter>(*WebUpdate);
         engine = adapter.get();
     }
@@ -99,3 +101,5 @@ void TWebUpdateWizard::Execute()
         onFormReady(form);
     form.exec();
 }
+
+} // namespace wizard

@@ -8,7 +8,12 @@
 
 #include <functional>
 
+namespace update {
 class TWebUpdate;
+} // namespace update
+
+namespace wizard {
+
 class TWebUpdateWizardLanguage;
 class TWUWIZ;
 class WizardEngine;
@@ -44,7 +49,7 @@ public:
     QFont Font;
     // Cleared by themselves when the text set or the engine is destroyed.
     QPointer<TWebUpdateWizardLanguage> Language;
-    QPointer<TWebUpdate> WebUpdate;
+    QPointer<update::TWebUpdate> WebUpdate;
     TPosition Position = poScreenCenter;
     TFormBorderStyle BorderStyle = bsDialog;
 
@@ -60,3 +65,5 @@ public:
 private:
     WizardEngine* m_engine = nullptr;
 };
+
+} // namespace wizard

@@ -2,6 +2,8 @@
 
 #include "update/wizard/TWebUpdateWizardLanguage.h"
 
+namespace wizard {
+
 // The English text set (the texts every set starts with).
 class TWebUpdateWizardEnglish : public TWebUpdateWizardLanguage
 {
@@ -9,3 +11,5 @@ class TWebUpdateWizardEnglish : public TWebUpdateWizardLanguage
 public:
     explicit TWebUpdateWizardEnglish(QObject* parent = nullptr) : TWebUpdateWizardLanguage(parent) {}
 };
+
+} // namespace wizard

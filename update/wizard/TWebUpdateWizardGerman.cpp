@@ -1,5 +1,7 @@
 #include "update/wizard/TWebUpdateWizardGerman.h"
 
+namespace wizard {
+
 TWebUpdateWizardGerman::TWebUpdateWizardGerman(QObject* parent) : TWebUpdateWizardLanguage(parent)
 {
     Welcome = QStringLiteral("Klicken Sie auf Start, um mit der Updateprüfung zu beginnen...");
@@ -28,3 +30,5 @@ TWebUpdateWizardGerman::TWebUpdateWizardGerman(QObject* parent) : TWebUpdateWiza
     UpdateComplete = QStringLiteral("Update ist komplett ...");
     RestartInfo = QStringLiteral("Bestätigen Sie den Neustart, um die neue Anwendung zu starten.");
 }
+
+} // namespace wizard

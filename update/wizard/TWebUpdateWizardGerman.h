@@ -2,6 +2,8 @@
 
 #include "update/wizard/TWebUpdateWizardLanguage.h"
 
+namespace wizard {
+
 // The German text set; the failed-download message and the two pop-up entries stay English.
 class TWebUpdateWizardGerman : public TWebUpdateWizardLanguage
 {
@@ -9,3 +11,5 @@ class TWebUpdateWizardGerman : public TWebUpdateWizardLanguage
 public:
     explicit TWebUpdateWizardGerman(QObject* parent = nullptr);
 };
+
+} // namespace wizard

@@ -1,5 +1,7 @@
 #include "update/wizard/TWebUpdateWizardLanguage.h"
 
+namespace wizard {
+
 TWebUpdateWizardLanguage::TWebUpdateWizardLanguage(QObject* parent)
     : QObject(parent), Welcome(QStringLiteral("Press start to start checking for available application updates ...")),
       StartButton(QStringLiteral("Start")), NextButton(QStringLiteral("Next")), ExitButton(QStringLiteral("Exit")),
@@ -52,3 +54,5 @@ void TWebUpdateWizardLanguage::Assign(const TWebUpdateWizardLanguage& s)
     WhatsNewPopup = s.WhatsNewPopup;
     LicensePopup = s.LicensePopup;
 }
+
+} // namespace wizard

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+namespace wizard {
+
 // A text set of the update wizard: the 28 texts its window shows. A new set holds the English texts;
 // Assign copies all texts from another set.
 class TWebUpdateWizardLanguage : public QObject
@@ -42,3 +44,5 @@ public:
     QString WhatsNewPopup;
     QString LicensePopup;
 };
+
+} // namespace wizard

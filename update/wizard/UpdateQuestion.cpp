@@ -6,7 +6,13 @@
 
 #include <QMutex>
 
-namespace update {
+using update::DialogIcon;
+using update::Message;
+using update::Question;
+using update::QuestionHandler;
+using update::TWebUpdate;
+
+namespace wizard {
 
 namespace {
 QMutex handlerMutex;
@@ -16,17 +22,17 @@ QuestionHandler& installedHandler()
     return handler;
 }
 
-platform::BoxIcon toBoxIcon(DialogIcon icon)
+widgets::BoxIcon toBoxIcon(DialogIcon icon)
 {
     switch (icon) {
     case DialogIcon::Information:
-        return platform::BoxIcon::Information;
+        return widgets::BoxIcon::Information;
     case DialogIcon::Error:
-        return platform::BoxIcon::Error;
+        return widgets::BoxIcon::Error;
     case DialogIcon::Question:
-        return platform::BoxIcon::Question;
+        return widgets::BoxIcon::Question;
     }
-    return platform::BoxIcon::None;
+    return widgets::BoxIcon::None;
 }
 
 } // namespace
@@ -40,7 +46,7 @@ bool askYesNo(const Question& question)
     }
     if (handler)
         return handler(question);
-    return platform::showYesNoBox({nullptr, question.caption, question.text, toBoxIcon(question.icon)});
+    return widgets::showYesNoBox({nullptr, question.caption, question.text, toBoxIcon(question.icon)});
 }
 
 void setQuestionHandler(QuestionHandler handler)
@@ -51,7 +57,7 @@ void setQuestionHandler(QuestionHandler handler)
 
 void showEngineMessage(const Message& message)
 {
-    platform::showMessageBox({nullptr, message.caption, message.text, toBoxIcon(message.icon)});
+    widgets::showMessageBox({nullptr, message.caption, message.text, toBoxIcon(message.icon)});
 }
 
 void supplyEngineDialogs(TWebUpdate& engine)
@@ -64,4 +70,4 @@ void supplyEngineDialogs(TWebUpdate& engine)
         engine.loginPrompt = &TLoginForm::ask;
 }
 
-} // namespace update
+} // namespace wizard

@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+namespace wizard {
+
 // The engine steps and run state that the update wizard drives. TWebUpdateEngineAdapter forwards them to
 // TWebUpdate; tests put a scripted engine in its place.
 class WizardEngine
@@ -34,7 +36,7 @@ public:
     virtual int CloseSession() = 0;
     virtual void LaunchRestart() = 0;
 
-    virtual TFileList& fileList() = 0;
+    virtual update::TFileList& fileList() = 0;
     virtual bool isFtpUpdate() const = 0;
     // The wizard asks its own questions, so the engine's download questions are switched off.
     virtual void setSilentUpdate() = 0;
@@ -56,3 +58,5 @@ public:
     // Raises the engine's OnSuccess when it is handled.
     virtual void raiseSuccess() = 0;
 };
+
+} // namespace wizard

@@ -3,6 +3,8 @@
 #include "update/wizard/TWebUpdateWizardEnglish.h"
 #include "update/wizard/TWebUpdateWizardGerman.h"
 
+namespace wizard {
+
 TWebUpdateWizardEnglish* createUpden(QObject* parent)
 {
     auto* set = new TWebUpdateWizardEnglish(parent);
@@ -63,3 +65,5 @@ TWebUpdateWizardLanguage* textSetForLanguage(const QString& languageCode, TWebUp
         return updtr;
     return nullptr;
 }
+
+} // namespace wizard

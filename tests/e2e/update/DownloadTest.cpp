@@ -9,6 +9,16 @@
 
 #include <gtest/gtest.h>
 
+using update::httpUpdate;
+using update::TWebUpdate;
+using update::UpdateIoError;
+using update::vcAlways;
+using update::verdictByVersion;
+using update::waAlways;
+using update::waAuto;
+using update::wuuPromptAll;
+using update::wuuSilent;
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& bytes)

@@ -31,6 +31,10 @@
 #include <mutex>
 #include <thread>
 
+using app::ApplicationUpdate;
+using i18n::Language;
+using wizard::TWUWIZ;
+
 namespace {
 
 // The update routes on a loopback port; records each request's path and Authorization header.

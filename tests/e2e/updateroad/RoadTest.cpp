@@ -22,6 +22,8 @@
 #include <csignal>
 #include <functional>
 
+using update::TWebUpdate;
+
 namespace {
 
 const QString Program = QStringLiteral(VELKORN_PROGRAM);

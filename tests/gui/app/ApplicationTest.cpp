@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 
+using i18n::SilentCancel;
+
 namespace {
 
 class ThrowingObject : public QObject
@@ -29,8 +31,8 @@ protected:
 // so that neither ends the program.
 TEST(VelkornApplication, DropsSilentCancellationAndReportsOtherFailures)
 {
-    QList<platform::BoxRequest> boxes;
-    platform::setMessageBoxHandler([&](const platform::BoxRequest& r) { boxes.append(r); });
+    QList<widgets::BoxRequest> boxes;
+    widgets::setMessageBoxHandler([&](const widgets::BoxRequest& r) { boxes.append(r); });
     ThrowingObject object;
 
     object.onEvent = [] { throw SilentCancel{}; };
@@ -43,8 +45,8 @@ TEST(VelkornApplication, DropsSilentCancellationAndReportsOtherFailures)
     QCoreApplication::sendEvent(&object, &failure);
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].text, "Unable to write to /x/en.lng");
-    EXPECT_EQ(boxes[0].icon, platform::BoxIcon::Error);
-    platform::setMessageBoxHandler({});
+    EXPECT_EQ(boxes[0].icon, widgets::BoxIcon::Error);
+    widgets::setMessageBoxHandler({});
 }
 
 } // namespace

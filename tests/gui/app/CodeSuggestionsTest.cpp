@@ -5,6 +5,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using app::CodeSuggestionModel;
+using app::CodeSuggestions;
+
 namespace {
 
 // A box in a window with its drop-down, fed by a list of codes instead of an index; the window hands the box's

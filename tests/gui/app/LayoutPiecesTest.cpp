@@ -9,6 +9,9 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
+using app::Anchors;
+using app::BackgroundJobs;
+
 // Anchoring decides where the header pieces, slogans and page buttons end up when the window is resized.
 TEST(Anchors, PlacesChildrenByTheEdgesTheyHold)
 {

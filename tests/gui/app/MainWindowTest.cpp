@@ -31,6 +31,15 @@
 #include <memory>
 #include <optional>
 
+using app::CodeSuggestionModel;
+using app::CodeSuggestions;
+using app::DataText;
+using app::PageControl;
+using app::PictureBox;
+using app::TfrmMain;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 namespace {
 
 const QStringList FullStartup = {"selectLanguage",      "loadLanguage", "openDatabase",  "startFeedThread",
@@ -60,13 +69,13 @@ protected:
         QFile::setPermissions(m_appDir + "KATALOG.GDB", QFile::ReadOwner | QFile::WriteOwner);
         TLngINISupp::resetSharedState();
         TMsgINISupp::resetSharedState();
-        platform::setMessageBoxHandler([this](const platform::BoxRequest& r) { m_boxes.append(r); });
+        widgets::setMessageBoxHandler([this](const widgets::BoxRequest& r) { m_boxes.append(r); });
     }
 
     void TearDown() override
     {
         m_window.reset();
-        platform::setMessageBoxHandler({});
+        widgets::setMessageBoxHandler({});
     }
 
     TfrmMain* start(const QString& language, QSize size = QSize())
@@ -113,7 +122,7 @@ protected:
 
     QTemporaryDir m_dir;
     QString m_appDir;
-    QList<platform::BoxRequest> m_boxes;
+    QList<widgets::BoxRequest> m_boxes;
     bool m_feedStarted = false;
     std::unique_ptr<TfrmMain> m_window;
 };
@@ -201,7 +210,7 @@ TEST_F(MainWindowTest, MissingOrBrokenDatabaseShowsOneErrorBoxAndEnds)
         EXPECT_EQ(m_boxes[0].caption, w->msg("msg001"));
         EXPECT_EQ(m_boxes[0].text, w->msg("msg002"));
         EXPECT_NE(m_boxes[0].caption, "ERROR");
-        EXPECT_EQ(m_boxes[0].icon, platform::BoxIcon::Error);
+        EXPECT_EQ(m_boxes[0].icon, widgets::BoxIcon::Error);
         EXPECT_FALSE(m_feedStarted);
         EXPECT_EQ(QFile::exists(db), present);
         EXPECT_EQ(fileHash(db), before);
@@ -417,7 +426,7 @@ TEST_F(MainWindowTest, FailingListQueryShowsTheDatabaseMessageAndKeepsRunning)
     db.close();
     w->menuEntry("btnSTYLE2")->trigger();
     ASSERT_EQ(m_boxes.size(), 1);
-    EXPECT_EQ(m_boxes[0].icon, platform::BoxIcon::Error);
+    EXPECT_EQ(m_boxes[0].icon, widgets::BoxIcon::Error);
     EXPECT_FALSE(m_boxes[0].text.isEmpty());
     EXPECT_FALSE(w->terminateRequested());
     EXPECT_EQ(w->browser()->itemDetails().itemId, shownItem);
@@ -547,7 +556,7 @@ protected:
             return language;
         };
         w->startFeedThread = [] {};
-        platform::setMessageBoxHandler([this, w](const platform::BoxRequest& r) {
+        widgets::setMessageBoxHandler([this, w](const widgets::BoxRequest& r) {
             m_boxes.append(r);
             m_visibleAtBox = w->isVisible();
         });

@@ -31,6 +31,9 @@
 
 namespace {
 
+using app::PageControl;
+using app::TfrmMain;
+
 // The window on copies of the demo catalog and language files, reached the way a user reaches the measurement
 // page and the datasheet: keys, menu entries, the form's boxes.
 class MeasureWindowTest : public ::testing::Test
@@ -43,15 +46,15 @@ protected:
         for (const char* name : {"KATALOG.GDB", "en.lng", "de.lng", "tr.lng"})
             ASSERT_TRUE(QFile::copy(dist + name, appDir() + name)) << name;
         QFile::setPermissions(appDir() + "KATALOG.GDB", QFile::ReadOwner | QFile::WriteOwner);
-        TLngINISupp::resetSharedState();
-        TMsgINISupp::resetSharedState();
-        platform::setMessageBoxHandler([this](const platform::BoxRequest& r) { m_boxes.append(r); });
+        i18n::TLngINISupp::resetSharedState();
+        i18n::TMsgINISupp::resetSharedState();
+        widgets::setMessageBoxHandler([this](const widgets::BoxRequest& r) { m_boxes.append(r); });
     }
 
     void TearDown() override
     {
         m_window.reset();
-        platform::setMessageBoxHandler({});
+        widgets::setMessageBoxHandler({});
     }
 
     QString appDir() const { return m_dir.path() + "/"; }
@@ -83,7 +86,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    QList<platform::BoxRequest> m_boxes;
+    QList<widgets::BoxRequest> m_boxes;
     std::unique_ptr<TfrmMain> m_window;
 };
 
@@ -173,12 +176,12 @@ TEST_F(MeasureWindowTest, TextsInEachLanguageAndWithAnOlderLanguageFile)
         EXPECT_EQ(w.datasheetActions()->btnDatasheet->title(), datasheet::builtInText(language, "btnDatasheet"));
         EXPECT_EQ(child<QPushButton>("btnMeasureFind")->text(), datasheet::builtInText(language, "measureFind"));
         m_window.reset();
-        TLngINISupp::resetSharedState();
-        TMsgINISupp::resetSharedState();
+        i18n::TLngINISupp::resetSharedState();
+        i18n::TMsgINISupp::resetSharedState();
     }
 
     // en.lng as it was: without the added keys.
-    IniFile old(appDir() + "en.lng");
+    base::IniFile old(appDir() + "en.lng");
     ASSERT_TRUE(old.load());
     QByteArray bytes = old.toBytes();
     QList<QByteArray> lines = bytes.split('\n');
@@ -197,7 +200,7 @@ TEST_F(MeasureWindowTest, TextsInEachLanguageAndWithAnOlderLanguageFile)
     EXPECT_EQ(w.measurePresenter()->btnMeasure->text(), "Find by measurements");
     EXPECT_EQ(w.datasheetActions()->btnSaveDatasheet->text(), QString::fromUtf8("Save datasheet as PDF…"));
     EXPECT_EQ(child<QLabel>("lblMeasureStroke")->text(), "Operating space (stroke)");
-    IniFile after(appDir() + "en.lng");
+    base::IniFile after(appDir() + "en.lng");
     ASSERT_TRUE(after.load());
     EXPECT_EQ(after.keys("frmMain").size(), 14);
     EXPECT_FALSE(after.contains("Project_Messages", "btnMeasure"));

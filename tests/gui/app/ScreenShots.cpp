@@ -22,6 +22,11 @@
 #include <cstdio>
 #include <memory>
 
+using app::TfrmMain;
+using i18n::TfrmLanguageSelector;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 namespace {
 
 void settle()
@@ -175,7 +180,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: velkorn-screens <dist dir> <output dir>\n");
         return 2;
     }
-    platform::setMessageBoxHandler([](const platform::BoxRequest& r) {
+    widgets::setMessageBoxHandler([](const widgets::BoxRequest& r) {
         std::fprintf(stderr, "message box: %s / %s\n", qPrintable(r.caption), qPrintable(r.text));
     });
     QDir().mkpath(argv[2]);

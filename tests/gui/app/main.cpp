@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using app::VelkornApplication;
+
 int main(int argc, char** argv)
 {
     qputenv("LC_ALL", "C.UTF-8");

@@ -12,6 +12,9 @@
 
 #include <functional>
 
+using i18n::SelectLanguage;
+using i18n::TfrmLanguageSelector;
+
 namespace {
 
 QColor textColor(const QLabel* label)

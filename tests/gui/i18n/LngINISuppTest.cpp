@@ -24,6 +24,10 @@
 #include <memory>
 #include <stdexcept>
 
+using i18n::SilentCancel;
+using i18n::TLngINISupp;
+using widgets::TRTFLabel;
+
 namespace {
 
 const QString kNotPreset = QStringLiteral("ERROR!!!\r\nFile not preset!");
@@ -61,11 +65,11 @@ protected:
     void SetUp() override
     {
         TLngINISupp::resetSharedState();
-        platform::setMessageBoxHandler([this](const platform::BoxRequest& box) { boxes.append(box.text); });
+        widgets::setMessageBoxHandler([this](const widgets::BoxRequest& box) { boxes.append(box.text); });
         lis.setApplicationDir(dir.path());
         lis.setFileName("en.lng");
     }
-    void TearDown() override { platform::setMessageBoxHandler({}); }
+    void TearDown() override { widgets::setMessageBoxHandler({}); }
 
     QByteArray fileBytes(const QString& name = "en.lng") const
     {

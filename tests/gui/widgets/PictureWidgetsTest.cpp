@@ -10,6 +10,9 @@
 #include <optional>
 
 using namespace testpictures;
+using widgets::PictureLoadError;
+using widgets::TAdvPicture;
+using widgets::TWallPaper;
 
 namespace {
 

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 using namespace testpictures;
+using widgets::PictureLoadError;
+using widgets::TImageButton;
 using Shown = TImageButton::Shown;
 
 namespace {

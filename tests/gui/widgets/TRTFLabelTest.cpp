@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace testpictures;
+using widgets::TRTFLabel;
 
 namespace {
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using wizard::TLoginForm;
+
 // The login dialog on the offscreen platform: its layout rules and that only OK hands back the entries.
 TEST(TLoginForm, EntriesOnlyOnOk)
 {

@@ -5,7 +5,7 @@
 #include <functional>
 
 // An engine whose step results are set by the test; it records every call in order.
-class ScriptedEngine : public WizardEngine
+class ScriptedEngine : public wizard::WizardEngine
 {
 public:
     int openSession = 0;
@@ -14,7 +14,7 @@ public:
     int preUpdate = 0;
     std::optional<QStringList> whatsNew;
     std::optional<QStringList> license;
-    QList<TFileDescription> serverFiles; // what LoadFileList puts into the list
+    QList<update::TFileDescription> serverFiles; // what LoadFileList puts into the list
     bool ftp = false;
     bool appUpdateFlag = true;
     bool marksComponent = true;                        // a downloaded file is an application component
@@ -55,7 +55,7 @@ public:
     int LoadFileList() override
     {
         m_files.clear();
-        for (const TFileDescription& f : serverFiles)
+        for (const update::TFileDescription& f : serverFiles)
             m_files.add() = f;
         return record("LoadFileList", m_files.count());
     }
@@ -65,7 +65,7 @@ public:
         calls << "DownloadFiles";
         for (int i = 0; i < m_files.count(); ++i) {
             m_files.ActiveItem = i;
-            const TFileDescription& f = m_files.item(i);
+            const update::TFileDescription& f = m_files.item(i);
             for (qint64 pos = 0; pos < f.FileSize; pos += 4096) {
                 if (m_progress)
                     m_progress(nullptr, "C:\\Temp\\" + f.Description, pos, f.FileSize);
@@ -91,7 +91,7 @@ public:
             onRestart();
     }
 
-    TFileList& fileList() override { return m_files; }
+    update::TFileList& fileList() override { return m_files; }
     bool isFtpUpdate() const override { return ftp; }
     void setSilentUpdate() override { silent = true; }
 
@@ -111,9 +111,10 @@ public:
     void setCancelHandler(CancelHandler h) override { m_cancel = std::move(h); }
     void raiseSuccess() override { ++successRaised; }
 
-    static TFileDescription file(const QString& description, qint32 size, bool mandatory = false, bool hidden = false)
+    static update::TFileDescription file(const QString& description, qint32 size, bool mandatory = false,
+                                         bool hidden = false)
     {
-        TFileDescription f;
+        update::TFileDescription f;
         f.Description = description;
         f.FileSize = size;
         f.Mandatory = mandatory;
@@ -128,7 +129,7 @@ private:
         return result;
     }
 
-    TFileList m_files;
+    update::TFileList m_files;
     FileProgressHandler m_progress;
     CancelHandler m_cancel;
 };

@@ -12,6 +12,11 @@
 
 #include <gtest/gtest.h>
 
+using update::fileUpdate;
+using update::TWebUpdate;
+using wizard::TWebUpdateWizard;
+using wizard::TWUWIZ;
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& bytes)
@@ -54,7 +59,7 @@ TEST(WizardRealEngineTest, DownloadsTheComponentAndOffersTheRestart)
             w->close();
     };
     QStringList messages;
-    platform::setMessageBoxHandler([&](const platform::BoxRequest& r) { messages << r.text; });
+    widgets::setMessageBoxHandler([&](const widgets::BoxRequest& r) { messages << r.text; });
 
     TWebUpdateWizard wizard;
     wizard.WebUpdate = &upd;
@@ -70,7 +75,7 @@ TEST(WizardRealEngineTest, DownloadsTheComponentAndOffersTheRestart)
         });
     };
     wizard.Execute();
-    platform::setMessageBoxHandler({});
+    widgets::setMessageBoxHandler({});
     QDir::setCurrent(previousDir);
 
     EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();

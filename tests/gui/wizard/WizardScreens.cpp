@@ -16,6 +16,12 @@
 
 #include <memory>
 
+using wizard::createUpdde;
+using wizard::createUpden;
+using wizard::createUpdtr;
+using wizard::TWebUpdateWizardLanguage;
+using wizard::TWUWIZ;
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);

@@ -26,6 +26,16 @@
 
 #include <memory>
 
+using update::TWebUpdate;
+using wizard::createUpdde;
+using wizard::createUpden;
+using wizard::createUpdtr;
+using wizard::TWebUpdateWizard;
+using wizard::TWebUpdateWizardEnglish;
+using wizard::TWebUpdateWizardGerman;
+using wizard::TWebUpdateWizardLanguage;
+using wizard::TWUWIZ;
+
 namespace {
 
 QStringList allTexts(const TWebUpdateWizardLanguage& t)
@@ -111,7 +121,7 @@ protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale::c());
-        platform::setMessageBoxHandler([this](const platform::BoxRequest& r) { messages << r.text; });
+        widgets::setMessageBoxHandler([this](const widgets::BoxRequest& r) { messages << r.text; });
         form = std::make_unique<TWUWIZ>();
         form->applyTexts(texts);
         form->engine = &engine;
@@ -121,7 +131,7 @@ protected:
         engine.verdict = 8;
         engine.serverFiles = {ScriptedEngine::file("velkorn", 10000)};
     }
-    void TearDown() override { platform::setMessageBoxHandler({}); }
+    void TearDown() override { widgets::setMessageBoxHandler({}); }
 
     int page() const { return form->PageControl1->currentIndex(); }
     bool closed() const { return form->isClosed(); }

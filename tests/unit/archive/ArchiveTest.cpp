@@ -203,6 +203,26 @@ TEST_F(CabinetTest, RefusesEntriesLeavingTheTarget)
     EXPECT_TRUE(archive::extractCabinet(path("dots.cab"), target(), nullptr));
 }
 
+// Found by fuzzing (tests/fuzz/cabFuzz.cpp): a name starting with ':' reads as a Qt resource path, which path
+// joining left unjoined, so the entry was written relative to the current directory instead of the target.
+TEST_F(CabinetTest, NamesStartingWithAColonStayInTheTarget)
+{
+    CabWriter writer;
+    writer.add(":a", "first");
+    writer.add(":ata\\sub.txt", "second");
+    writeAll(path("colon.cab"), writer.build());
+    const QString elsewhere = path("elsewhere");
+    QDir().mkpath(elsewhere);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(elsewhere);
+    const bool ok = archive::extractCabinet(path("colon.cab"), target(), nullptr);
+    QDir::setCurrent(before);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(readAll(target() + "/:a"), QByteArray("first"));
+    EXPECT_EQ(readAll(target() + "/:ata/sub.txt"), QByteArray("second"));
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+}
+
 TEST_F(CabinetTest, FailsOnBrokenInput)
 {
     EXPECT_FALSE(archive::extractCabinet(path("missing.cab"), target(), nullptr));

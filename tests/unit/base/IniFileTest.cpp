@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using base::IniFile;
+
 namespace {
 
 IniFile parsed(const QByteArray& bytes)

@@ -15,7 +15,8 @@ namespace {
 // The texts of a shipped language file, as the lookup tool and the window read them.
 datasheet::SheetTexts shippedTexts(const QString& language)
 {
-    auto ini = std::make_shared<IniFile>(QStringLiteral(VELKORN_DIST_DIR "/") + language + QStringLiteral(".lng"));
+    auto ini =
+        std::make_shared<base::IniFile>(QStringLiteral(VELKORN_DIST_DIR "/") + language + QStringLiteral(".lng"));
     EXPECT_TRUE(ini->load());
     datasheet::SheetTexts texts;
     texts.msg = datasheet::withBuiltInTexts(
@@ -132,7 +133,7 @@ TEST(AddedTexts, BuiltInTextsStandInForKeysTheFileLacks)
 
     // The shipped files carry every added key, each in its own words.
     for (const char* language : {"tr", "en", "de"}) {
-        IniFile ini(QStringLiteral(VELKORN_DIST_DIR "/") + language + ".lng");
+        base::IniFile ini(QStringLiteral(VELKORN_DIST_DIR "/") + language + ".lng");
         ASSERT_TRUE(ini.load());
         for (const QString& key : datasheet::addedKeys())
             EXPECT_EQ(ini.value("Project_Messages", key, "ERROR"), datasheet::builtInText(language, key))

@@ -16,6 +16,11 @@
 
 #include <gtest/gtest.h>
 
+using helper::ComponentInstaller;
+using helper::RestartEnvironment;
+using helper::RestartOutcome;
+using helper::runRestartHelper;
+using helper::splitRestartCommand;
 using namespace std::chrono_literals;
 
 namespace {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+using base::IniFile;
+using i18n::TMsgINISupp;
+
 // The language files the build writes beside the program.
 class ShippedLanguageFile : public ::testing::TestWithParam<const char*>
 {

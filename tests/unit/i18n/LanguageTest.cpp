@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using i18n::Language;
+
 namespace {
 
 // Everything derived from the choice comes from one value; a stray code must not turn into a language whose

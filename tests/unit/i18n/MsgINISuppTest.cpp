@@ -11,6 +11,10 @@
 
 #include <thread>
 
+using i18n::SilentCancel;
+using i18n::TLngINISupp;
+using i18n::TMsgINISupp;
+
 namespace {
 
 const QString kNotPreset = QStringLiteral("ERROR!!!\r\nFile not preset!");
@@ -22,12 +26,12 @@ protected:
     void SetUp() override
     {
         TMsgINISupp::resetSharedState();
-        platform::setMessageBoxHandler([this](const platform::BoxRequest& box) { boxes.append(box.text); });
+        widgets::setMessageBoxHandler([this](const widgets::BoxRequest& box) { boxes.append(box.text); });
         mis.setApplicationDir(dir.path());
     }
     void TearDown() override
     {
-        platform::setMessageBoxHandler({});
+        widgets::setMessageBoxHandler({});
         TMsgINISupp::resetSharedState();
     }
     void writeLanguage(const QByteArray& bytes)

@@ -3,6 +3,16 @@
 
 #include <QFile>
 
+using update::ControlFile;
+using update::vcUpdateOnly;
+using update::verdictByChecksum;
+using update::verdictByCustomValidation;
+using update::verdictByDate;
+using update::verdictBySize;
+using update::verdictByVersion;
+using update::verdictNoUpdate;
+using update::verdictUnconditional;
+
 namespace {
 const QDateTime releaseStamp(QDate(2008, 3, 5), QTime(12, 30));
 }

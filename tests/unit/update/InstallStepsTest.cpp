@@ -13,6 +13,13 @@
 #include <cerrno>
 #include <cstring>
 
+using update::TFileDescription;
+using update::TWebUpdate;
+using update::verdictNoUpdate;
+using update::wuuPromptAll;
+using update::wuuPromptOnce;
+using update::wuuSilent;
+
 namespace {
 // Answers the engine's questions from a script and records them.
 struct ScriptedAnswers

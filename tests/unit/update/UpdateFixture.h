@@ -33,8 +33,8 @@ protected:
         previousDir = QDir::currentPath();
         QDir::setCurrent(app);
 
-        upd.UpdateType = fileUpdate;
-        upd.VersionCheck = vcAlways;
+        upd.UpdateType = update::fileUpdate;
+        upd.VersionCheck = update::vcAlways;
         upd.TempDirectory = tmp;
         upd.LogFileName = app + "WUPDATE.LOG";
         upd.setUserTempDirectory(tmp);
@@ -67,6 +67,6 @@ protected:
 
     QTemporaryDir root;
     QString server, tmp, app, previousDir;
-    TWebUpdate upd;
+    update::TWebUpdate upd;
     std::vector<Status> statuses;
 };

@@ -11,6 +11,10 @@
 #include <random>
 #include <set>
 
+using widgets::decodePicture;
+using widgets::PictureLoadError;
+using widgets::readResource;
+
 namespace {
 
 QImage solid(int w, int h, QColor color)

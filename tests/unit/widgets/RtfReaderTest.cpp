@@ -9,6 +9,8 @@
 #include <memory>
 #include <random>
 
+using widgets::readRtf;
+
 namespace {
 
 std::unique_ptr<QTextDocument> read(const QByteArray& rtf)
