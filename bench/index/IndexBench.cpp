@@ -215,8 +215,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("VELKORN_CATALOG_HOST", "127.0.0.1:9");
-    VelkornApplication app(argc, argv); // as the program: drops the language components' silent cancellations
-    QStringList paths = app.arguments().mid(1);
+    app::VelkornApplication application(argc, argv); // as the program: drops the language components' silent cancellations
+    QStringList paths = application.arguments().mid(1);
     if (paths.isEmpty())
         paths << bench::defaultBenchCatalog();
     for (const QString& path : paths)
