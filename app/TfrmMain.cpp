@@ -4,12 +4,15 @@
 #include "app/ApplicationUpdate.h"
 #include "app/BackgroundJobs.h"
 #include "app/CatalogPresenter.h"
+#include "app/DatasheetActions.h"
 #include "app/MainWindowLayout.h"
+#include "app/MeasurePresenter.h"
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
 #include "app/ServerHosts.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
+#include "datasheet/AddedTexts.h"
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
@@ -60,6 +63,11 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     m_layout = std::make_unique<app::MainWindowLayout>(this);
     m_presenter = new app::CatalogPresenter(
         *m_layout, currentGrid, [this](const QString& key) { return msg(key); }, this);
+    const auto withAddedTexts =
+        datasheet::withBuiltInTexts([this](const QString& key) { return msg(key); }, [this] { return languageCode; });
+    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, currentGrid, withAddedTexts, this);
+    m_datasheet = new app::DatasheetActions(
+        *m_presenter, withAddedTexts, [this] { return languageCode; }, this);
     wireHandlers();
     FormCreate();
     qApp->installEventFilter(this);
@@ -301,6 +309,8 @@ void TfrmMain::setCaptionsFromMessages()
     m_presenter->setColumnCaption("grdSearchColumn3", msg("grdColType"));
     setWindowTitle(msg("frmMainCaption"));
     m_presenter->setColumnCaption("dxDBGridMaskColumn1", msg("grdColCode"));
+    m_measure->applyTexts();
+    m_datasheet->applyTexts();
 }
 
 QString TfrmMain::msg(const QString& key) const
@@ -384,12 +394,12 @@ bool TfrmMain::FormKeyDown(int key)
 {
     switch (key) {
     case Qt::Key_Left:
-        if (QApplication::focusWidget() == m_layout->edtSearch)
+        if (QApplication::focusWidget() == m_layout->edtSearch || m_measure->isEntryBox(QApplication::focusWidget()))
             return false;
         btnPrevClick();
         return true;
     case Qt::Key_Right:
-        if (QApplication::focusWidget() == m_layout->edtSearch)
+        if (QApplication::focusWidget() == m_layout->edtSearch || m_measure->isEntryBox(QApplication::focusWidget()))
             return false;
         btnNextClick();
         return true;

@@ -36,7 +36,9 @@ class CodeSuggestions;
 class PictureBox;
 class ApplicationUpdate;
 class CatalogPresenter;
+class DatasheetActions;
 class MainWindowLayout;
+class MeasurePresenter;
 
 // The catalog's main window: start-up and shutdown, the window keys and the handlers of its components. The widget
 // tree is app::MainWindowLayout; the lists, item view and search of the item page are app::CatalogPresenter.
@@ -70,6 +72,9 @@ public:
     // The in-memory code index behind the search and the drop-down under the search boxes.
     catalog::BackgroundCodeIndex* codeIndex() const;
     CodeSuggestions* codeSuggestions() const;
+    // "Find by measurements" and the datasheet of the item shown.
+    app::MeasurePresenter* measurePresenter() const { return m_measure; }
+    app::DatasheetActions* datasheetActions() const { return m_datasheet; }
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 
@@ -146,6 +151,8 @@ private:
     catalogsync::CatalogSync* m_sync = nullptr;
     std::unique_ptr<app::MainWindowLayout> m_layout;
     app::CatalogPresenter* m_presenter = nullptr;
+    app::MeasurePresenter* m_measure = nullptr;
+    app::DatasheetActions* m_datasheet = nullptr;
 };
 
 } // namespace app

@@ -9,6 +9,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth
     desktop-file-utils appstream dpkg-dev
+    poppler-utils
     clang-14 libclang-rt-14-dev
 )
 missing=()
