@@ -1,5 +1,7 @@
 #include "app/ApplicationUpdate.h"
 
+#include "base/PathRules.h"
+
 #include "app/ServerHosts.h"
 #include "base/MainThread.h"
 #include "update/CatalogUpdateSettings.h"
@@ -16,8 +18,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QRadioButton>
 #include <QThread>
+#include <QUrl>
 #include <QWidget>
 
 #include <condition_variable>
@@ -169,8 +173,9 @@ ApplicationUpdate::Result ApplicationUpdate::handOff()
         // {APP} in the control file is the current directory.
         if (!QDir::setCurrent(m_applicationDir))
             return Result::Failed;
-        upd->Host = host;
-        upd->URL = QStringLiteral("http://") + upd->Host + QStringLiteral("/velkorn.INF");
+        // "https://host[:port]" keeps its scheme; a bare host is spoken to over http.
+        upd->URL = base::serverUrl(host, QStringLiteral("/velkorn.INF"));
+        upd->Host = QUrl(upd->URL).authority();
         upd->UserID = QStringLiteral("update");
         upd->Password = QStringLiteral("refreshx");
 
@@ -229,6 +234,25 @@ void ApplicationUpdate::setUnattended(bool unattended)
     widgets::setMessageBoxHandler([](const widgets::BoxRequest& box) {
         writeToStandardError(QStringLiteral("velkorn: message: ") + box.caption + QStringLiteral(": ") + box.text);
     });
+}
+
+void ApplicationUpdate::confirmStart()
+{
+    // Names shared with the restart helper (update/helper/RestartHelper.h).
+    const QByteArray marker = qgetenv("VELKORN_UPDATE_MARKER");
+    if (!marker.isEmpty()) {
+        QFile started(QFile::decodeName(marker));
+        if (!started.open(QIODevice::WriteOnly))
+            qWarning("velkorn: cannot tell the restart helper that the update came up");
+        qunsetenv("VELKORN_UPDATE_MARKER"); // not for programs started from here
+    }
+    if (qgetenv("VELKORN_UPDATE_ROLLED_BACK") == "1") {
+        qunsetenv("VELKORN_UPDATE_ROLLED_BACK");
+        wizard::showEngineMessage({QString(),
+                                   QStringLiteral("The new version did not start, so the update was rolled back. "
+                                                  "The previous version is running."),
+                                   update::DialogIcon::Error});
+    }
 }
 
 } // namespace app

@@ -50,9 +50,14 @@ public:
     ApplicationUpdate(QWidget* mainWindow, const QString& applicationDir, base::StopSource stop = {});
     ~ApplicationUpdate() override;
 
+    // Right after an update, once the window is shown: tells the restart helper that this version came up (it
+    // rolls the update back otherwise), or, when the helper had to roll back and start this version again, tells
+    // the user so.
+    static void confirmStart();
+
     // The language whose text set the wizard shows.
     void setLanguage(const i18n::Language& language);
-    // The update server, "host" or "host:port". Default: app::updateServerHost().
+    // The update server, "host[:port]" (http) or "https://host[:port]". Default: app::updateServerHost().
     void setHost(const QString& host);
 
     // The synchronisation's last step. Called on the synchronisation thread; also works on the main thread.

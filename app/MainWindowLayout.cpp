@@ -140,6 +140,11 @@ QWidget* newPage(const QString& name)
 
 } // namespace
 
+void styleListGrid(QTableView* grid)
+{
+    styleGrid(grid);
+}
+
 MainWindowLayout::MainWindowLayout(QWidget* window) : m_window(window)
 {
     window->setFont(windowFont());

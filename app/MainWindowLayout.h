@@ -40,6 +40,10 @@ enum class MainPage
 
 using catalog::ListPage;
 
+// The look of the list grids (font, red header, selection colours, tips for cut-off texts), for grids of other
+// pages that list items too.
+void styleListGrid(QTableView* grid);
+
 // One component per language, in the order of Language::all().
 template <typename T> struct LanguageArt
 {

@@ -5,12 +5,15 @@
 #include "app/BackgroundJobs.h"
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
+#include "app/DatasheetActions.h"
 #include "app/MainWindowLayout.h"
+#include "app/MeasurePresenter.h"
 #include "app/PageControl.h"
 #include "app/PictureBox.h"
 #include "app/ServerHosts.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
+#include "datasheet/AddedTexts.h"
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
@@ -63,6 +66,11 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
         *m_layout, currentGrid, [this](const QString& key) { return msg(key); }, this);
     m_tools = new app::CatalogTools(
         *m_layout, [this](const QString& key) { return msg(key); }, this);
+    const auto withAddedTexts =
+        datasheet::withBuiltInTexts([this](const QString& key) { return msg(key); }, [this] { return languageCode; });
+    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, currentGrid, withAddedTexts, this);
+    m_datasheet = new app::DatasheetActions(
+        *m_presenter, withAddedTexts, [this] { return languageCode; }, this);
     wireHandlers();
     FormCreate();
     qApp->installEventFilter(this);
@@ -306,6 +314,8 @@ void TfrmMain::setCaptionsFromMessages()
     setWindowTitle(msg("frmMainCaption"));
     m_presenter->setColumnCaption("dxDBGridMaskColumn1", msg("grdColCode"));
     m_tools->setCaptions();
+    m_measure->applyTexts();
+    m_datasheet->applyTexts();
 }
 
 QString TfrmMain::msg(const QString& key) const
@@ -391,12 +401,12 @@ bool TfrmMain::FormKeyDown(int key)
 {
     switch (key) {
     case Qt::Key_Left:
-        if (QApplication::focusWidget() == m_layout->edtSearch)
+        if (QApplication::focusWidget() == m_layout->edtSearch || m_measure->isEntryBox(QApplication::focusWidget()))
             return false;
         btnPrevClick();
         return true;
     case Qt::Key_Right:
-        if (QApplication::focusWidget() == m_layout->edtSearch)
+        if (QApplication::focusWidget() == m_layout->edtSearch || m_measure->isEntryBox(QApplication::focusWidget()))
             return false;
         btnNextClick();
         return true;

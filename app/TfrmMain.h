@@ -37,7 +37,9 @@ class PictureBox;
 class ApplicationUpdate;
 class CatalogPresenter;
 class CatalogTools;
+class DatasheetActions;
 class MainWindowLayout;
+class MeasurePresenter;
 
 // The catalog's main window: start-up and shutdown, the window keys and the handlers of its components. The widget
 // tree is app::MainWindowLayout; the lists, item view and search of the item page are app::CatalogPresenter.
@@ -73,6 +75,9 @@ public:
     CodeSuggestions* codeSuggestions() const;
     // Copy, export, sort and count, the catalog's date and About, pictures large.
     app::CatalogTools* tools() const { return m_tools; }
+    // "Find by measurements" and the datasheet of the item shown.
+    app::MeasurePresenter* measurePresenter() const { return m_measure; }
+    app::DatasheetActions* datasheetActions() const { return m_datasheet; }
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 
@@ -150,6 +155,8 @@ private:
     std::unique_ptr<app::MainWindowLayout> m_layout;
     app::CatalogPresenter* m_presenter = nullptr;
     app::CatalogTools* m_tools = nullptr;
+    app::MeasurePresenter* m_measure = nullptr;
+    app::DatasheetActions* m_datasheet = nullptr;
 };
 
 } // namespace app

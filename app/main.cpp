@@ -1,9 +1,11 @@
+#include "app/ApplicationUpdate.h"
 #include "app/TfrmMain.h"
 #include "app/VelkornApplication.h"
 #include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
+#include <QTimer>
 
 using app::TfrmMain;
 using app::VelkornApplication;
@@ -23,5 +25,7 @@ int main(int argc, char** argv)
         application.quit();
     });
     frmMain.showMaximized();
+    // After an update the restart helper waits for this version to say that it came up, or rolls the update back.
+    QTimer::singleShot(0, [] { app::ApplicationUpdate::confirmStart(); });
     return application.exec();
 }

@@ -59,4 +59,14 @@ bool isInsideDirectory(const QString& directory, const QString& path)
     return clean == directory || clean.startsWith(directory + QLatin1Char('/'));
 }
 
+QString serverUrl(const QString& host, const QString& path)
+{
+    const bool hasScheme = host.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+                           host.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    QString base = hasScheme ? host : QStringLiteral("http://") + host;
+    while (base.endsWith('/'))
+        base.chop(1);
+    return base + path;
+}
+
 } // namespace base

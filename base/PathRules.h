@@ -28,4 +28,8 @@ QString toLocalPath(const QString& path);
 // starts with the same letters). `directory` is absolute, cleaned and has no trailing '/'.
 bool isInsideDirectory(const QString& directory, const QString& path);
 
+// The address of a server given as "host[:port]" (spoken to over http) or "http://host[:port]" or
+// "https://host[:port]" (the scheme is kept), followed by path.
+QString serverUrl(const QString& host, const QString& path);
+
 } // namespace base

@@ -95,7 +95,19 @@ void configure(CURL* easy, const Transfer::Request& request, const Transfer::Lim
     }
     curl_easy_setopt(easy, CURLOPT_URL, request.url.constData());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, request.allowFtp ? "http,https,ftp" : "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A request that began on https never goes on over plain http.
+    const bool https = request.url.startsWith("https://") || request.url.startsWith("HTTPS://");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!request.caBundle.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, request.caBundle.constData());
+    if (!request.httpUser.isEmpty() || !request.httpPassword.isEmpty()) {
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
+        curl_easy_setopt(easy, CURLOPT_USERNAME, request.httpUser.constData());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, request.httpPassword.constData());
+        curl_easy_setopt(easy, CURLOPT_UNRESTRICTED_AUTH, 0L);
+    }
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connectTimeoutMs));
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, request.followRedirects ? 1L : 0L);
@@ -186,7 +198,7 @@ Transfer::Result Transfer::run(const Request& request, const BlockHandler& onBlo
         }
         if (done || running == 0)
             break;
-        if (m_stop.stopRequested()) {
+        if (m_stop.stopRequested() || (request.idle && !request.idle())) {
             stopped = true;
             break;
         }

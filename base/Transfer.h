@@ -50,6 +50,15 @@ public:
         QByteArray ftpUser;
         QByteArray ftpPassword;
         bool ftpActive = false;
+        // Basic credentials for an http(s) request. libcurl sends them to the request's own host, port and scheme
+        // only: a redirect to anywhere else goes without them.
+        QByteArray httpUser;
+        QByteArray httpPassword;
+        // Certificates are checked against the system's store, or against this bundle (PEM) when it is set.
+        QByteArray caBundle;
+        // Called from the transfer's loop every 50 ms or sooner, whatever the server does; false ends the transfer
+        // as Stopped. Lets a caller on the user-interface thread keep its window alive and cancel a silent server.
+        std::function<bool()> idle;
     };
 
     enum class Outcome

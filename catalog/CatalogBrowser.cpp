@@ -74,20 +74,8 @@ CatalogBrowser::CatalogBrowser(const QString& connectionName, const QString& app
     for (TQuery* query : {qryOEM, qryStyle, qrySearch, qryKullanim, qryItem, qryCodes, qryPictures})
         query->setConnectionName(connectionName);
 
-    // The list protocol, shared by the four list queries.
-    for (TQuery* list : {qryOEM, qryStyle, qrySearch, qryKullanim}) {
-        list->setBeforeOpen([](TQuery& q) { q.setTag(kNotReady); });
-        list->setAfterOpen([this](TQuery& q) {
-            m_currentList = &q;
-            q.setTag(kReady);
-            emit listOpened(pageOf(&q));
-        });
-        list->setAfterScroll([this](TQuery& q) {
-            if (q.tag() != kReady)
-                return;
-            handOver(q.field(QStringLiteral("ITEM_ID")));
-        });
-    }
+    for (TQuery* list : {qryOEM, qryStyle, qrySearch, qryKullanim})
+        followListProtocol(list);
 
     qryItem->addCalcField(QStringLiteral("ptStr"));
     qryItem->addCalcField(QStringLiteral("typeStr"));
@@ -101,6 +89,28 @@ CatalogBrowser::CatalogBrowser(const QString& connectionName, const QString& app
     qryItem->setAfterOpen([this](TQuery&) { emit itemOpened(); });
     qryItem->setAfterScroll([this](TQuery&) { qryItemAfterScroll(); });
     qryPictures->setAfterOpen([this](TQuery&) { qryPicturesAfterOpen(); });
+}
+
+// The list protocol, shared by every list query.
+void CatalogBrowser::followListProtocol(TQuery* list)
+{
+    list->setBeforeOpen([](TQuery& q) { q.setTag(kNotReady); });
+    list->setAfterOpen([this](TQuery& q) {
+        m_currentList = &q;
+        q.setTag(kReady);
+        emit listOpened(pageOf(&q));
+    });
+    list->setAfterScroll([this](TQuery& q) {
+        if (q.tag() != kReady)
+            return;
+        handOver(q.field(QStringLiteral("ITEM_ID")));
+    });
+}
+
+void CatalogBrowser::addList(TQuery* list)
+{
+    followListProtocol(list);
+    m_otherLists.append(list);
 }
 
 TQuery* CatalogBrowser::makeQuery(const char* name, const QStringList& sql)
@@ -245,6 +255,9 @@ void CatalogBrowser::closeAll()
 {
     for (TQuery* query : {qryOEM, qryStyle, qrySearch, qryKullanim, qryItem, qryCodes, qryPictures})
         query->close();
+    for (const QPointer<TQuery>& list : m_otherLists)
+        if (list)
+            list->close();
     // Ends the browsing snapshot so that the next list sees the committed rows. Refused, harmlessly, when the
     // synchronisation's commit on this connection has already ended it.
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);

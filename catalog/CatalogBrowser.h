@@ -73,6 +73,9 @@ public:
     void setCodeIndex(BackgroundCodeIndex* index);
     // Hands an item to the item view as a list's row change does, without touching the lists.
     void showItem(int itemId);
+    // A list of another page (its rows from a row source) joins the list protocol: opening it makes it the current
+    // list, its row changes hand items to the item view, and closeAll closes it. Not owned.
+    void addList(TQuery* list);
 
     // What a committed synchronisation does to the view: every list and the item queries close, and the
     // connection's transaction is committed if it is still active.
@@ -110,6 +113,7 @@ private:
     void handOver(const QVariant& itemId);
     void qryItemAfterScroll();
     void qryPicturesAfterOpen();
+    void followListProtocol(TQuery* list);
     QString msg(const QString& key) const { return m_msg ? m_msg(key) : QString(); }
 
     QString m_connectionName;
@@ -119,6 +123,7 @@ private:
     QPointer<BackgroundCodeIndex> m_codeIndex;
     QString m_searchText; // the normalised text of the last search
     TQuery* m_currentList = nullptr;
+    QVector<QPointer<TQuery>> m_otherLists;
     ListPage m_currentGrid = ListPage::None;
 };
 

@@ -79,7 +79,7 @@ bool TransferOptions::stopRequested() const
 bool UrlReachable(const QString& url, const TransferOptions& options)
 {
     QString target = url;
-    if (!target.toLower().contains(QLatin1String("http://")))
+    if (!target.toLower().contains(QLatin1String("http://")) && !target.toLower().contains(QLatin1String("https://")))
         target.prepend(QLatin1String("http://"));
     base::Transfer transfer;
     if (!transfer.isValid())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/PathRules.h"
 #include "sync/HttpTransfer.h"
 
 #include <QString>
@@ -11,17 +12,17 @@ namespace catalogsync {
 struct SyncSettings
 {
     QString appDir;                 // Application directory, with a trailing '/'
-    QString catalogHost;            // "host" or "host:port"
+    QString catalogHost;            // "host[:port]" (http) or "http://host[:port]" or "https://host[:port]"
     QString catalogPath;            // written right after the host; empty by default
     QString catalogSeparator = "/"; // between the path and a feed's relative path
     QString databaseFile;           // empty: appDir + "KATALOG.GDB"
     TransferOptions transfer;       // the stop flag is set by CatalogSync
 
     QString database() const { return databaseFile.isEmpty() ? appDir + QStringLiteral("KATALOG.GDB") : databaseFile; }
-    // "http://" + host + path + separator + relative
+    // the host's address + path + separator + relative
     QString address(const QString& relative) const
     {
-        return QStringLiteral("http://") + catalogHost + catalogPath + catalogSeparator + relative;
+        return base::serverUrl(catalogHost, catalogPath + catalogSeparator + relative);
     }
 };
 

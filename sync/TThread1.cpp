@@ -48,7 +48,7 @@ void TThread1::download(const SyncSettings& settings)
         const QDateTime lastUpdate = readLastUpdate(settings.database());
         if (settings.transfer.stopRequested())
             return;
-        if (!UrlReachable(QStringLiteral("http://") + settings.catalogHost + settings.catalogPath, settings.transfer))
+        if (!UrlReachable(base::serverUrl(settings.catalogHost, settings.catalogPath), settings.transfer))
             return;
         for (int t = 1; t <= 4; ++t) {
             const QString url = settings.address(QStringLiteral("common/item.php?t=%1&ut=").arg(t)) +

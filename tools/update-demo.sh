@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Shows the application update end to end: velkorn-server serves the catalog and an update folder that announces
 # the next version of velkorn (the same program, one release higher), with release notes, a licence, the program
-# and a data file as components, and an optional manual. The program, started from a temporary Application
-# directory, synchronises its catalog, finds the update and opens the wizard; after "Restart" it ends, the restart
-# helper replaces its files and starts it again as the new version.
+# and a data file as components, and an optional manual. The control file is signed with the demo key by the
+# minisign tool, as a publisher signs a release (update/keys/README.md), and lists the SHA-256 of every file.
+# The program, started from a temporary Application directory, synchronises its catalog, finds the update and
+# opens the wizard; after "Restart" it ends, the restart helper replaces its files and starts it again as the
+# new version.
 #   tools/update-demo.sh [--unattended] [BUILD_DIR]   (default: build; run tools/build.sh first)
 #   --unattended: English, and the wizard goes through by itself (also works with QT_QPA_PLATFORM=offscreen)
 set -euo pipefail
@@ -20,6 +22,9 @@ dist="$build/dist"
 for f in "$server" "$next_version" "$dist/velkorn" "$dist/KATALOG.GDB"; do
     [ -e "$f" ] || { echo "missing $f: build first (tools/build.sh)" >&2; exit 1; }
 done
+command -v minisign >/dev/null || { echo "minisign is needed to sign the update (tools/setup.sh)" >&2; exit 1; }
+signing_key=tests/keys/demo-secret-key-NOT-FOR-RELEASE.key
+sha() { sha256sum "$1" | cut -d' ' -f1; }
 
 work="$(mktemp -d)"
 app="$work/app"
@@ -75,9 +80,11 @@ appcomps=velkorn_NEW release.txt_NEW
 
 [whatsnew]
 file=$base/whatsnew.txt
+sha256=$(sha "$updates/whatsnew.txt")
 
 [eula]
 file=$base/eula.txt
+sha256=$(sha "$updates/eula.txt")
 
 [files]
 count=3
@@ -90,22 +97,29 @@ newversion=$new_version
 targetdir={APP}
 mandatory=1
 filesize=$(stat -c %s "$updates/velkorn_NEW")
+sha256=$(sha "$updates/velkorn_NEW")
 
 [file2]
 url=$base/release.txt_NEW
 descr=Catalog data
 targetdir={APP}
 hidden=1
+sha256=$(sha "$updates/release.txt_NEW")
 
 [file3]
 url=$base/manual.txt
 descr=Catalog manual (optional)
 targetdir={APP}\docs
+sha256=$(sha "$updates/manual.txt")
 INF
+minisign -S -s "$signing_key" -m "$updates/velkorn.INF" \
+    -t "velkorn-release time=$(date -u +%Y-%m-%dT%H:%M:%SZ) file=velkorn.INF" >/dev/null
 
 echo "servers on 127.0.0.1:$port; Application directory: $app"
 echo "installed version: $("$next_version" --show "$app/velkorn"), update offers $new_version"
 export VELKORN_CATALOG_HOST="127.0.0.1:$port" VELKORN_UPDATE_HOST="127.0.0.1:$port" TMPDIR="$work/tmp"
+# The newest accepted release is kept in the user's settings; the demo's stays with the demo.
+export XDG_CONFIG_HOME="$work/config"
 if [ "$unattended" = 1 ]; then
     export VELKORN_LANGUAGE=en VELKORN_UPDATE_UNATTENDED=1
 else

@@ -63,11 +63,16 @@ HttpTransfer::Response HttpTransfer::perform(base::Transfer::Method method, cons
     request.proxy = m_proxy;
     request.followRedirects = true;
     request.blockSize = blockSize;
+    request.idle = m_idle;
+    request.caBundle = m_caBundle;
     if (url.startsWith("ftp://", Qt::CaseInsensitive)) {
         request.allowFtp = true;
         request.ftpUser = m_ftpUser;
         request.ftpPassword = m_ftpPassword;
         request.ftpActive = !m_ftpPassive;
+    } else {
+        request.httpUser = m_httpUser;
+        request.httpPassword = m_httpPassword;
     }
 
     // The response handler sees the status and the announced length once, before the first block.

@@ -28,9 +28,20 @@ public:
     // Connect time-out, and the time after which a transfer that receives nothing counts as broken.
     void setTimeouts(int connectSeconds, int stallSeconds);
     void setFtpLogin(const QString& user, const QString& password, bool passive);
+    // Basic credentials for the next http(s) requests (empty: none). The transfer core never lets them follow a
+    // redirect to another host, port or scheme.
+    void setHttpLogin(const QString& user, const QString& password)
+    {
+        m_httpUser = user.toUtf8();
+        m_httpPassword = password.toUtf8();
+    }
+    // A PEM bundle to check server certificates against instead of the system's store (tests).
+    void setCaBundle(const QString& path) { m_caBundle = path.toUtf8(); }
     // Looked at during a transfer, also while it waits for the server; a stop aborts it (the transfer then ends as
     // broken). Lets a shutdown end a check that hangs on a silent server.
     void setStopToken(base::StopToken stop) { m_transfer.setStopToken(std::move(stop)); }
+    // Asked every 50 ms during a transfer (see base::Transfer::Request::idle); false ends the transfer as broken.
+    void setIdle(std::function<bool()> idle) { m_idle = std::move(idle); }
 
     struct Response
     {
@@ -67,6 +78,10 @@ private:
     QByteArray m_ftpUser;
     QByteArray m_ftpPassword;
     bool m_ftpPassive = true;
+    std::function<bool()> m_idle;
+    QByteArray m_httpUser;
+    QByteArray m_httpPassword;
+    QByteArray m_caBundle;
 };
 
 } // namespace update

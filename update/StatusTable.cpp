@@ -63,6 +63,8 @@ StatusEntry statusEntry(int id)
         {962, {"Found application component : %s", 0, 0}},
         {964, {"", 0, 0}},
         {965, {"", 3, 0}},
+        // Files that the publisher did not vouch for: refused before anything is done with them.
+        {966, {"Refused update file : %s", 11, 4}},
     };
     return table.value(id);
 }

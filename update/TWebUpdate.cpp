@@ -1,10 +1,14 @@
 #include "update/TWebUpdate.h"
 
 #include "platform/Platform.h"
+#include "update/FileDigest.h"
 #include "update/FileVersion.h"
 #include "update/HttpTransfer.h"
 #include "update/LastUrlRegistry.h"
+#include "update/Minisign.h"
+#include "update/ReleaseGuard.h"
 #include "update/StatusTable.h"
+#include "update/TrustedKeys.h"
 #include "update/archive/Cabinet.h"
 #include "update/archive/Szdd.h"
 
@@ -96,6 +100,7 @@ int TWebUpdate::OpenSession()
     session->setTimeouts(connectTimeoutSeconds, stallTimeoutSeconds);
     session->setFtpLogin(UserID, Password, FTPPassive);
     session->setStopToken(stopToken);
+    session->setCaBundle(caBundle);
     m_session = std::move(session);
     m_sessionOpen = true;
     m_ftpDirectorySet = false;
@@ -127,12 +132,26 @@ int TWebUpdate::FetchControlFile()
     url = ExpandMacros(url);
 
     m_controlFile.close();
+    m_appUpdate = false;
+    m_restartCommand.clear();
+    m_componentText.clear();
+    m_silentRestart = false;
+    m_controlFilePath = m_userTempDir + FileNameFromUrl(url);
+    QFile::remove(m_controlFilePath + ".minisig"); // a signature left from before must not vouch for this copy
     if (!DownloadFile(url, m_userTempDir, false)) {
         ReportStatus(925);
         return 4;
     }
     ReportStatus(926);
-    m_controlFilePath = m_userTempDir + FileNameFromUrl(url);
+    // Nothing in the file is read before the publisher's signature and the release it names are checked.
+    const QString refusal = controlFileRefusal(url);
+    if (!refusal.isEmpty()) {
+        QFile::remove(m_controlFilePath);
+        QFile::remove(m_controlFilePath + ".minisig");
+        ReportStatus(927);
+        AppendLogLine("Refused update control file " + url + ": " + refusal);
+        return 5;
+    }
     m_controlFile.open(m_controlFilePath);
 
     int result = 0;
@@ -157,6 +176,31 @@ int TWebUpdate::FetchControlFile()
     m_componentText = ExpandMacros(m_controlFile.text("application", "appcomps"));
     m_silentRestart = m_controlFile.flag("application", "silentrestart");
     return result;
+}
+
+QString TWebUpdate::controlFileRefusal(const QString& url)
+{
+    const QString signatureUrl = url + ".minisig";
+    if (!DownloadFile(signatureUrl, m_userTempDir, false))
+        return update::minisignStatusText(update::MinisignStatus::NoSignature);
+    const QString fetched = m_userTempDir + FileNameFromUrl(signatureUrl);
+    if (fetched != m_controlFilePath + ".minisig" && !QFile::rename(fetched, m_controlFilePath + ".minisig"))
+        return update::minisignStatusText(update::MinisignStatus::NoSignature);
+    const update::MinisignResult signature = update::verifyMinisignFile(m_controlFilePath, update::trustedKeys());
+    if (!signature.ok())
+        return update::minisignStatusText(signature.status);
+    update::ReleaseGuard guard(releaseStateFile.isEmpty() ? update::ReleaseGuard::defaultStateFile()
+                                                          : releaseStateFile);
+    // The name it is published under, as configured, not the name a redirect or a hook may give the copy.
+    const auto verdict = guard.admit(signature.trustedComment, update::fileNameFromUrl(url));
+    if (verdict == update::ReleaseGuard::Verdict::Unsaved) {
+        // Genuine and current; refusing it would stop every update on a read-only profile.
+        AppendLogLine("Update control file " + url + ": " + update::releaseVerdictText(verdict));
+        return {};
+    }
+    if (verdict != update::ReleaseGuard::Verdict::Accepted)
+        return update::releaseVerdictText(verdict);
+    return {};
 }
 
 int TWebUpdate::EvaluateUpdate()
@@ -392,24 +436,36 @@ int TWebUpdate::CloseSession()
         }
     }
     m_controlFile.close();
-    if (!m_controlFilePath.isEmpty())
+    if (!m_controlFilePath.isEmpty()) {
         QFile::remove(m_controlFilePath);
+        QFile::remove(m_controlFilePath + ".minisig");
+    }
     m_sessionOpen = false;
     return 0;
 }
 
 bool TWebUpdate::DownloadFile(const QString& url, const QString& targetDir, bool compressed)
 {
-    if (UpdateType == fileUpdate)
-        return downloadLocal(url, targetDir, compressed);
-
-    ReportStatus(915, url);
-    const QString localPath = withSeparator(update::toLocalPath(targetDir)) + FileNameFromUrl(url);
-    return downloadHttp(url, localPath, targetDir, compressed);
+    const std::optional<Staged> staged = fetchToTemp(url, targetDir);
+    return staged && finishDownload(staged->tempPath, staged->localPath, staged->targetDir, compressed);
 }
 
-bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, const QString& targetDir, bool compressed)
+std::optional<TWebUpdate::Staged> TWebUpdate::fetchToTemp(const QString& url, const QString& targetDir)
 {
+    if (UpdateType == fileUpdate)
+        return fetchLocal(url, targetDir);
+    ReportStatus(915, url);
+    const QString localPath = withSeparator(update::toLocalPath(targetDir)) + FileNameFromUrl(url);
+    QByteArray sha256;
+    const QString tempPath = fetchHttp(url, localPath, sha256);
+    if (tempPath.isEmpty())
+        return std::nullopt;
+    return Staged{tempPath, localPath, targetDir, sha256};
+}
+
+QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath, QByteArray& sha256)
+{
+    update::Sha256Stream hash;
     QString requestUrl = url;
     if (!ProxyUserID.isEmpty() && url.startsWith("http://", Qt::CaseInsensitive))
         requestUrl = "http://" + ProxyUserID + ':' + ProxyPassword + '@' + url.mid(7);
@@ -429,12 +485,12 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
     if (Authenticate == waAlways && (UserID.isEmpty() || Password.isEmpty())) {
         if (!loginPrompt || !loginPrompt("Connect to " + host, UserID, Password)) {
             ReportStatus(956);
-            return false;
+            return {};
         }
     }
     if (!m_session) {
         ReportStatus(917, url);
-        return false;
+        return {};
     }
 
     QString tempPath;
@@ -450,8 +506,12 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
         QList<QByteArray> headers{"Pragma: no-cache", "Cache-Control: no-cache"};
         if (HTTPKeepAliveAuthentication)
             headers << "Connection: Keep-Alive";
-        if (!UserID.isEmpty() || !Password.isEmpty())
-            headers << "Authorization: " + update::basicAuthorization(UserID, Password);
+        // The update server's password goes to the update server only: not to a host that the control file names,
+        // not over http when the update server is https, and (the transfer core sees to it) not through a redirect.
+        if (onUpdateHost(requestUrl))
+            m_session->setHttpLogin(UserID, Password);
+        else
+            m_session->setHttpLogin({}, {});
 
         bool needLogin = false;
         const bool ftp = UpdateType == ftpUpdate;
@@ -476,6 +536,7 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
             processPendingEvents();
             if (temp.write(data, size) != size)
                 throw UpdateIoError(("Unable to write to " + tempPath).toStdString());
+            hash.add(data, size);
             received += size;
             if (OnFileProgress)
                 OnFileProgress(this, localPath, received, announced);
@@ -485,6 +546,21 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
             }
             return true;
         };
+        // Between blocks and while the server is silent alike: the window stays alive, and Cancel, the close box or
+        // a termination signal (which raises the stop token) end the transfer at once.
+        m_session->setIdle([&] {
+            processPendingEvents();
+            if (cancelled)
+                return false;
+            bool cancel = false;
+            if (OnProgressCancel)
+                OnProgressCancel(this, cancel);
+            if (cancel) {
+                ReportStatus(964);
+                cancelled = true;
+            }
+            return !cancel;
+        });
         {
             // Window messages are processed during the transfer; whoever reacts to them must not close the session.
             struct Transferring
@@ -492,37 +568,44 @@ bool TWebUpdate::downloadHttp(const QString& url, const QString& localPath, cons
                 bool& flag;
                 ~Transferring() { flag = false; }
             } const transferring{m_transferring = true};
+            struct IdleReset
+            {
+                HttpTransfer& session;
+                ~IdleReset() { session.setIdle({}); }
+            } const idleReset{*m_session};
             response = m_session->get(requestUrl, headers, onResponse, onBlock);
         }
         if (!needLogin)
             break;
         if (!loginPrompt || !loginPrompt("Connect to " + host, UserID, Password)) {
             ReportStatus(956);
-            return false;
+            return {};
         }
     }
 
+    m_cancelled = cancelled; // also when the cancel came before the server answered
     if (!response.opened) {
-        ReportStatus(917, url);
-        return false;
+        if (!cancelled)
+            ReportStatus(917, url);
+        return {};
     }
     if (statusFailed || tempPath.isEmpty())
-        return false;
+        return {};
     temp.close();
-    m_cancelled = cancelled;
     // Nothing received counts as a failure too; the old file stays untouched.
     if (cancelled || response.readError || received == 0) {
         if (!QFile::remove(tempPath))
             AppendLogLine("Unable to delete file " + tempPath);
         tempPath.clear();
-        return false;
+        return {};
     }
+    sha256 = hash.result();
     const QString finished = tempPath;
     tempPath.clear();
-    return finishDownload(finished, localPath, targetDir, compressed);
+    return finished;
 }
 
-bool TWebUpdate::downloadLocal(const QString& url, const QString& targetDir, bool compressed)
+std::optional<TWebUpdate::Staged> TWebUpdate::fetchLocal(const QString& url, const QString& targetDir)
 {
     const QString source = update::toLocalPath(url);
     const QString target = update::toLocalPath(targetDir);
@@ -533,16 +616,16 @@ bool TWebUpdate::downloadLocal(const QString& url, const QString& targetDir, boo
     const QString targetDirectory = QFileInfo(localPath).path();
     if (!QFileInfo::exists(source)) {
         ReportStatus(913, source);
-        return false;
+        return std::nullopt;
     }
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(localPath).canonicalFilePath()) {
         ReportStatus(912, source);
-        return false;
+        return std::nullopt;
     }
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly) || in.size() <= 0) {
         ReportStatus(914, source);
-        return false;
+        return std::nullopt;
     }
     ReportStatus(965);
 
@@ -576,11 +659,11 @@ bool TWebUpdate::downloadLocal(const QString& url, const QString& targetDir, boo
         if (!QFile::remove(tempPath))
             AppendLogLine("Unable to delete file " + tempPath);
         tempPath.clear();
-        return false;
+        return std::nullopt;
     }
     const QString finished = tempPath;
     tempPath.clear();
-    return finishDownload(finished, localPath, targetDirectory, compressed);
+    return Staged{finished, localPath, targetDirectory};
 }
 
 bool TWebUpdate::finishDownload(const QString& tempPath, const QString& localPath, const QString& targetDir,
@@ -630,6 +713,18 @@ void TWebUpdate::expandCompressed(const QString& localPath, const QString& targe
         archive::expandSzdd(localPath, expanded, nullptr);
     }
     QFile::remove(localPath);
+}
+
+bool TWebUpdate::onUpdateHost(const QString& url) const
+{
+    const QUrl target(url);
+    const QUrl home(URL);
+    const auto port = [](const QUrl& u) {
+        return u.port(u.scheme().compare("https", Qt::CaseInsensitive) == 0 ? 443 : 80);
+    };
+    return target.isValid() && !home.host().isEmpty() &&
+           target.scheme().compare(home.scheme(), Qt::CaseInsensitive) == 0 &&
+           target.host().compare(home.host(), Qt::CaseInsensitive) == 0 && port(target) == port(home);
 }
 
 bool TWebUpdate::isComponent(const QString& fileName) const

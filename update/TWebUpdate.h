@@ -77,6 +77,12 @@ public:
     TWebUpdateVersionCheck VersionCheck = vcUpdateOnly;
     QString Version() const { return QStringLiteral("1.7.0.0"); }
 
+    // Where the newest accepted release time is kept (see ReleaseGuard); empty: the engine's settings place.
+    QString releaseStateFile;
+
+    // A PEM bundle that server certificates are checked against instead of the system's store; set only by tests.
+    QString caBundle;
+
     // Transfer time-outs in seconds: connecting, and a transfer that receives nothing for that long.
     int connectTimeoutSeconds = 30;
     int stallTimeoutSeconds = 60;
@@ -135,7 +141,8 @@ public:
     virtual int CloseSession();
     void LaunchRestart();
 
-    // Single operations.
+    // Single operations. DownloadFile places the file without checking it: only the control file, which is
+    // verified by its signature before it is read, and callers that check nothing come this way.
     bool DownloadFile(const QString& url, const QString& targetDir, bool compressed);
     virtual bool CheckFileIsNewer(QString& newVersion, QString& localFile, qint32 newSize, qint32 newChecksum);
     static update::PackedVersion ParseVersion(const QString& text);
@@ -191,8 +198,30 @@ public:
 private:
     // No handler answers No: without someone to ask, nothing is done that needs a Yes.
     bool ask(const update::Question& question) const { return askQuestion && askQuestion(question); }
-    bool downloadHttp(const QString& url, const QString& localPath, const QString& targetDir, bool compressed);
-    bool downloadLocal(const QString& source, const QString& targetDir, bool compressed);
+    // A download that has arrived in its temporary file and is not yet placed.
+    struct Staged
+    {
+        QString tempPath;
+        QString localPath;
+        QString targetDir;
+        QByteArray sha256; // of the bytes as they arrived; empty when not computed on the way
+    };
+    std::optional<Staged> fetchToTemp(const QString& url, const QString& targetDir);
+    QString fetchHttp(const QString& url, const QString& localPath, QByteArray& sha256);
+    std::optional<Staged> fetchLocal(const QString& source, const QString& targetDir);
+    // Fetches a listed file and checks it against its SHA-256 (and, for the program, its version) before it is
+    // placed, expanded or run; a refused file is deleted, reported, logged and shown.
+    std::optional<Staged> fetchChecked(const QString& url, const QString& targetDir, const update::FileDigest& digest,
+                                       bool& refused);
+    // Why the control file just fetched may not be read (signature, release time, name); empty when it may.
+    QString controlFileRefusal(const QString& url);
+    // Why a downloaded program file may not replace the running one; empty when it may.
+    QString programRefusal(const QString& fileName, const QString& path) const;
+    void refuseFile(const QString& name, const QString& reason, bool tellUser);
+    // Whether url is on the update host itself (scheme, host and port of URL), the only place credentials go.
+    bool onUpdateHost(const QString& url) const;
+    // Starts a command line of section action only when its program has the SHA-256 given under digestKey.
+    bool startChecked(const QString& commandLine, const QString& digestKey);
     bool finishDownload(const QString& tempPath, const QString& localPath, const QString& targetDir, bool compressed);
     void expandCompressed(const QString& localPath, const QString& targetDir);
     QString newTempFile(const QString& directory);

@@ -8,6 +8,7 @@
 #include "update/FileDigest.h"
 #include "update/HttpTransfer.h"
 #include "update/LastUrlRegistry.h"
+#include "update/ReleaseGuard.h"
 #include "update/StatusTable.h"
 #include "update/archive/Cabinet.h"
 #include "update/archive/Szdd.h"
@@ -84,8 +85,10 @@ int TWebUpdate::RunPreUpdateActions()
         platform::openWithDesktop(htmlDialog); // no HTML dialog here: the browser shows the page
     }
     const QString runBefore = ExpandMacros(m_controlFile.text("action", "runbefore"));
-    if (!runBefore.isEmpty())
-        startCommandLine(runBefore);
+    if (!runBefore.isEmpty() && !startChecked(runBefore, "runbeforesha256")) {
+        m_appUpdate = false;
+        return -1;
+    }
     if (OnCustomProcess)
         OnCustomProcess(this, m_controlFile.text("custom", "processmsg"), m_controlFile.text("custom", "processparam"));
     QString showUrl = ExpandMacros(m_controlFile.text("action", "showURL"));
@@ -108,15 +111,18 @@ int TWebUpdate::RunPreUpdateActions()
 
 std::optional<QStringList> TWebUpdate::fetchTextFile(const QString& sectionBase, int statusId)
 {
-    const QString url = m_controlFile.text(sectionBase + LanguageID, "file");
+    const QString section = sectionBase + LanguageID;
+    const QString url = m_controlFile.text(section, "file");
     if (url.isEmpty())
         return std::nullopt;
     ReportStatus(statusId);
-    if (!DownloadFile(url, m_userTempDir, false))
+    bool refused = false;
+    const auto staged =
+        fetchChecked(url, m_userTempDir, update::parseSha256(m_controlFile.text(section, "sha256")), refused);
+    if (!staged || !finishDownload(staged->tempPath, staged->localPath, staged->targetDir, false))
         return std::nullopt;
-    const QString local = m_userTempDir + FileNameFromUrl(url);
-    const QStringList lines = readLines(local);
-    QFile::remove(local);
+    const QStringList lines = readLines(staged->localPath);
+    QFile::remove(staged->localPath);
     return lines;
 }
 
@@ -203,7 +209,26 @@ int TWebUpdate::DownloadFiles()
 {
     TWebUpdateUpdate mode = UpdateUpdate;
     int result = 0;
-    for (int p = 0; p < FileList.count(); ++p) {
+    // Every file first arrives in a temporary file and is checked; only when none was refused are they placed,
+    // so that one file the publisher did not vouch for leaves the installation as it was.
+    struct Arrived
+    {
+        int index;
+        QString url;
+        Staged staged;
+    };
+    std::vector<Arrived> arrived;
+    struct Discard
+    {
+        std::vector<Arrived>& files;
+        ~Discard()
+        {
+            for (const Arrived& a : files)
+                QFile::remove(a.staged.tempPath);
+        }
+    } discard{arrived};
+    bool refused = false;
+    for (int p = 0; p < FileList.count() && !refused; ++p) {
         TFileDescription& item = FileList.item(p);
         if (mode == wuuPromptAll) {
             const QString text = update::statusText(909, {}) + FileNameFromUrl(item.URL);
@@ -222,19 +247,8 @@ int TWebUpdate::DownloadFiles()
         if (!target.isEmpty() && !QDir(target).exists())
             QDir().mkpath(target);
 
-        if (DownloadFile(url, item.TargetDir, item.Compressed)) {
-            const QString name = FileNameFromUrl(url);
-            if (isComponent(name)) {
-                m_componentDownloaded = true;
-                ReportStatus(962, name);
-            } else if (ExtractCAB && !item.Compressed &&
-                       QFileInfo(name).suffix().compare("CAB", Qt::CaseInsensitive) == 0) {
-                const QString cab = withSeparator(target) + name;
-                if (!archive::extractCabinet(cab, target, nullptr))
-                    ReportStatus(947, cab);
-                else if (!KeepIntermediateFiles)
-                    QFile::remove(cab);
-            }
+        if (auto staged = fetchChecked(url, item.TargetDir, item.Sha256, refused)) {
+            arrived.push_back({p, url, *staged});
         } else {
             result = -1;
             ReportStatus(946, url);
@@ -243,7 +257,102 @@ int TWebUpdate::DownloadFiles()
         if (mode == wuuPromptOnce)
             mode = wuuSilent;
     }
+    if (refused)
+        return -1;
+
+    std::vector<Arrived> placing;
+    placing.swap(arrived);
+    for (const Arrived& a : placing) {
+        const TFileDescription& item = FileList.item(a.index);
+        if (!finishDownload(a.staged.tempPath, a.staged.localPath, a.staged.targetDir, item.Compressed)) {
+            result = -1;
+            ReportStatus(946, a.url);
+            m_appUpdate = false;
+            continue;
+        }
+        const QString name = FileNameFromUrl(a.url);
+        const QString target = update::toLocalPath(item.TargetDir);
+        if (isComponent(name)) {
+            m_componentDownloaded = true;
+            ReportStatus(962, name);
+        } else if (ExtractCAB && !item.Compressed &&
+                   QFileInfo(name).suffix().compare("CAB", Qt::CaseInsensitive) == 0) {
+            const QString cab = withSeparator(target) + name;
+            if (!archive::extractCabinet(cab, target, nullptr))
+                ReportStatus(947, cab);
+            else if (!KeepIntermediateFiles)
+                QFile::remove(cab);
+        }
+    }
     return result;
+}
+
+std::optional<TWebUpdate::Staged> TWebUpdate::fetchChecked(const QString& url, const QString& targetDir,
+                                                           const update::FileDigest& digest, bool& refused)
+{
+    refused = false;
+    std::optional<Staged> staged = fetchToTemp(url, targetDir);
+    if (!staged)
+        return std::nullopt;
+    QString reason;
+    if (!digest.valid())
+        reason = digest.state == update::FileDigest::State::Absent ? "no SHA-256 is published for it"
+                                                                   : "its published SHA-256 is not readable";
+    else if ((staged->sha256.isEmpty() ? update::fileSha256(staged->tempPath) : staged->sha256) != digest.bytes)
+        reason = "its bytes differ from the published SHA-256";
+    else
+        reason = programRefusal(QFileInfo(staged->localPath).fileName(), staged->tempPath);
+    if (reason.isEmpty())
+        return staged;
+    QFile::remove(staged->tempPath);
+    refused = true;
+    refuseFile(url, reason, true);
+    return std::nullopt;
+}
+
+QString TWebUpdate::programRefusal(const QString& fileName, const QString& path) const
+{
+    // The program is the file named by appname, or its "_NEW" replacement; other files carry no version rule.
+    const QString program =
+        QFileInfo(update::toLocalPath(QProcess::splitCommand(m_restartCommand).value(0))).fileName();
+    if (program.isEmpty() || (fileName.compare(program, Qt::CaseInsensitive) != 0 &&
+                              fileName.compare(program + "_NEW", Qt::CaseInsensitive) != 0))
+        return {};
+    switch (update::checkProgramVersion(GetFileVersion(path), update::runningProgramVersion())) {
+    case update::ProgramVersionVerdict::Allowed:
+        return {};
+    case update::ProgramVersionVerdict::Lower:
+        return "its program version is lower than the running one";
+    case update::ProgramVersionVerdict::Unknown:
+        break;
+    }
+    return "its program version cannot be read";
+}
+
+void TWebUpdate::refuseFile(const QString& name, const QString& reason, bool tellUser)
+{
+    ReportStatus(966, name);
+    AppendLogLine("Refused update file " + name + ": " + reason);
+    if (tellUser && showMessage)
+        showMessage({QString(),
+                     "The update file " + QFileInfo(update::toLocalPath(name)).fileName() + " was refused: " + reason +
+                         ". It was deleted and nothing was installed.",
+                     update::DialogIcon::Error});
+}
+
+bool TWebUpdate::startChecked(const QString& commandLine, const QString& digestKey)
+{
+    const QString program = update::toLocalPath(QProcess::splitCommand(commandLine).value(0));
+    const update::FileDigest digest = update::parseSha256(m_controlFile.text("action", digestKey));
+    if (!update::fileMatches(program, digest)) {
+        refuseFile(program,
+                   digest.valid() ? "its bytes differ from the published SHA-256"
+                                  : "no readable SHA-256 is published for it",
+                   true);
+        return false;
+    }
+    startCommandLine(commandLine);
+    return true;
 }
 
 bool TWebUpdate::postUpdateInfo()
@@ -306,8 +415,10 @@ int TWebUpdate::FinishUpdate()
             update::writeLastUrlValue(LastURLEntry, "LastURL", updateUrl);
     }
     const QString runAfter = ExpandMacros(m_controlFile.text("action", "runafter"));
-    if (!runAfter.isEmpty())
-        startCommandLine(runAfter);
+    if (!runAfter.isEmpty() && !startChecked(runAfter, "runaftersha256")) {
+        m_appUpdate = false; // a run that was refused anything restarts nothing
+        return -1;
+    }
     ReportStatus(948);
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVector>
+#include <algorithm>
 #include <cmath>
 
 namespace catalog {
@@ -118,6 +119,75 @@ QString crossCode(Random& rng)
     }
 }
 
+// Stroke and assembly height ranges per style, mm.
+struct SizeRange
+{
+    double strokeLow, strokeHigh, heightLow, heightHigh;
+};
+const SizeRange kSizes[8] = {
+    {150, 350, 250, 450}, // rolling lobe
+    {180, 400, 280, 500}, // rolling lobe with metal parts, without piston
+    {180, 400, 280, 500}, // rolling lobe, complete
+    {60, 130, 100, 180},  // single convoluted
+    {140, 260, 180, 300}, // double convoluted
+    {220, 380, 270, 420}, // triple convoluted
+    {40, 100, 150, 230},  // cab
+    {60, 140, 160, 240},  // seat
+};
+
+// Whole millimetres, as the data sheets give them.
+double wholeMm(double mm)
+{
+    return std::round(mm);
+}
+
+// Spacings of the studs and bolts on the bead and top plates that the trade uses, mm.
+const double kSpacings[13] = {70, 76, 89, 89, 89, 102, 120, 127, 140, 157.5, 157.5, 178, 200};
+
+struct Mounting
+{
+    int studs = 0;
+    QVariant studDistance{QMetaType(QMetaType::Double)}; // null when fewer than two
+    int bolts = 0;
+    QVariant boltDistance{QMetaType(QMetaType::Double)};
+};
+
+// The mounting a style has: a bare sleeve none, the metal-part lobes two studs (the complete one bolts on its
+// piston), bellows two or four studs and maybe bolts, cab springs a stud and a bolt, seat springs two studs.
+Mounting mountingFor(int style, int studDraw, int studSpacingDraw, int boltDraw, int boltSpacingDraw)
+{
+    Mounting m;
+    switch (style) {
+    case 1:
+        break;
+    case 2:
+        m.studs = 2;
+        break;
+    case 3:
+        m.studs = 2;
+        m.bolts = boltDraw == 0 ? 1 : boltDraw;
+        break;
+    case 4:
+    case 5:
+    case 6:
+        m.studs = studDraw <= 2 ? 2 : 4;
+        m.bolts = boltDraw * 2;
+        break;
+    case 7:
+        m.studs = 1;
+        m.bolts = 1;
+        break;
+    default:
+        m.studs = 2;
+        break;
+    }
+    if (m.studs >= 2)
+        m.studDistance = kSpacings[studSpacingDraw - 8];
+    if (m.bolts >= 2)
+        m.boltDistance = kSpacings[boltSpacingDraw - 8];
+    return m;
+}
+
 QString loadingCapacity(Random& rng, int style)
 {
     const int base = style >= 7 ? rng.between(2, 12) * 50 : rng.between(8, 60) * 100;
@@ -188,20 +258,38 @@ DemoCatalogSummary generateDemoCatalog(const DemoCatalogOptions& options)
             }
             const bool small = style >= 7;
             const double pressureMax = rng.between(small ? 6 : 8, small ? 8 : 12);
+            const double weight = small ? rng.real(0.4, 1.8) : rng.real(1.6, 14.5);
+            const double pressureDefault = rng.between(5, 7);
+            const double pressureMin = rng.real(0.3, 1.0);
+            // The draws stay as they were (the codes after them keep their values); their spread is mapped onto
+            // the sizes each style really comes in.
+            const double strokeShare = (rng.between(12, 45) - 12) / 33.0;
+            const double heightShare = (rng.between(18, 60) - 18) / 42.0;
+            const int pistonDraw = rng.between(1, 6);
+            const QString capacity = loadingCapacity(rng, style);
+            const int studDraw = rng.between(1, 4);
+            const int studSpacingDraw = rng.between(8, 20);
+            const int boltDraw = rng.between(0, 2);
+            const Mounting mounting = mountingFor(style, studDraw, studSpacingDraw, boltDraw, rng.between(8, 20));
+            const SizeRange& size = kSizes[style - 1];
+            const double stroke = wholeMm(size.strokeLow + strokeShare * (size.strokeHigh - size.strokeLow));
+            const double height =
+                wholeMm(std::max(size.heightLow + heightShare * (size.heightHigh - size.heightLow), stroke * 0.9 + 50));
             item.addBindValue(id);
-            item.addBindValue(small ? rng.real(0.4, 1.8) : rng.real(1.6, 14.5));
-            item.addBindValue(double(rng.between(5, 7)));
+            item.addBindValue(weight);
+            item.addBindValue(pressureDefault);
             item.addBindValue(pressureMax);
-            item.addBindValue(rng.real(0.3, 1.0));
-            item.addBindValue(small ? double(rng.between(4, 15) * 10) : double(rng.between(12, 45) * 10));
-            item.addBindValue(small ? double(rng.between(10, 25) * 10) : double(rng.between(18, 60) * 10));
-            item.addBindValue(rng.between(1, 6));
-            item.addBindValue(loadingCapacity(rng, style));
+            item.addBindValue(pressureMin);
+            item.addBindValue(stroke);
+            item.addBindValue(height);
+            // Rolling lobes sit on a piston; the bellows, cab and seat springs and style 2 have a plate instead.
+            item.addBindValue(style == 1 || style == 3 ? (pistonDraw == 6 ? 1 : pistonDraw) : 6);
+            item.addBindValue(capacity);
             item.addBindValue(style);
-            item.addBindValue(rng.between(1, 4));
-            item.addBindValue(double(rng.between(8, 20) * 10));
-            item.addBindValue(rng.between(0, 2));
-            item.addBindValue(double(rng.between(8, 20) * 10));
+            item.addBindValue(mounting.studs);
+            item.addBindValue(mounting.studDistance);
+            item.addBindValue(mounting.bolts);
+            item.addBindValue(mounting.boltDistance);
             item.addBindValue(firstChange.addSecs(qint64(id) * 3517));
             item.addBindValue(vehicle1);
             item.addBindValue(vehicle2);

@@ -1,17 +1,23 @@
 // velkorn-lookup: looks codes up in a catalog file by the rule of the program's code search, for dealers' order
 // systems and scripts. One line per hit: matching code, its code type, the item's own code, item id.
-// Exit status 0 with hits, 1 without, 2 on errors.
+// With --datasheet CODE --out FILE.pdf it writes the item's datasheet in the chosen language instead.
+// Exit status 0 with hits (or the datasheet written), 1 without (no such item), 2 on errors.
 
+#include "base/IniFile.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CodeIndex.h"
+#include "catalog/ItemSheet.h"
 #include "catalog/SearchCode.h"
+#include "datasheet/AddedTexts.h"
+#include "datasheet/Datasheet.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -26,7 +32,9 @@ enum class Text
 // has one name per type for every language, as the program's search results show them.
 QString text(const QString& language, Text which)
 {
-    static const char* const usage = "usage: velkorn-lookup [--catalog FILE] [--lang tr|en|de] [--json] CODE...";
+    static const char* const usage = "usage: velkorn-lookup [--catalog FILE] [--lang tr|en|de] [--json] CODE...\n"
+                                     "       velkorn-lookup [--catalog FILE] [--lang tr|en|de] --datasheet CODE "
+                                     "--out FILE.pdf";
     if (which == Text::Usage)
         return QString::fromLatin1(usage);
     if (language == QLatin1String("tr"))
@@ -56,15 +64,80 @@ QString field(QString value)
     return value;
 }
 
+QLocale localeOf(const QString& language)
+{
+    if (language == QLatin1String("tr"))
+        return QLocale(QLocale::Turkish, QLocale::Turkey);
+    if (language == QLatin1String("de"))
+        return QLocale(QLocale::German, QLocale::Germany);
+    return QLocale(QLocale::English, QLocale::UnitedKingdom);
+}
+
+// The datasheet of the item a code names, in the words of the language file.
+int writeDatasheet(const QString& catalogPath, const QString& language, const QString& code, const QString& out)
+{
+    // The language file beside the program, else the one beside the catalog.
+    const QString fileName = language + QStringLiteral(".lng");
+    base::IniFile lng(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName);
+    if (!lng.load())
+        lng = base::IniFile(QFileInfo(catalogPath).absolutePath() + QLatin1Char('/') + fileName);
+    lng.load();
+    datasheet::SheetTexts texts;
+    texts.msg = datasheet::withBuiltInTexts(
+        [&lng](const QString& key) {
+            return lng.value(QStringLiteral("Project_Messages"), key, QStringLiteral("ERROR"));
+        },
+        language);
+    texts.caption = [&lng](const QString& name) { return lng.value(QStringLiteral("frmMain"), name); };
+    texts.languageCode = language;
+    texts.locale = localeOf(language);
+
+    catalog::ItemSheet sheet;
+    bool found = false;
+    const QString connection = QStringLiteral("velkorn-lookup");
+    try {
+        const QSqlDatabase db = catalog::openDatabase(catalogPath, connection);
+        const int itemId = catalog::itemIdForCode(db, code);
+        found = itemId > 0 && catalog::loadItemSheet(db, itemId, &sheet);
+    } catch (const catalog::DatabaseError& e) {
+        catalog::closeDatabase(connection);
+        return fail(text(language, Text::Unreadable).arg(catalogPath, e.message()));
+    }
+    catalog::closeDatabase(connection);
+    if (!found)
+        return 1;
+    const QString imagesDir = QFileInfo(catalogPath).absolutePath() + QStringLiteral("/images");
+    QString error;
+    if (!datasheet::writeDatasheetPdf(sheet, texts, imagesDir, out, &error))
+        return fail(out + QStringLiteral(": ") + error);
+    return 0;
+}
+
+bool wantsDatasheet(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (qstrncmp(argv[i], "--datasheet", 11) == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // A datasheet needs fonts and pictures (Qt Gui) but no display.
+    const bool datasheetMode = wantsDatasheet(argc, argv);
+    if (datasheetMode && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application =
+        datasheetMode ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication& app = *application;
     QStringList args = app.arguments().mid(1);
     QString catalogPath = QCoreApplication::applicationDirPath() + QStringLiteral("/KATALOG.GDB");
     QString language = QStringLiteral("en");
     bool json = false;
+    QString datasheetCode;
+    QString outPath;
     QStringList codes;
     bool usageError = false;
     for (int i = 0; i < args.size(); ++i) {
@@ -86,7 +159,8 @@ int main(int argc, char** argv)
             codes += args.mid(i + 1);
             break;
         }
-        if (value(QStringLiteral("--catalog"), &catalogPath) || value(QStringLiteral("--lang"), &language))
+        if (value(QStringLiteral("--catalog"), &catalogPath) || value(QStringLiteral("--lang"), &language) ||
+            value(QStringLiteral("--datasheet"), &datasheetCode) || value(QStringLiteral("--out"), &outPath))
             continue;
         if (a == QLatin1String("--json"))
             json = true;
@@ -99,11 +173,15 @@ int main(int argc, char** argv)
         language = QStringLiteral("en");
         usageError = true;
     }
-    if (usageError || codes.isEmpty())
+    if (datasheetMode && (datasheetCode.isEmpty() || outPath.isEmpty() || !codes.isEmpty() || json))
+        usageError = true;
+    if (usageError || (codes.isEmpty() && !datasheetMode))
         return fail(text(language, Text::Usage));
 
     if (!QFileInfo(catalogPath).isFile())
         return fail(text(language, Text::NoCatalog).arg(catalogPath));
+    if (datasheetMode)
+        return writeDatasheet(catalogPath, language, datasheetCode, outPath);
     catalog::CodeIndex index;
     const QString connection = QStringLiteral("velkorn-lookup");
     try {

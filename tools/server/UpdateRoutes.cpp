@@ -2,9 +2,15 @@
 
 #include <httplib.h>
 
+#include <QProcess>
+#include <QStringList>
+
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -46,12 +52,33 @@ fs::path resolve(const fs::path& root, const std::string& requestPath)
     return full;
 }
 
+// Signs file into file.minisig as the release of the file's modification time, as a publisher would.
+bool signRelease(const UpdateRouteOptions& options, const fs::path& file)
+{
+    struct stat info; // filled by stat()
+    if (::stat(file.c_str(), &info) != 0)
+        return false;
+    const std::time_t time = info.st_mtime;
+    std::tm utc{};
+    gmtime_r(&time, &utc);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    const std::string comment = std::string("velkorn-release time=") + stamp + " file=" + file.filename().string();
+    QProcess tool;
+    tool.start(QString::fromStdString(options.minisign),
+               {"-S", "-s", QString::fromStdString(options.signKey), "-m", QString::fromStdString(file.string()), "-t",
+                QString::fromStdString(comment)});
+    tool.closeWriteChannel();
+    return tool.waitForFinished(30000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
 } // namespace
 
 bool parseUpdateOptions(std::vector<std::string>& args, UpdateRouteOptions& options)
 {
     return takeOption(args, "--update-dir", options.folder) && takeOption(args, "--update-user", options.user) &&
-           takeOption(args, "--update-password", options.password);
+           takeOption(args, "--update-password", options.password) &&
+           takeOption(args, "--update-sign-key", options.signKey);
 }
 
 void addUpdateRoutes(httplib::Server& server, const UpdateRouteOptions& options)
@@ -63,12 +90,20 @@ void addUpdateRoutes(httplib::Server& server, const UpdateRouteOptions& options)
     const std::string expected = httplib::make_basic_authentication_header(options.user, options.password).second;
 
     // Everything under the root that no other route takes: the control file and the files it lists.
-    server.Get(R"(/(.+))", [root, expected](const httplib::Request& req, httplib::Response& res) {
+    server.Get(R"(/(.+))", [root, expected, options](const httplib::Request& req, httplib::Response& res) {
         if (req.get_header_value("Authorization") != expected) {
             res.status = 401;
             res.set_header("WWW-Authenticate", "Basic realm=\"update\"");
             res.set_content("authorization required\n", "text/plain");
             return;
+        }
+        const std::string suffix = ".minisig";
+        if (!options.signKey.empty() && req.path.size() > suffix.size() &&
+            req.path.compare(req.path.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+            resolve(root, req.path).empty()) {
+            const fs::path signedFile = resolve(root, req.path.substr(0, req.path.size() - suffix.size()));
+            if (!signedFile.empty())
+                signRelease(options, signedFile); // a failure shows as the 404 below
         }
         const fs::path file = resolve(root, req.path);
         std::error_code sizeError;

@@ -1,7 +1,10 @@
 // velkorn-server: the catalog server of the synchronisation (feed documents, probe, thumbnails) and, through
 // UpdateRoutes, the update server.
 //
-//   velkorn-server --db MASTER.GDB [--thumbs DIR] [--port N] [--bind ADDR] [update options]
+//   velkorn-server --db MASTER.GDB [--thumbs DIR] [--port N] [--bind ADDR] [--tls-cert PEM --tls-key PEM]
+//                  [update options]
+// With a certificate and its key the server speaks https only. Update options: --update-dir DIR,
+// --update-user NAME, --update-password WORD, --update-sign-key KEY (signs what is published on request).
 //   velkorn-server --make-changed-copy SOURCE.GDB TARGET.GDB [--changes N]
 
 #include "MasterCatalog.h"
@@ -19,6 +22,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,7 +31,8 @@ namespace {
 
 int usage()
 {
-    std::cerr << "usage: velkorn-server --db MASTER.GDB [--thumbs DIR] [--port N] [--bind ADDR] [update options]\n"
+    std::cerr << "usage: velkorn-server --db MASTER.GDB [--thumbs DIR] [--port N] [--bind ADDR]\n"
+                 "                      [--tls-cert PEM --tls-key PEM] [update options]\n"
                  "       velkorn-server --make-changed-copy SOURCE.GDB TARGET.GDB [--changes N]\n";
     return 2;
 }
@@ -69,7 +74,7 @@ int main(int argc, char** argv)
     if (!parseUpdateOptions(args, updateOptions))
         return usage();
 
-    std::string db, thumbs, bind = "127.0.0.1", copySource, copyTarget;
+    std::string db, thumbs, bind = "127.0.0.1", copySource, copyTarget, tlsCert, tlsKey;
     int port = 8080;
     int changes = 5;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -84,6 +89,10 @@ int main(int argc, char** argv)
                 port = std::stoi(args[++i]);
             else if (a == "--bind" && hasValue)
                 bind = args[++i];
+            else if (a == "--tls-cert" && hasValue)
+                tlsCert = args[++i];
+            else if (a == "--tls-key" && hasValue)
+                tlsKey = args[++i];
             else if (a == "--changes" && hasValue)
                 changes = std::stoi(args[++i]);
             else if (a == "--make-changed-copy" && i + 2 < args.size()) {
@@ -115,8 +124,23 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    if (tlsCert.empty() != tlsKey.empty())
+        return usage();
+
     MasterCatalog master(QString::fromStdString(db));
-    httplib::Server server;
+    std::unique_ptr<httplib::Server> tlsOrPlain;
+    if (tlsCert.empty()) {
+        tlsOrPlain = std::make_unique<httplib::Server>();
+    } else {
+        auto tls = std::make_unique<httplib::SSLServer>(tlsCert.c_str(), tlsKey.c_str());
+        if (!tls->is_valid()) {
+            std::cerr << "velkorn-server: cannot use the certificate " << tlsCert << " with the key " << tlsKey
+                      << std::endl;
+            return 1;
+        }
+        tlsOrPlain = std::move(tls);
+    }
+    httplib::Server& server = *tlsOrPlain;
     server.set_keep_alive_max_count(100000);
     server.set_tcp_nodelay(true); // headers and body go out in two writes: no 40 ms wait per thumbnail
     server.set_logger([](const httplib::Request& req, const httplib::Response& res) {

@@ -180,14 +180,76 @@ void ComponentInstaller::replace(const QString& name, const QString& prefix, con
     const QByteArray destinationBytes = QFile::encodeName(destination);
     // Downloads carry no execute permission: the new file takes the permissions of the one it replaces, so that a
     // replaced program can still be started.
-    const bool replacing = QFileInfo::exists(destination);
+    const QFileInfo old(destination);
+    if (old.isDir()) {
+        log(QStringLiteral("upd io error %1 in delete file:").arg(EISDIR) + destinationText);
+        log(QStringLiteral("upd io error %1 in rename file:").arg(EISDIR) + destinationText);
+        return;
+    }
+    const bool replacing = old.exists();
     const QFileDevice::Permissions permissions = QFile::permissions(destination);
-    if (::unlink(destinationBytes.constData()) != 0)
-        log(QStringLiteral("upd io error %1 in delete file:").arg(errno) + destinationText);
+    // The old file is kept first; without a way back it is not touched.
+    if (!keepForRollBack(destination)) {
+        log(QStringLiteral("upd io error %1 in backup file:").arg(errno) + destinationText);
+        return;
+    }
+    // A rename over the old file replaces it in one step: at no moment is there no program to start.
     if (std::rename(QFile::encodeName(downloaded).constData(), destinationBytes.constData()) != 0)
         log(QStringLiteral("upd io error %1 in rename file:").arg(errno) + destinationText);
     else if (replacing)
         QFile::setPermissions(destination, permissions);
+}
+
+bool ComponentInstaller::keepForRollBack(const QString& destination)
+{
+    const QString relative = QDir(m_appDir).relativeFilePath(destination);
+    const QString kept = backupDir() + QLatin1Char('/') + relative;
+    QFile manifest(backupDir() + QStringLiteral("/manifest"));
+    if (!QDir().mkpath(QFileInfo(kept).absolutePath()) || !manifest.open(QIODevice::Append | QIODevice::Text))
+        return false;
+    if (!QFileInfo::exists(destination))
+        return manifest.write(("added " + relative + '\n').toUtf8()) > 0;
+    // A second replacement of the same file in one run keeps the first, the one that was installed.
+    if (!QFileInfo::exists(kept)) {
+        errno = 0;
+        if (::link(QFile::encodeName(destination).constData(), QFile::encodeName(kept).constData()) != 0 &&
+            !QFile::copy(destination, kept))
+            return false;
+    }
+    return manifest.write(("kept " + relative + '\n').toUtf8()) > 0;
+}
+
+bool ComponentInstaller::rollBack()
+{
+    QFile manifest(backupDir() + QStringLiteral("/manifest"));
+    if (!manifest.open(QIODevice::ReadOnly | QIODevice::Text))
+        return !QFileInfo::exists(backupDir());
+    QStringList entries = QString::fromUtf8(manifest.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    manifest.close();
+    bool ok = true;
+    // Newest first, so that a file replaced twice ends as it was before the run.
+    for (auto it = entries.crbegin(); it != entries.crend(); ++it) {
+        const int blank = it->indexOf(QLatin1Char(' '));
+        const QString what = it->left(blank), relative = it->mid(blank + 1);
+        const QString target = m_appDir + QLatin1Char('/') + relative;
+        if (what == QLatin1String("added")) {
+            if (QFileInfo::exists(target) && !QFile::remove(target))
+                ok = false;
+        } else if (QFileInfo::exists(backupDir() + QLatin1Char('/') + relative)) {
+            if (std::rename(QFile::encodeName(backupDir() + QLatin1Char('/') + relative).constData(),
+                            QFile::encodeName(target).constData()) != 0)
+                ok = false;
+        }
+        log(QStringLiteral("upd rollback ") + relative + (ok ? QString() : QStringLiteral(" failed")));
+    }
+    if (ok)
+        QDir(backupDir()).removeRecursively();
+    return ok;
+}
+
+void ComponentInstaller::discardBackup()
+{
+    QDir(backupDir()).removeRecursively();
 }
 
 void ComponentInstaller::processList(const QString& name, const QString& source)

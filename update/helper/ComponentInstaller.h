@@ -32,6 +32,15 @@ public:
     // Processes one component; prefix is the destination directory ("" for the application directory).
     void process(const QString& name, const QString& prefix = QString());
 
+    // Every file that a replacement overwrote is first kept in this folder (by its path below the application
+    // directory), and the folder's "manifest" lists what the run changed, so that the run can be undone.
+    QString backupDir() const { return m_appDir + QStringLiteral("/.update-backup"); }
+    // Puts every kept file back and removes the files the run added; answers whether all of it worked. The
+    // folder is removed afterwards.
+    bool rollBack();
+    // Forgets the kept files once the new version has come up.
+    void discardBackup();
+
     // Appends "dd/mm/yyyy hh:nn:ss : message" to the log when logging is on.
     void log(const QString& message) const;
 
@@ -47,6 +56,8 @@ private:
     bool insideApp(const QString& absolutePath) const;
 
     void replace(const QString& name, const QString& prefix, const QString& source, const QString& destDir);
+    // Keeps the file at destination in the backup folder (or notes that there was none); false when it could not.
+    bool keepForRollBack(const QString& destination);
     void processList(const QString& name, const QString& source);
     void unpackCabinet(const QString& name, const QString& source, const QString& destDir, const QString& prefix);
     void runSetup(const QString& name, const QString& source, const QString& prefix);

@@ -1,8 +1,13 @@
 #include "update/helper/RestartHelper.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+
+#include <csignal>
 
 namespace helper {
 
@@ -61,6 +66,8 @@ RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvir
                           .arg(std::chrono::duration_cast<std::chrono::seconds>(environment.waitLimit).count()));
     sleep(SettleMilliseconds);
 
+    // The backup folder holds this run's changes only: the version before it, until the next update.
+    installer.discardBackup();
     for (int i = 3; i < arguments.size(); ++i)
         installer.process(arguments.at(i));
 
@@ -69,11 +76,58 @@ RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvir
         return RestartOutcome::NotRestarted;
     installer.log(QStringLiteral("upd restart ") + restart);
     const auto [program, programArguments] = splitRestartCommand(restart);
-    if (program.isEmpty() || !environment.startDetached(program, programArguments)) {
+    if (program.isEmpty())
+        return RestartOutcome::NotRestarted;
+    if (!QFileInfo::exists(installer.backupDir() + QStringLiteral("/manifest"))) {
+        // Nothing was replaced, so there is nothing to go back to.
+        if (environment.startDetached(program, programArguments))
+            return RestartOutcome::Restarted;
         installer.log(QStringLiteral("upd restart failed: ") + restart);
         return RestartOutcome::NotRestarted;
     }
-    return RestartOutcome::Restarted;
+
+    // The new version must say that it came up; otherwise the old one is put back and started instead.
+    const QString marker = installer.backupDir() + QStringLiteral("/started");
+    const bool cameUp = environment.startWatched
+                            ? environment.startWatched(program, programArguments, marker)
+                            : startAndWatch(program, programArguments, marker, environment.startLimit);
+    if (cameUp) {
+        installer.discardBackup();
+        return RestartOutcome::Restarted;
+    }
+    installer.log(QStringLiteral("upd new version did not come up, rolling back"));
+    installer.rollBack();
+    qputenv(RolledBackVariable, "1");
+    const bool started = environment.startDetached(program, programArguments);
+    qunsetenv(RolledBackVariable);
+    if (!started)
+        installer.log(QStringLiteral("upd restart failed: ") + restart);
+    return RestartOutcome::RolledBack;
+}
+
+bool startAndWatch(const QString& program, const QStringList& arguments, const QString& marker,
+                   std::chrono::milliseconds limit)
+{
+    QFile::remove(marker);
+    qputenv(MarkerVariable, QFile::encodeName(marker));
+    qint64 pid = 0;
+    const bool started = QProcess::startDetached(program, arguments, QDir::currentPath(), &pid);
+    qunsetenv(MarkerVariable);
+    if (!started || pid <= 0)
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < limit.count()) {
+        if (QFileInfo::exists(marker))
+            return true;
+        if (::kill(pid_t(pid), 0) != 0) // ended (the detached program is not our child, so it leaves no zombie)
+            return QFileInfo::exists(marker);
+        QThread::msleep(50);
+    }
+    if (QFileInfo::exists(marker))
+        return true;
+    ::kill(pid_t(pid), SIGKILL);
+    return false;
 }
 
 } // namespace helper

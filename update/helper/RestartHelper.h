@@ -27,13 +27,29 @@ struct RestartEnvironment
     std::function<bool(const QString& program, const QStringList& arguments)> startDetached;
     // Runs a setup program and waits for it (default: a real process).
     ComponentInstaller::ProgramRunner runProgram;
+    // Starts the new version and answers whether it came up: it says so by creating the file named in its
+    // environment variable VELKORN_UPDATE_MARKER once its window is shown. A program that ends first, or does not
+    // report within the limit, did not come up (and is ended). Default: startAndWatch below.
+    std::function<bool(const QString& program, const QStringList& arguments, const QString& marker)> startWatched;
+    std::chrono::milliseconds startLimit = std::chrono::seconds(30);
 };
+
+// The program that the update replaced sees this variable set to "1" when the new version did not come up and
+// the update was rolled back; it tells the user so.
+inline const char* const RolledBackVariable = "VELKORN_UPDATE_ROLLED_BACK";
+inline const char* const MarkerVariable = "VELKORN_UPDATE_MARKER";
+
+// Starts program detached with MarkerVariable set to marker and waits, at most limit, for the marker or the
+// program's end; a program still running without having reported is killed.
+bool startAndWatch(const QString& program, const QStringList& arguments, const QString& marker,
+                   std::chrono::milliseconds limit);
 
 enum class RestartOutcome
 {
     BadCommandLine, // nothing was done
     Restarted,
-    NotRestarted // "null", or the start failed
+    NotRestarted, // "null", or the start failed
+    RolledBack    // the new version did not come up: the old files are back and the old version was started
 };
 
 RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvironment& environment);

@@ -139,6 +139,37 @@ TEST_F(LookupTest, ExitStatusTellsHitsFromNoHitsFromErrors)
     }
 }
 
+// A script writes a dealer's datasheet: a PDF whose text holds the item's codes in the chosen language. A code
+// nobody carries gives exit status 1 and no file; a missing --out is a usage error.
+TEST_F(LookupTest, WritesTheDatasheetOfTheItemACodeNames)
+{
+    readItemOne();
+    for (const char* name : {"de.lng", "tr.lng"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_TEST_DIST_DIR "/") + name, dir.filePath(name)));
+    const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+    LookupRun r = run({QStringLiteral("--datasheet"), otherCode, QStringLiteral("--out"), pdf, QStringLiteral("--lang"),
+                       QStringLiteral("de")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.errors);
+    EXPECT_TRUE(r.lines.isEmpty());
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString& expected : {ownCode, otherCode, otherType, QStringLiteral("Technische Daten"),
+                                    QStringLiteral("Produktdatenblatt"), QStringLiteral("Katalogstand")})
+        EXPECT_TRUE(words.contains(expected)) << qPrintable(expected);
+
+    const QString none = dir.filePath(QStringLiteral("none.pdf"));
+    r = run({QStringLiteral("--datasheet=no-such-code-zz"), QStringLiteral("--out"), none});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(none));
+    r = run({QStringLiteral("--datasheet"), ownCode});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.errors.contains(QStringLiteral("velkorn-lookup: usage:")));
+}
+
 } // namespace
 
 int main(int argc, char** argv)

@@ -1,11 +1,18 @@
 #include "LoopbackServers.h"
 
+#include "SignedRelease.h"
+
 #include "update/TWebUpdate.h"
 #include "update/archive/Szdd.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <mutex>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +41,16 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// A program file whose fixed version block gives major.minor as its version.
+QByteArray programOfVersion(quint16 major, quint16 minor)
+{
+    QByteArray b("program ");
+    for (quint32 v : {0xFEEF04BDu, 0x00010000u, (quint32(major) << 16) | minor, 0u})
+        for (int i = 0; i < 4; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+    return b + QByteArray(40, '\0');
+}
+
 QByteArray pattern(int size)
 {
     QByteArray b(size, Qt::Uninitialized);
@@ -58,7 +75,7 @@ protected:
         target = root.filePath("target") + '/';
         writeFile(updates + "file.bin", pattern(10000));
 
-        server = std::make_unique<UpdateServer>(updates.toStdString(), [](httplib::Server& s) {
+        server = std::make_unique<UpdateServer>(updates.toStdString(), [this](httplib::Server& s) {
             s.Get("/nolength", [](const httplib::Request&, httplib::Response& res) {
                 res.set_chunked_content_provider("application/octet-stream",
                                                  [](size_t offset, httplib::DataSink& sink) {
@@ -71,6 +88,14 @@ protected:
                                                      return true;
                                                  });
             });
+            // Accepts the request and answers nothing until the test is over (at most 10 s).
+            s.Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
+                for (int i = 0; i < 100 && !testOver; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                res.set_content("late", "text/plain");
+            });
+            s.Get("/away",
+                  [this](const httplib::Request&, httplib::Response& res) { res.set_redirect(redirectTarget); });
             s.Get("/zero.bin",
                   [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
             s.Get("/fail500", [](const httplib::Request&, httplib::Response& res) { res.status = 500; });
@@ -96,6 +121,7 @@ protected:
         upd.TempDirectory = tmp;
         upd.setUserTempDirectory(tmp);
         upd.LogFileName = root.filePath("WUPDATE.LOG");
+        upd.releaseStateFile = root.filePath("release-state.ini");
         upd.Host = base.mid(7);
         upd.URL = "http://" + upd.Host + "/velkorn.INF";
         upd.UserID = "update";
@@ -111,12 +137,25 @@ protected:
         ASSERT_EQ(upd.OpenSession(), 0);
     }
 
-    void TearDown() override { upd.CloseSession(); }
+    void TearDown() override
+    {
+        testOver = true;
+        upd.CloseSession();
+    }
+
+    // Publishes the control file signed with the demo key as the release of now.
+    void publishControlFile(const QByteArray& inf)
+    {
+        writeFile(updates + "velkorn.INF", inf);
+        ASSERT_TRUE(testsigning::signRelease(updates + "velkorn.INF"));
+    }
 
     QStringList leftovers() const { return QDir(tmp).entryList({"WUPD*"}, QDir::Files); }
 
     QTemporaryDir root;
     QString updates, tmp, target, base;
+    std::atomic<bool> testOver{false}; // ends the silent route's wait; outlives the server
+    std::string redirectTarget;        // where the route /away sends the client
     std::unique_ptr<UpdateServer> server;
     TWebUpdate upd;
     QStringList statuses;
@@ -126,13 +165,13 @@ protected:
 TEST_F(DownloadTest, HasNewVersionWithCredentials)
 {
     upd.CloseSession();
-    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    publishControlFile("[update]\nunconditional=1\n");
     EXPECT_TRUE(upd.HasNewVersion());
-    writeFile(updates + "velkorn.INF", "[update]\nnewversion=1.0\n");
+    publishControlFile("[update]\nnewversion=1.0\n");
     EXPECT_FALSE(upd.HasNewVersion());
 
     // Wrong credentials: the server answers 401, no login dialog, no update.
-    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    publishControlFile("[update]\nunconditional=1\n");
     upd.Password = "wrong";
     statuses.clear();
     EXPECT_FALSE(upd.HasNewVersion());
@@ -176,7 +215,8 @@ TEST_F(DownloadTest, CancelLeavesOldFileAndNoTemporary)
 {
     writeFile(target + "file.bin", "old");
     int blocks = 0;
-    upd.OnProgressCancel = [&](QObject*, bool& cancel) { cancel = ++blocks == 2; };
+    upd.OnFileProgress = [&](QObject*, const QString&, qint64, qint64) { ++blocks; };
+    upd.OnProgressCancel = [&](QObject*, bool& cancel) { cancel = blocks == 2; };
     EXPECT_FALSE(upd.DownloadFile(base + "/file.bin", target, false));
     EXPECT_TRUE(upd.cancelled());
     EXPECT_EQ(blocks, 2);
@@ -311,7 +351,7 @@ TEST_F(DownloadTest, UnwritableTemporaryDirectoryIsAnError)
     EXPECT_FALSE(QFile::exists(target + "file.bin"));
 
     upd.CloseSession();
-    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    publishControlFile("[update]\nunconditional=1\n");
     EXPECT_THROW(upd.HasNewVersion(), UpdateIoError);
     EXPECT_FALSE(upd.sessionOpen());
 
@@ -330,16 +370,18 @@ TEST_F(DownloadTest, WholeRun)
     QTemporaryDir appDir;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(appDir.path());
-    writeFile(updates + "velkorn_NEW", "new program");
+    const QByteArray program = programOfVersion(99, 0);
+    writeFile(updates + "velkorn_NEW", program);
     writeFile(updates + "readme.tx_", archive::compressSzdd("read me", 't'));
     const QString base = "http://" + upd.Host;
-    writeFile(updates + "velkorn.INF", ("[update]\nnewversion=99.0\nlocalversion={APP}\\velkorn\ndescr=Spring release\n"
-                                        "[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW\n"
-                                        "[files]\ncount=2\n"
-                                        "[file1]\nurl=" +
-                                        base + "/velkorn_NEW\ntargetdir={APP}\nmandatory=1\n[file2]\nurl=" + base +
-                                        "/readme.tx_\ntargetdir={APP}\\docs\\\ncompressed=1\n")
-                                           .toUtf8());
+    publishControlFile(("[update]\nnewversion=99.0\nlocalversion={APP}\\velkorn\ndescr=Spring release\n"
+                        "[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW\n"
+                        "[files]\ncount=2\n"
+                        "[file1]\nurl=" +
+                        base + "/velkorn_NEW\ntargetdir={APP}\nmandatory=1\nsha256=" + testsigning::sha256Hex(program) +
+                        "\n[file2]\nurl=" + base + "/readme.tx_\ntargetdir={APP}\\docs\\\ncompressed=1\nsha256=" +
+                        testsigning::fileSha256Hex(updates + "readme.tx_") + "\n")
+                           .toUtf8());
 
     upd.UpdateUpdate = wuuSilent;
     ASSERT_EQ(upd.FetchControlFile(), 0);
@@ -350,7 +392,7 @@ TEST_F(DownloadTest, WholeRun)
     EXPECT_EQ(upd.LoadFileList(), 2);
     EXPECT_EQ(upd.FilterFileList(), 0);
     EXPECT_EQ(upd.DownloadFiles(), 0);
-    EXPECT_EQ(readFile(appDir.filePath("velkorn_NEW")), "new program");
+    EXPECT_EQ(readFile(appDir.filePath("velkorn_NEW")), program);
     EXPECT_EQ(readFile(appDir.filePath("docs/readme.txt")), "read me");
     EXPECT_FALSE(QFile::exists(appDir.filePath("docs/readme.tx_")));
     EXPECT_TRUE(upd.componentDownloaded());
@@ -388,4 +430,154 @@ TEST_F(DownloadTest, ReplacementFailuresAreLogged)
     EXPECT_TRUE(readFile(upd.LogFileName).contains("\nUnable to rename file " + tmp.toUtf8() + "WUPD"));
     EXPECT_TRUE(readFile(upd.LogFileName).contains(".tmp to " + (target + "not/there/file.bin").toUtf8()));
     EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// A server that goes silent, before its answer or in the middle of the body, must not freeze the caller: while the
+// transfer waits, the calling thread's events are served (the wizard's Cancel and close box and the handler of a
+// termination signal are events), and a cancel or the shutdown's stop ends it at once, long before the stall limit.
+TEST_F(DownloadTest, ASilentServerNeitherFreezesTheCallerNorOutlastsACancel)
+{
+    int argc = 1;
+    char name[] = "update_e2e_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    upd.stallTimeoutSeconds = 60;
+    writeFile(target + "stall.bin", "old");
+
+    for (const char* path : {"/silent", "/stall.bin"}) {
+        bool cancel = false;
+        QTimer::singleShot(300, [&] { cancel = true; }); // fires only if events are served during the wait
+        upd.OnProgressCancel = [&](QObject*, bool& answer) { answer = cancel; };
+        statuses.clear();
+        EXPECT_FALSE(upd.DownloadFile(base + path, target, false)) << path;
+        // Ended by the cancel, not by the server giving up.
+        EXPECT_TRUE(upd.cancelled()) << path;
+        EXPECT_EQ(statuses.count("|0|0"), 1) << path; // the cancel is reported once
+        EXPECT_TRUE(leftovers().isEmpty()) << path;
+    }
+    EXPECT_EQ(readFile(target + "stall.bin"), "old");
+    EXPECT_FALSE(QFile::exists(target + "silent"));
+
+    // The shutdown's stop (what a termination signal raises) ends a silent transfer the same way.
+    upd.OnProgressCancel = nullptr;
+    base::StopSource stop;
+    upd.CloseSession();
+    upd.stopToken = stop.token();
+    ASSERT_EQ(upd.OpenSession(), 0);
+    QTimer::singleShot(300, [&] { stop.requestStop(); });
+    EXPECT_FALSE(upd.DownloadFile(base + "/stall.bin", target, false));
+    EXPECT_TRUE(stop.stopRequested());
+    EXPECT_TRUE(leftovers().isEmpty());
+    EXPECT_EQ(readFile(target + "stall.bin"), "old");
+}
+
+namespace {
+
+// A server on another port, that is another host as far as credentials go; it records what it was sent.
+struct OtherHost
+{
+    OtherHost()
+    {
+        server.Get(R"(/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            authorizations.push_back(req.get_header_value("Authorization"));
+            res.set_content("from elsewhere", "text/plain");
+        });
+        running = std::make_unique<ServerThread>(server);
+        port = running->port;
+    }
+    QString url(const char* path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path); }
+    std::vector<std::string> seen()
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return authorizations;
+    }
+
+    std::mutex mutex;
+    std::vector<std::string> authorizations;
+    httplib::Server server;
+    std::unique_ptr<ServerThread> running; // stops the server before the members its route uses go
+    int port = 0;
+};
+
+} // namespace
+
+// The update server's password is for the update server: a redirect to another host and a file that the control
+// file places on another host are fetched without it.
+TEST_F(DownloadTest, CredentialsGoOnlyToTheUpdateHost)
+{
+    OtherHost other;
+    redirectTarget = other.url("/file.bin").toStdString();
+    EXPECT_TRUE(upd.DownloadFile(base + "/away", target, false));
+    EXPECT_EQ(readFile(target + "away"), "from elsewhere");
+    EXPECT_TRUE(upd.DownloadFile(other.url("/named.bin"), target, false));
+    EXPECT_EQ(other.seen(), (std::vector<std::string>{"", ""}));
+    // The update host itself still gets them (it answers 401 without).
+    EXPECT_TRUE(upd.DownloadFile(base + "/file.bin", target, false));
+}
+
+// An https update host: the certificate is checked (here against the test's own authority, as a system store would
+// hold the real one), a certificate that nobody vouches for is refused, and nothing goes on over plain http.
+TEST_F(DownloadTest, HttpsUpdateHostWithCheckedCertificate)
+{
+    const QString cert = root.filePath("cert.pem"), key = root.filePath("key.pem");
+    ASSERT_TRUE(testsigning::makeLoopbackCertificate(cert, key));
+
+    OtherHost plain;
+    httplib::SSLServer tls(cert.toUtf8().constData(), key.toUtf8().constData());
+    ASSERT_TRUE(tls.is_valid());
+    tls.Get("/downgrade", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect(plain.url("/file.bin").toStdString());
+    });
+    UpdateRouteOptions options;
+    options.folder = updates.toStdString();
+    addUpdateRoutes(tls, options);
+    ServerThread running(tls);
+    const int port = running.port;
+
+    publishControlFile("[update]\nunconditional=1\n");
+    upd.CloseSession();
+    upd.URL = QStringLiteral("https://127.0.0.1:%1/velkorn.INF").arg(port);
+    statuses.clear();
+    EXPECT_FALSE(upd.HasNewVersion()); // the system's store does not know the test's certificate
+    EXPECT_TRUE(statuses.contains("Update control file not found|2|0"));
+
+    upd.caBundle = cert;
+    EXPECT_TRUE(upd.HasNewVersion());
+    ASSERT_EQ(upd.OpenSession(), 0);
+    EXPECT_TRUE(upd.DownloadFile(upd.URL.replace("velkorn.INF", "file.bin"), target, false));
+    EXPECT_EQ(readFile(target + "file.bin"), pattern(10000));
+    // A redirect from https to plain http is not followed, so neither the password nor the request goes out.
+    EXPECT_FALSE(upd.DownloadFile(QStringLiteral("https://127.0.0.1:%1/downgrade").arg(port), target, false));
+    EXPECT_TRUE(plain.seen().empty());
+    EXPECT_TRUE(leftovers().isEmpty());
+}
+
+// velkorn-server signs what it publishes when given a key: the signature names the file's time as the release time,
+// so a control file put back with an older time is a replay that the engine refuses.
+TEST_F(DownloadTest, TheServerSignsPublishedFilesWithTheirTime)
+{
+    UpdateRouteOptions options;
+    options.folder = updates.toStdString();
+    options.signKey = VELKORN_TEST_SIGNING_KEY;
+    options.minisign = VELKORN_TEST_MINISIGN;
+    httplib::Server signing;
+    addUpdateRoutes(signing, options);
+    ServerThread running(signing);
+    upd.CloseSession();
+    upd.URL = QStringLiteral("http://127.0.0.1:%1/velkorn.INF").arg(running.port);
+
+    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\n");
+    EXPECT_TRUE(upd.HasNewVersion());
+    EXPECT_TRUE(QFile::exists(updates + "velkorn.INF.minisig"));
+
+    writeFile(updates + "velkorn.INF", "[update]\nunconditional=1\ndescr=an old release\n");
+    QFile::remove(updates + "velkorn.INF.minisig");
+    QFile inf(updates + "velkorn.INF");
+    ASSERT_TRUE(inf.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(inf.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    inf.close();
+    statuses.clear();
+    EXPECT_FALSE(upd.HasNewVersion());
+    EXPECT_TRUE(statuses.contains("Invalid signature in update control file|11|4"));
 }

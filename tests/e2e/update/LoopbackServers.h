@@ -11,8 +11,33 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
+
+// Runs a server (plain or TLS) on a loopback port in a thread of its own until it is destroyed.
+class ServerThread
+{
+public:
+    explicit ServerThread(httplib::Server& server) : m_server(server)
+    {
+        port = server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~ServerThread()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
+
+    int port = 0;
+
+private:
+    httplib::Server& m_server;
+    std::thread m_thread;
+};
 
 // The update routes on a loopback port, with room for extra routes in front of them.
 class UpdateServer
@@ -24,21 +49,16 @@ public:
         UpdateRouteOptions options;
         options.folder = folder;
         addUpdateRoutes(server, options);
-        port = server.bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~UpdateServer()
-    {
-        server.stop();
-        thread.join();
+        running = std::make_unique<ServerThread>(server);
+        port = running->port;
     }
     std::string base() const { return "http://127.0.0.1:" + std::to_string(port); }
 
     httplib::Server server;
     int port = 0;
-    std::thread thread;
+
+private:
+    std::unique_ptr<ServerThread> running;
 };
 
 // Answers every connection with the same raw bytes and then closes it, so that a test can send a

@@ -1,6 +1,7 @@
 // The hand-off from the synchronisation thread to the application update, against the update routes of
 // velkorn-server on a loopback port: the check runs on the calling thread, the wizard on the main thread while the
 // caller waits, and a shutdown ends both without waiting for a server or a user.
+#include "SignedRelease.h"
 #include "UpdateRoutes.h"
 #include "app/ApplicationUpdate.h"
 #include "update/TWebUpdate.h"
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QStackedWidget>
 #include <QWidget>
 
 #include <httplib.h>
@@ -175,6 +177,7 @@ protected:
         m_previousDir = QDir::currentPath();
         m_update = std::make_unique<ApplicationUpdate>(&m_window, m_appDir);
         m_update->upd->setUserTempDirectory(m_root.path() + "/tmp/");
+        m_update->upd->releaseStateFile = m_root.path() + "/release-state.ini";
         m_update->setLanguage(*Language::fromCode("en"));
     }
     void TearDown() override
@@ -188,6 +191,8 @@ protected:
         QFile file(m_root.path() + "/update/velkorn.INF");
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
+        file.close();
+        ASSERT_TRUE(testsigning::signRelease(file.fileName()));
     }
 
     QTemporaryDir m_root;
@@ -216,8 +221,10 @@ TEST_F(HandOffTest, AsksTheUpdateServerAndOpensNoWizardWithoutANewerVersion)
     EXPECT_FALSE(wizardSeen);
     EXPECT_EQ(m_update->upd->URL, QString("http://127.0.0.1:%1/velkorn.INF").arg(server.port));
     const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 1u);
+    ASSERT_EQ(requests.size(), 2u); // the control file and its signature
     EXPECT_EQ(requests[0], "/velkorn.INF " + httplib::make_basic_authentication_header("update", "refreshx").second);
+    EXPECT_EQ(requests[1],
+              "/velkorn.INF.minisig " + httplib::make_basic_authentication_header("update", "refreshx").second);
     EXPECT_EQ(QDir::currentPath() + "/", QDir(m_appDir).canonicalPath() + "/");
 }
 
@@ -312,6 +319,40 @@ TEST_F(HandOffTest, StopClosesAnOpenWizardAndReleasesTheWaitingThread)
     ASSERT_TRUE(later.waitForEnd());
     EXPECT_EQ(later.result, ApplicationUpdate::Result::Stopped);
     EXPECT_EQ(server.requests().size(), asked);
+}
+
+// A file server that goes silent during the download must not freeze the wizard: its close box ends the transfer at
+// once (the stall limit is a minute) and leaves no temporary file. A termination signal closes the windows the same
+// way.
+TEST_F(HandOffTest, TheCloseBoxEndsADownloadFromASilentServer)
+{
+    SilentServer silent;
+    const QByteArray control = "[update]\nunconditional=1\n[files]\ncount=1\n[file1]\nurl=http://127.0.0.1:" +
+                               QByteArray::number(silent.port) + "/big.bin\ndescr=Big\nsha256=" + QByteArray(64, 'a') +
+                               "\n";
+    QFile file(m_root.path() + "/update/velkorn.INF");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(control);
+    file.close();
+    ASSERT_TRUE(testsigning::signRelease(file.fileName()));
+    UpdateServer server(m_root.path() + "/update");
+    m_update->setHost(QString("127.0.0.1:%1").arg(server.port));
+    m_update->setUnattended(true);
+    whenWizardOpens(*m_update, [](TWUWIZ& form) {
+        auto* watch = new QTimer(&form);
+        QObject::connect(watch, &QTimer::timeout, &form, [watch, &form] {
+            if (form.PageControl1->currentIndex() == 5) { // downloading
+                watch->stop();
+                QTimer::singleShot(300, &form, [&form] { form.close(); });
+            }
+        });
+        watch->start(20);
+    });
+    HandOffThread handOff(*m_update);
+    ASSERT_TRUE(handOff.waitForEnd(20000)) << "the wizard did not close during the silent download";
+    EXPECT_EQ(handOff.result, ApplicationUpdate::Result::WizardClosed);
+    EXPECT_TRUE(QDir(m_appDir).entryList({"WUPD*"}, QDir::Files).isEmpty());
+    EXPECT_FALSE(QFile::exists(m_appDir + "big.bin"));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "update/TWebUpdate.h"
 
 #include "../WaitUntil.h"
+#include "SignedRelease.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -139,6 +140,9 @@ protected:
     void writeControlFile(int port)
     {
         const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(port);
+        const auto digest = [this](const char* name) {
+            return "sha256=" + testsigning::fileSha256Hex(m_updateDir + name) + "\n";
+        };
         const QString text = QStringLiteral("[update]\n"
                                             "descr=Velkorn %1\n"
                                             "localversion={APP}\\velkorn\n"
@@ -147,28 +151,33 @@ protected:
                                             "appupdate=1\n"
                                             "appname=velkorn\n"
                                             "appcomps=velkorn_NEW release.txt_NEW\n"
-                                            "[whatsnew]\nfile=%2whatsnew.txt\n"
-                                            "[eula]\nfile=%2eula.txt\n"
+                                            "[whatsnew]\nfile=%2whatsnew.txt\n%4"
+                                            "[eula]\nfile=%2eula.txt\n%5"
                                             "[files]\ncount=3\n"
                                             "[file1]\nurl=%2velkorn_NEW\ndescr=Velkorn program %1\n"
                                             "localversion={APP}\\velkorn\nnewversion=%1\ntargetdir={APP}\n"
-                                            "mandatory=1\nfilesize=%3\n"
+                                            "mandatory=1\nfilesize=%3\n%6"
                                             "[file2]\nurl=%2release.txt_NEW\ndescr=Catalog data\n"
-                                            "targetdir={APP}\nhidden=1\n"
-                                            "[file3]\nurl=%2manual.txt\ndescr=Manual\ntargetdir={APP}\\docs\n")
+                                            "targetdir={APP}\nhidden=1\n%7"
+                                            "[file3]\nurl=%2manual.txt\ndescr=Manual\ntargetdir={APP}\\docs\n%8")
                                  .arg(m_newVersion, base)
-                                 .arg(QFileInfo(m_updateDir + "velkorn_NEW").size());
+                                 .arg(QFileInfo(m_updateDir + "velkorn_NEW").size())
+                                 .arg(digest("whatsnew.txt"), digest("eula.txt"), digest("velkorn_NEW"),
+                                      digest("release.txt_NEW"), digest("manual.txt"));
         writeFile(m_updateDir + "velkorn.INF", text.toUtf8());
+        ASSERT_TRUE(testsigning::signRelease(m_updateDir + "velkorn.INF"));
     }
 
-    int startServer()
+    int startServer(const QStringList& extra = {})
     {
         // The catalog server's master is the program's own catalog: the feed brings nothing new.
         const QString master = m_root.path() + "/master/master.gdb";
         if (!QFile::copy(DistDir + "/KATALOG.GDB", master))
             return 0;
         m_server.setProcessChannelMode(QProcess::MergedChannels);
-        m_server.start(Server, {"--db", master, "--port", "0", "--bind", "127.0.0.1", "--update-dir", m_updateDir});
+        m_server.start(Server,
+                       QStringList{"--db", master, "--port", "0", "--bind", "127.0.0.1", "--update-dir", m_updateDir} +
+                           extra);
         int port = 0;
         waitUntil(
             [&] {
@@ -215,6 +224,8 @@ TEST_F(UpdateRoadTest, TheProgramUpdatesItselfAndStartsAgainAsTheNewVersion)
     env.insert("VELKORN_CATALOG_HOST", host);
     env.insert("VELKORN_UPDATE_HOST", host);
     env.insert("TMPDIR", m_root.path() + "/tmp");
+    // The newest accepted release is kept in the user's settings; the test's own stay with the test.
+    env.insert("XDG_CONFIG_HOME", m_root.path() + "/config");
     // So that the restart helper's private folder is made inside tmp, where TearDown looks for leftovers.
     env.remove("XDG_RUNTIME_DIR");
     env.insert("no_proxy", "*");
@@ -266,6 +277,30 @@ TEST_F(UpdateRoadTest, TheProgramUpdatesItselfAndStartsAgainAsTheNewVersion)
     // Nothing more to see: the restarted program is ended without its shutdown.
     ::kill(pid_t(restartedPid), SIGKILL);
     EXPECT_TRUE(waitUntil([&] { return processesIn(m_app).isEmpty(); }, 10000));
+}
+
+// velkorn-server speaks https with a certificate made here; the engine accepts it only against that authority.
+TEST_F(UpdateRoadTest, TheServerSpeaksHttpsAndTheEngineChecksItsCertificate)
+{
+    const QString cert = m_root.path() + "/cert.pem", key = m_root.path() + "/key.pem";
+    ASSERT_TRUE(testsigning::makeLoopbackCertificate(cert, key));
+    const int port = startServer({"--tls-cert", cert, "--tls-key", key});
+    ASSERT_GT(port, 0) << m_serverLog.toStdString();
+    writeFile(m_updateDir + "velkorn.INF", "[update]\nunconditional=1\n");
+    ASSERT_TRUE(testsigning::signRelease(m_updateDir + "velkorn.INF"));
+
+    TWebUpdate upd;
+    upd.UpdateType = update::httpUpdate;
+    upd.setUserTempDirectory(m_root.path() + "/tmp/");
+    upd.TempDirectory = m_root.path() + "/tmp/";
+    upd.releaseStateFile = m_root.path() + "/release-state.ini";
+    upd.URL = QStringLiteral("https://127.0.0.1:%1/velkorn.INF").arg(port);
+    upd.UserID = "update";
+    upd.Password = "refreshx";
+    EXPECT_FALSE(upd.HasNewVersion()); // not in the system's store
+    upd.caBundle = cert;
+    EXPECT_TRUE(upd.HasNewVersion());
+    EXPECT_EQ(requests("/velkorn.INF"), 1); // the refused handshake never became a request
 }
 
 } // namespace

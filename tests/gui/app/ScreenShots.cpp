@@ -1,6 +1,8 @@
 // Grabs every page of the main window in each language and size into PNG files, for looking at the window as a
 // user would. Usage: velkorn-screens <dist dir> <output dir>
 #include "app/CatalogTools.h"
+#include "app/DatasheetActions.h"
+#include "app/MeasurePresenter.h"
 #include "app/TfrmMain.h"
 #include "catalog/CatalogBrowser.h"
 #include "i18n/LanguageSelector.h"
@@ -118,6 +120,7 @@ public:
             shoot(*w, tag + "-7-item-search");
         }
         shootTools(*w, tag);
+        shootMeasurements(*w, tag);
         w->close();
         settle();
     }
@@ -175,6 +178,30 @@ public:
     }
 
 private:
+    // "Find by measurements" with the measures of a common rolling-lobe spring, then the first hit on the item page.
+    void shootMeasurements(TfrmMain& w, const QString& tag)
+    {
+        w.measurePresenter()->btnMeasureClick();
+        const QList<std::pair<const char*, const char*>> entries = {
+            {"edtMeasureStroke", "250"}, {"edtMeasureHeight", "340"}, {"edtToleranceHeight", "10"}};
+        for (const auto& [name, value] : entries)
+            if (auto* box = w.findChild<QLineEdit*>(name))
+                box->setText(value);
+        w.measurePresenter()->btnMeasureFindClick();
+        settle();
+        shoot(w, tag + "-8-measure");
+        w.measurePresenter()->showChosenHit();
+        w.btnNextClick();
+        settle();
+        shoot(w, tag + "-9-measure-item");
+        if (QMenu* menu = w.datasheetActions()->btnDatasheet) {
+            menu->popup(w.mapToGlobal(QPoint(0, 120)));
+            settle();
+            shoot(*menu, tag + "-0-menu-btnDatasheet");
+            menu->hide();
+        }
+    }
+
     static bool finished(const TfrmMain& w)
     {
         const QStringList& steps = w.startupSteps();

@@ -1,7 +1,8 @@
-#include "widgets/MessageBox.h"
+#include "SignedRelease.h"
 #include "update/TWebUpdate.h"
 #include "update/wizard/TWUWIZ.h"
 #include "update/wizard/TWebUpdateWizard.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,19 +39,25 @@ TEST(WizardRealEngineTest, DownloadsTheComponentAndOffersTheRestart)
     const QString previousDir = QDir::currentPath();
     QDir::setCurrent(app);
 
-    const QByteArray program(20000, 'p');
+    // The program carries a version block of a release far ahead, so that it may replace the running one.
+    QByteArray program(20000, 'p');
+    const quint32 versionBlock[] = {0xFEEF04BDu, 0x00010000u, 999u << 16, 0u};
+    program.replace(100, sizeof versionBlock, reinterpret_cast<const char*>(versionBlock), sizeof versionBlock);
     writeFile(server + "velkorn_NEW", program);
-    writeFile(server + "velkorn.INF", ("[update]\ndate=01/01/2030\ndescr=Better search\n"
-                                       "[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW\n"
-                                       "[files]\ncount=1\n[file1]\nurl=" +
-                                       server + "velkorn_NEW\ndescr=Program\nfilesize=20000\n")
-                                          .toUtf8());
+    writeFile(server + "velkorn.INF",
+              ("[update]\ndate=01/01/2030\ndescr=Better search\n"
+               "[application]\nappupdate=1\nappname=velkorn\nappcomps=velkorn_NEW\n"
+               "[files]\ncount=1\n[file1]\nurl=" +
+               server + "velkorn_NEW\ndescr=Program\nfilesize=20000\nsha256=" + testsigning::sha256Hex(program) + "\n")
+                  .toUtf8());
+    ASSERT_TRUE(testsigning::signRelease(server + "velkorn.INF"));
 
     TWebUpdate upd;
     upd.UpdateType = fileUpdate;
     upd.TempDirectory = root.filePath("tmp") + '/';
     upd.setUserTempDirectory(root.filePath("tmp") + '/');
     upd.URL = server + "velkorn.INF";
+    upd.releaseStateFile = root.filePath("release-state.ini");
     bool restartAsked = false;
     upd.OnAppRestart = [&](QObject*, bool& allow) {
         restartAsked = true;

@@ -25,3 +25,13 @@ TEST(PathRules, NamesAndSeparators)
     EXPECT_EQ(base::macroDirectory("/"), "/.");
     EXPECT_EQ(base::macroDirectory("C:\\"), "C:\\.");
 }
+
+// Both servers may be given with https; a bare host keeps meaning http.
+TEST(PathRules, ServerAddressesKeepTheirScheme)
+{
+    EXPECT_EQ(base::serverUrl("update.example", "/velkorn.INF"), "http://update.example/velkorn.INF");
+    EXPECT_EQ(base::serverUrl("127.0.0.1:8080", "/a"), "http://127.0.0.1:8080/a");
+    EXPECT_EQ(base::serverUrl("https://update.example:8443/", "/velkorn.INF"),
+              "https://update.example:8443/velkorn.INF");
+    EXPECT_EQ(base::serverUrl("HTTP://h", "/a"), "HTTP://h/a");
+}

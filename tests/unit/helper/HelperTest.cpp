@@ -57,7 +57,13 @@ protected:
         env.sleep = [](int) {};
         env.startDetached = [this](const QString& program, const QStringList& args) {
             m_started.append(QStringList{program} + args);
+            m_rolledBackFlags.append(qgetenv(helper::RolledBackVariable));
             return true;
+        };
+        env.startWatched = [this](const QString& program, const QStringList& args, const QString&) {
+            m_started.append(QStringList{program} + args);
+            m_rolledBackFlags.append(qgetenv(helper::RolledBackVariable));
+            return m_newVersionComesUp;
         };
         return runRestartHelper(arguments, env);
     }
@@ -72,6 +78,8 @@ protected:
     QTemporaryDir m_dir;
     QList<qint64> m_waitedFor;
     QList<QStringList> m_started;
+    QList<QByteArray> m_rolledBackFlags;
+    bool m_newVersionComesUp = true;
 };
 
 TEST_F(HelperTest, ReplacesComponentsAndRestarts)
@@ -116,6 +124,7 @@ TEST_F(HelperTest, GivesUpWaitingAndGoesOn)
     env.sleep = [](int) {};
     bool started = false;
     env.startDetached = [&](const QString&, const QStringList&) { return started = true; };
+    env.startWatched = [&](const QString&, const QStringList&, const QString&) { return started = true; };
     EXPECT_EQ(runRestartHelper({"77", "L", app("a.txt"), "a.txt_NEW"}, env), RestartOutcome::Restarted);
     EXPECT_TRUE(started);
     EXPECT_EQ(readAll(app("a.txt")), QByteArray("new"));
@@ -235,11 +244,48 @@ TEST_F(HelperTest, ReplacementFailuresAreLogged)
     EXPECT_TRUE(QFileInfo::exists(app("blocked_NEW")));
     EXPECT_TRUE(QFileInfo(app("blocked")).isDir());
 
-    // A new file with no old one: the delete fails (logged, as the system has always done), the rename works.
+    // A new file with no old one is simply renamed into place.
     writeAll(app("fresh_NEW"), "f");
     installer().process("fresh_NEW");
-    EXPECT_TRUE(log().contains("upd io error 2 in delete file:fresh\n"));
+    EXPECT_FALSE(log().contains("in delete file:fresh\n"));
     EXPECT_EQ(readAll(app("fresh")), QByteArray("f"));
+}
+
+// Each replaced file is kept before the new one is renamed over it, so the whole run can be undone: the old files
+// come back, the added ones go, and a file replaced twice ends as it was installed. A missing download never costs
+// the installed file.
+TEST_F(HelperTest, ReplacementsAreKeptAndCanBeRolledBack)
+{
+    writeAll(app("velkorn"), "old program");
+    writeAll(app("data/catalog.dat"), "old data");
+    writeAll(app("velkorn_NEW"), "new program");
+    writeAll(app("catalog.dat_NEW"), "new data"); // downloads lie in the application directory
+    writeAll(app("added.txt_NEW"), "added");
+    ComponentInstaller first = installer();
+    first.process("velkorn_NEW");
+    first.process("catalog.dat_NEW", "data/");
+    first.process("added.txt_NEW");
+    first.process("missing_NEW");
+    writeAll(app("velkorn_NEW"), "newer program");
+    first.process("velkorn_NEW");
+    EXPECT_EQ(readAll(app("velkorn")), "newer program");
+    EXPECT_EQ(readAll(app("data/catalog.dat")), "new data");
+    EXPECT_EQ(readAll(first.backupDir() + "/velkorn"), "old program");
+
+    EXPECT_TRUE(first.rollBack());
+    EXPECT_EQ(readAll(app("velkorn")), "old program");
+    EXPECT_EQ(readAll(app("data/catalog.dat")), "old data");
+    EXPECT_FALSE(QFileInfo::exists(app("added.txt")));
+    EXPECT_FALSE(QFileInfo::exists(first.backupDir()));
+    EXPECT_TRUE(log().contains("upd rollback velkorn\n"));
+
+    // A helper run starts a fresh backup: only its own changes can be undone.
+    writeAll(app("velkorn_NEW"), "new program");
+    EXPECT_EQ(run({"4242", "L", "null", "velkorn_NEW"}), RestartOutcome::NotRestarted);
+    writeAll(app("velkorn_NEW"), "third program");
+    EXPECT_EQ(run({"4242", "L", "null", "velkorn_NEW"}), RestartOutcome::NotRestarted);
+    EXPECT_TRUE(installer().rollBack());
+    EXPECT_EQ(readAll(app("velkorn")), "new program");
 }
 
 TEST_F(HelperTest, SetupProgramsRunAndAreDeleted)
@@ -344,7 +390,7 @@ TEST(HelperProgramTest, ResourceExpandsToARunningHelper)
     const QString appDir = dir.filePath("app");
     writeAll(appDir + "/data.txt", "old");
     writeAll(appDir + "/data.txt_NEW", "new");
-    writeAll(appDir + "/restart.sh", "#!/bin/sh\necho \"$1\" > restarted.txt\n");
+    writeAll(appDir + "/restart.sh", "#!/bin/sh\necho \"$1\" > restarted.txt\ntouch \"$VELKORN_UPDATE_MARKER\"\n");
     QFile::setPermissions(appDir + "/restart.sh", QFile::permissions(appDir + "/restart.sh") | QFile::ExeOwner);
 
     QProcess application;
@@ -371,4 +417,63 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// A new version that does not come up is replaced by the old one again, which is started knowing why.
+TEST_F(HelperTest, ANewVersionThatDoesNotComeUpIsRolledBack)
+{
+    writeAll(app("velkorn"), "old program");
+    writeAll(app("velkorn_NEW"), "new program");
+    writeAll(app("added_NEW"), "added");
+    m_newVersionComesUp = false;
+    EXPECT_EQ(run({"4242", "L", app("velkorn"), "velkorn_NEW", "added_NEW"}), RestartOutcome::RolledBack);
+    EXPECT_EQ(readAll(app("velkorn")), "old program");
+    EXPECT_FALSE(QFileInfo::exists(app("added")));
+    ASSERT_EQ(m_started.size(), 2); // the new version, then the old one
+    EXPECT_EQ(m_rolledBackFlags, (QList<QByteArray>{QByteArray(), "1"}));
+    EXPECT_TRUE(log().contains("upd new version did not come up, rolling back"));
+    EXPECT_TRUE(qgetenv(helper::RolledBackVariable).isEmpty());
+
+    m_newVersionComesUp = true;
+    m_started.clear();
+    // The download is gone: nothing is replaced and the program is simply started, with nothing to go back to.
+    EXPECT_EQ(run({"4242", "L", app("velkorn"), "velkorn_NEW"}), RestartOutcome::Restarted);
+    EXPECT_EQ(readAll(app("velkorn")), "old program");
+    writeAll(app("velkorn_NEW"), "new program");
+    EXPECT_EQ(run({"4242", "L", app("velkorn"), "velkorn_NEW"}), RestartOutcome::Restarted);
+    EXPECT_EQ(readAll(app("velkorn")), "new program");
+    EXPECT_FALSE(QFileInfo::exists(app(".update-backup"))); // it came up: nothing to go back to
+}
+
+// With real programs: a "newer" program that crashes at start, and one that reports that it came up.
+TEST(RestartWatchTest, ACrashingNewProgramIsRolledBackAndTheOldOneStarted)
+{
+    QTemporaryDir dir;
+    const QString app = dir.path() + "/";
+    const auto script = [&](const QString& name, const QByteArray& body) {
+        writeAll(app + name, "#!/bin/sh\n" + body);
+        QFile::setPermissions(app + name, QFile::permissions(app + name) | QFile::ExeOwner);
+    };
+    script("velkorn", "echo \"old ${VELKORN_UPDATE_ROLLED_BACK}\" > '" + app.toUtf8() + "ran'\n");
+    script("velkorn_NEW", "exit 3\n");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(app);
+    RestartEnvironment env;
+    env.appDir = dir.path();
+    env.waitForExit = [](qint64, std::chrono::milliseconds) { return helper::WaitResult::Ended; };
+    env.sleep = [](int) {};
+    env.startDetached = [](const QString& program, const QStringList& args) {
+        return QProcess::startDetached(program, args);
+    };
+    EXPECT_EQ(runRestartHelper({"4242", "L", app + "velkorn", "velkorn_NEW"}, env), RestartOutcome::RolledBack);
+    for (int i = 0; i < 100 && readAll(app + "ran").isEmpty(); ++i)
+        QThread::msleep(50);
+    EXPECT_EQ(readAll(app + "ran"), "old 1\n");
+
+    // A new version that reports through the marker stays.
+    script("velkorn_NEW", "touch \"$VELKORN_UPDATE_MARKER\"\nsleep 5\n");
+    EXPECT_EQ(runRestartHelper({"4242", "L", app + "velkorn", "velkorn_NEW"}, env), RestartOutcome::Restarted);
+    EXPECT_TRUE(readAll(app + "velkorn").contains("VELKORN_UPDATE_MARKER"));
+    EXPECT_FALSE(QFileInfo::exists(app + ".update-backup"));
+    QDir::setCurrent(previous);
 }

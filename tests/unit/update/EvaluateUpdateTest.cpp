@@ -1,6 +1,5 @@
 #include "UpdateFixture.h"
 
-
 #include <QFile>
 
 using update::ControlFile;
@@ -126,10 +125,10 @@ TEST_F(UpdateFixture, ApplicationSectionAndRestartCommand)
 TEST_F(UpdateFixture, SignatureAndMissingControlFile)
 {
     upd.SignatureCheck = true;
-    writeFile(server + "velkorn.INF", "[update]\nsignature=webupdate\nunconditional=1\n");
+    ASSERT_TRUE(publishControlFile("[update]\nsignature=webupdate\nunconditional=1\n"));
     EXPECT_EQ(upd.FetchControlFile(), 5);
     EXPECT_TRUE(reported("Invalid signature in update control file"));
-    writeFile(server + "velkorn.INF", "[update]\nsignature=WebUpdate\n");
+    ASSERT_TRUE(publishControlFile("[update]\nsignature=WebUpdate\n"));
     EXPECT_EQ(upd.FetchControlFile(), 0);
 
     upd.URL = server + "nothing.INF";
@@ -141,10 +140,11 @@ TEST_F(UpdateFixture, SignatureAndMissingControlFile)
 
 TEST_F(UpdateFixture, HasNewVersionRunsAndCleansUp)
 {
-    writeFile(server + "velkorn.INF", "[update]\nunconditional=1\n");
+    ASSERT_TRUE(publishControlFile("[update]\nunconditional=1\n"));
     EXPECT_TRUE(upd.HasNewVersion());
-    EXPECT_FALSE(QFile::exists(tmp + "velkorn.INF")); // the copy is gone after the run
-    writeFile(server + "velkorn.INF", "[update]\ndescr=nothing new\n");
+    EXPECT_FALSE(QFile::exists(tmp + "velkorn.INF")); // the copy and its signature are gone after the run
+    EXPECT_FALSE(QFile::exists(tmp + "velkorn.INF.minisig"));
+    ASSERT_TRUE(publishControlFile("[update]\ndescr=nothing new\n"));
     EXPECT_FALSE(upd.HasNewVersion());
     EXPECT_EQ(upd.releaseDescription(), "nothing new");
     EXPECT_TRUE(tempLeftovers().isEmpty());
@@ -175,7 +175,7 @@ TEST_F(UpdateFixture, BadControlFiles)
     huge += QByteArray(ControlFile::MaxSize, ';');
     EXPECT_EQ(verdictFor(huge), verdictNoUpdate);
 
-    const QStringList expected{"velkorn.INF"};
+    const QStringList expected{"velkorn.INF", "velkorn.INF.minisig"};
     EXPECT_EQ(QDir(server).entryList(QDir::Files), expected);
     EXPECT_TRUE(QDir(app).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
 }

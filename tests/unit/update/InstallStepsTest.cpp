@@ -106,11 +106,11 @@ TEST_F(UpdateFixture, FilterKeepsOnlyNewerFiles)
 
 TEST_F(UpdateFixture, DownloadLoopPromptsAndComponents)
 {
-    writeFile(server + "A.DLL", "component");
-    writeFile(server + "notes.txt", "plain");
+    const QString dllDigest = publish("A.DLL", "component");
+    const QString notesDigest = publish("notes.txt", "plain");
     verdictFor(("[application]\nappupdate=1\nappname=velkorn\nappcomps=XA.DLL_NEW\n"
                 "[files]\ncount=2\n[file1]\nurl=" +
-                server + "A.DLL\n[file2]\nurl=" + server + "notes.txt\n")
+                server + "A.DLL\n" + dllDigest + "[file2]\nurl=" + server + "notes.txt\n" + notesDigest)
                    .toUtf8());
     upd.LoadFileList();
 
@@ -230,10 +230,10 @@ TEST_F(UpdateFixture, PreUpdateActionsAndRestart)
 
 TEST_F(UpdateFixture, ReleaseNotesLicenceAndStatusLog)
 {
-    writeFile(server + "notes.txt", "line one\r\nline two\r\n");
-    writeFile(server + "eula.txt", "Lizenz f\xfc\x72 alle\n"); // Windows text, not UTF-8
-    verdictFor(("[whatsnew]\nfile=" + server + "notes.txt\n[eulade]\nfile=" + server +
-                "eula.txt\n[eula]\nfile=" + server + "gone.txt\n")
+    const QString notesDigest = publish("notes.txt", "line one\r\nline two\r\n");
+    const QString eulaDigest = publish("eula.txt", "Lizenz f\xfc\x72 alle\n"); // Windows text, not UTF-8
+    verdictFor(("[whatsnew]\nfile=" + server + "notes.txt\n" + notesDigest + "[eulade]\nfile=" + server + "eula.txt\n" +
+                eulaDigest + "[eula]\nfile=" + server + "gone.txt\n" + eulaDigest)
                    .toUtf8());
     EXPECT_EQ(upd.FetchWhatsNew(), QStringList({"line one", "line two"}));
     EXPECT_FALSE(QFile::exists(tmp + "notes.txt"));

@@ -2,6 +2,7 @@
 
 #include "update/TWebUpdate.h"
 
+#include "SignedRelease.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -39,6 +40,7 @@ protected:
         upd.LogFileName = app + "WUPDATE.LOG";
         upd.setUserTempDirectory(tmp);
         upd.URL = server + "velkorn.INF";
+        upd.releaseStateFile = root.filePath("release-state.ini");
         upd.OnStatus = [this](QObject*, const QString& text, int code, int err) {
             statuses.push_back({code, err, text});
         };
@@ -46,10 +48,18 @@ protected:
 
     void TearDown() override { QDir::setCurrent(previousDir); }
 
-    // Publishes a control file and runs the fetch and the decision.
-    int verdictFor(const QByteArray& inf)
+    // Publishes a control file signed with the demo key as the release of now.
+    bool publishControlFile(const QByteArray& inf)
     {
         writeFile(server + "velkorn.INF", inf);
+        return testsigning::signRelease(server + "velkorn.INF");
+    }
+
+    // Publishes a signed control file and runs the fetch and the decision.
+    int verdictFor(const QByteArray& inf)
+    {
+        if (!publishControlFile(inf))
+            return -2;
         if (upd.FetchControlFile() != 0)
             return -1;
         return upd.EvaluateUpdate();
@@ -61,6 +71,13 @@ protected:
             if (s.text == text)
                 return true;
         return false;
+    }
+
+    // Publishes a file on the "server" and answers the line that gives its SHA-256 in a file section.
+    QString publish(const QString& name, const QByteArray& bytes)
+    {
+        writeFile(server + name, bytes);
+        return "sha256=" + testsigning::sha256Hex(bytes) + "\n";
     }
 
     QStringList tempLeftovers() const { return QDir(tmp).entryList({"WUPD*"}, QDir::Files); }

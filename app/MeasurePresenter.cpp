@@ -1,0 +1,309 @@
+#include "app/MeasurePresenter.h"
+
+#include "app/Anchors.h"
+#include "app/CatalogPresenter.h"
+#include "app/MainWindowLayout.h"
+#include "app/PageControl.h"
+#include "catalog/CatalogBrowser.h"
+#include "catalog/CatalogDatabase.h"
+#include "catalog/QueryTableModel.h"
+#include "catalog/TQuery.h"
+#include "i18n/ComponentText.h"
+#include "widgets/MessageBox.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace app {
+
+namespace {
+
+const QColor WithinColour(200, 240, 200);
+const QColor NearColour(255, 224, 160);
+
+QString numberText(double value, const QLocale& locale)
+{
+    const int decimals = value == std::round(value) ? 0 : (value * 10 == std::round(value * 10) ? 1 : 2);
+    return locale.toString(value, 'f', decimals);
+}
+
+QString differenceText(double difference, const QLocale& locale)
+{
+    if (difference == 0)
+        return QStringLiteral("0");
+    return (difference > 0 ? QStringLiteral("+") : QString()) + numberText(difference, locale);
+}
+
+// The width the header needs for its longest word: the caption wraps between words.
+int widestWord(const QTableView* grid, int column)
+{
+    const QFontMetrics metrics(grid->horizontalHeader()->font());
+    int widest = 0;
+    for (const QString& word : grid->model()->headerData(column, Qt::Horizontal).toString().split(QLatin1Char(' ')))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    return widest + 14;
+}
+
+// The hits' grid: the value and difference cells of each entered measure coloured by closeness.
+class MeasureResultsModel final : public catalog::QueryTableModel
+{
+public:
+    MeasureResultsModel(catalog::TQuery* query, const QVector<catalog::MeasureHit>& hits, QObject* parent)
+        : QueryTableModel(query, parent), m_hits(hits)
+    {
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::BackgroundRole && index.row() < m_hits.size()) {
+            // Columns 1, 2 are the first entered measure's value and difference, 3, 4 the second's, and so on.
+            const int match = index.column() >= 1 ? (index.column() - 1) / 2 : -1;
+            const auto& matches = m_hits.at(index.row()).matches;
+            if (match >= 0 && match < matches.size())
+                return matches.at(match).closeness == catalog::Closeness::Within ? WithinColour : NearColour;
+        }
+        if (role == Qt::TextAlignmentRole && index.column() >= 1 && index.column() < columnOf("STYLE"))
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return QueryTableModel::data(index, role);
+    }
+
+private:
+    const QVector<catalog::MeasureHit>& m_hits;
+};
+
+// A white calliper on a red square, like the search button beside it: the button's glyph.
+QIcon calliperIcon()
+{
+    QPixmap pixmap(26, 26);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient red(0, 0, 0, 26);
+    red.setColorAt(0, QColor(226, 40, 40));
+    red.setColorAt(1, QColor(170, 10, 10));
+    p.setPen(QPen(QColor(120, 0, 0), 1));
+    p.setBrush(red);
+    p.drawRoundedRect(QRectF(0.5, 0.5, 25, 25), 4, 4);
+    p.setPen(QPen(Qt::white, 1.5));
+    p.drawLine(QPointF(4, 8), QPointF(22, 8));
+    for (int x = 7; x <= 21; x += 3)
+        p.drawLine(QPointF(x, 8), QPointF(x, x % 2 ? 11 : 13));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4, 8, 3, 12));
+    p.drawRect(QRectF(15, 8, 3, 9));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+MeasurePresenter::MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& catalog,
+                                   QPointer<QTableView>& currentGrid, MessageLookup msg, QWidget* window)
+    : QObject(window), qryMeasure(new catalog::TQuery(this)), m_layout(layout), m_catalog(catalog),
+      m_currentGrid(currentGrid), m_msg(std::move(msg)), m_window(window)
+{
+    qryMeasure->setObjectName("qryMeasure");
+    qryMeasure->setRowSource([this](QStringList& fieldNames, QVector<QVector<QVariant>>& rows) {
+        fillRows(fieldNames, rows);
+        return true;
+    });
+    m_layout.pgGlobal->addPage(m_page.pgMeasure);
+    m_layout.pgGrid->addPage(m_page.pgMeasureResults);
+
+    auto* model = new MeasureResultsModel(qryMeasure, m_hits, this);
+    m_page.grdMeasure->setModel(model);
+    model->attachSelectionModel(m_page.grdMeasure->selectionModel());
+    auto* paneModel = new catalog::QueryTableModel(qryMeasure, this);
+    m_page.grdMeasureResults->setModel(paneModel);
+    paneModel->attachSelectionModel(m_page.grdMeasureResults->selectionModel());
+    connect(model, &QAbstractItemModel::modelReset, this, &MeasurePresenter::layoutColumns);
+    for (QTableView* grid : {m_page.grdMeasure, m_page.grdMeasureResults}) {
+        // The window steps the list on Left/Right already; the grid must not move a second time.
+        grid->installEventFilter(this);
+        connect(qobject_cast<catalog::QueryTableModel*>(grid->model()), &catalog::QueryTableModel::databaseError, this,
+                [this](const QString& message) {
+                    widgets::showMessageBox({m_window, "Velkorn", message, widgets::BoxIcon::Error});
+                });
+    }
+    connect(m_page.grdMeasure, &QTableView::clicked, this, &MeasurePresenter::showChosenHit);
+    connect(m_page.grdMeasure, &QTableView::activated, this, &MeasurePresenter::showChosenHit);
+    connect(m_page.btnMeasureFind, &QPushButton::clicked, this, &MeasurePresenter::btnMeasureFindClick);
+    connect(m_page.btnMeasureClear, &QPushButton::clicked, this, [this] { m_page.clearForm(); });
+    for (const MeasurePage::Row& row : m_page.rows)
+        for (QLineEdit* box : {row.value, row.tolerance})
+            if (box)
+                connect(box, &QLineEdit::returnPressed, this, &MeasurePresenter::btnMeasureFindClick);
+
+    // The menu-bar entry after the existing ones, and Ctrl+M from anywhere in the window.
+    btnMeasure = new QAction(this);
+    btnMeasure->setObjectName("btnMeasure");
+    btnMeasure->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    btnMeasure->setShortcutContext(Qt::WindowShortcut);
+    if (auto* bar = window->findChild<QMenuBar*>("dxBarManager1"))
+        bar->addAction(btnMeasure);
+    window->addAction(btnMeasure);
+    connect(btnMeasure, &QAction::triggered, this, &MeasurePresenter::btnMeasureClick);
+
+    // The button stands on the header's decoration just left of the search box.
+    QWidget* searchArea = m_layout.edtSearch->parentWidget();
+    QWidget* header = searchArea->parentWidget();
+    btnMeasureSearch = new QToolButton(header);
+    btnMeasureSearch->setObjectName("btnMeasureSearch");
+    btnMeasureSearch->setIcon(calliperIcon());
+    btnMeasureSearch->setIconSize(QSize(26, 26));
+    btnMeasureSearch->setStyleSheet("QToolButton { border: none; background: transparent; }");
+    btnMeasureSearch->setCursor(Qt::PointingHandCursor);
+    btnMeasureSearch->setGeometry(searchArea->x() - 30, 5, 26, 26);
+    Anchors::anchor(btnMeasureSearch, Anchors::TopRight, header->size());
+    connect(btnMeasureSearch, &QToolButton::clicked, this, &MeasurePresenter::btnMeasureClick);
+
+    // Texts come from message lookup, not from the language files' form sections.
+    for (QWidget* page : {m_page.pgMeasure, m_page.pgMeasureResults})
+        for (QObject* component : page->findChildren<QObject*>())
+            i18n::excludeFromTranslation(component);
+    i18n::excludeFromTranslation(btnMeasure);
+    i18n::excludeFromTranslation(btnMeasureSearch);
+}
+
+MeasurePresenter::~MeasurePresenter() = default;
+
+void MeasurePresenter::applyTexts()
+{
+    m_page.applyTexts(m_msg);
+    btnMeasure->setText(m_msg("btnMeasure"));
+    btnMeasureSearch->setToolTip(m_msg("btnMeasure"));
+    if (qryMeasure->isActive())
+        layoutColumns();
+}
+
+bool MeasurePresenter::bindToCatalog()
+{
+    catalog::CatalogBrowser* browser = m_catalog.browser();
+    if (!browser)
+        return false;
+    if (!m_bound) {
+        m_bound = true;
+        browser->addList(qryMeasure);
+        // A synchronisation changed the catalog: the measures are read again at the next search.
+        connect(browser, &catalog::CatalogBrowser::allClosed, this, [this] {
+            m_search.reset();
+            m_hits.clear();
+            m_page.lblMeasureFound->clear();
+        });
+    }
+    return true;
+}
+
+void MeasurePresenter::btnMeasureClick()
+{
+    m_layout.pgGlobal->setCurrentPage(m_page.pgMeasure);
+    m_page.rows[0].value->setFocus(Qt::ShortcutFocusReason);
+}
+
+void MeasurePresenter::btnMeasureFindClick()
+{
+    catalog::MeasureQuery query;
+    if (!m_page.readQuery(&query) || !bindToCatalog())
+        return;
+    try {
+        if (!m_search) {
+            const QString connection = m_catalog.browser()->qryItem->connectionName();
+            m_search = catalog::MeasurementSearch::load(QSqlDatabase::database(connection, false));
+        }
+        m_query = query;
+        m_hits = m_search->find(query);
+        m_currentGrid = m_page.grdMeasure;
+        qryMeasure->open();
+    } catch (const catalog::DatabaseError& e) {
+        widgets::showMessageBox({m_window, "Velkorn", e.message(), widgets::BoxIcon::Error});
+        return;
+    }
+    m_page.lblMeasureFound->setText(m_hits.isEmpty() ? m_msg("measureNothing")
+                                                     : m_msg("measureFound").arg(m_hits.size()));
+}
+
+void MeasurePresenter::showChosenHit()
+{
+    if (m_hits.isEmpty())
+        return;
+    m_layout.pgGrid->setCurrentPage(m_page.pgMeasureResults);
+    m_layout.showPage(MainPage::CenterItem);
+    m_currentGrid = m_page.grdMeasureResults;
+}
+
+void MeasurePresenter::fillRows(QStringList& fieldNames, QVector<QVector<QVariant>>& rows) const
+{
+    fieldNames = {QStringLiteral("CODE")};
+    for (int m = 0; m < catalog::kMeasureCount; ++m)
+        if (m_query.values[m])
+            fieldNames << QStringLiteral("V%1").arg(m) << QStringLiteral("D%1").arg(m);
+    fieldNames << QStringLiteral("STYLE") << QStringLiteral("ITEM_ID");
+    const QLocale locale = m_catalog.browser() ? m_catalog.browser()->locale() : QLocale();
+    rows.reserve(m_hits.size());
+    for (const catalog::MeasureHit& hit : m_hits) {
+        QVector<QVariant> row{hit.code};
+        for (const catalog::MeasureMatch& match : hit.matches)
+            row << numberText(match.itemValue, locale) << differenceText(match.difference, locale);
+        row << m_msg(QStringLiteral("type%1").arg(hit.style)) << hit.itemId;
+        rows.append(row);
+    }
+}
+
+void MeasurePresenter::layoutColumns()
+{
+    auto caption = [this](catalog::QueryTableModel* model) {
+        model->setHeaderCaption("CODE", m_msg("gridStyleCODE"));
+        model->setHeaderCaption("STYLE", m_msg("measureStyle"));
+        for (int m = 0; m < catalog::kMeasureCount; ++m) {
+            model->setHeaderCaption(QStringLiteral("V%1").arg(m), m_msg(measureKey(catalog::Measure(m))));
+            model->setHeaderCaption(QStringLiteral("D%1").arg(m), m_msg("measureDiff"));
+        }
+    };
+    auto* model = qobject_cast<catalog::QueryTableModel*>(m_page.grdMeasure->model());
+    auto* paneModel = qobject_cast<catalog::QueryTableModel*>(m_page.grdMeasureResults->model());
+    caption(model);
+    caption(paneModel);
+    for (int column = 0; column < paneModel->columnCount(); ++column)
+        m_page.grdMeasureResults->setColumnHidden(column, column != paneModel->columnOf("CODE"));
+    QTableView* grid = m_page.grdMeasure;
+    grid->horizontalHeader()->setStretchLastSection(false);
+    for (int column = 0; column < model->columnCount(); ++column) {
+        grid->setColumnHidden(column, column == model->columnOf("ITEM_ID"));
+        // Values and differences take what a number needs; the code and style what their texts need.
+        if (column == model->columnOf("CODE") || column == model->columnOf("STYLE"))
+            grid->resizeColumnToContents(column);
+        else
+            grid->setColumnWidth(column, (column % 2) ? std::max(84, widestWord(grid, column)) : 52);
+    }
+    grid->horizontalHeader()->setStretchLastSection(true);
+}
+
+bool MeasurePresenter::isEntryBox(const QWidget* widget) const
+{
+    for (const MeasurePage::Row& row : m_page.rows)
+        if (widget && (widget == row.value || widget == row.tolerance))
+            return true;
+    return false;
+}
+
+bool MeasurePresenter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Left || key == Qt::Key_Right)
+            return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace app
