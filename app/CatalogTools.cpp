@@ -142,11 +142,15 @@ void CatalogTools::buildMenu()
     if (auto* bar = m_window->findChild<QMenuBar*>())
         bar->addMenu(m_menu);
 
-    // The catalog's date and the program's version, in the free end of the menu bar: it moves no page.
-    m_catalogLine = smallLine("lblCatalogDate", nullptr);
-    m_catalogLine->setContentsMargins(0, 0, 8, 0);
-    if (auto* bar = m_window->findChild<QMenuBar*>())
-        bar->setCornerWidget(m_catalogLine, Qt::TopRightCorner);
+    // The catalog's date and the program's version, under the logo in the banner: it moves no page and leaves the
+    // menu bar's width to the menus, which need all of it in German at the design size.
+    m_catalogLine = smallLine("lblCatalogDate", m_layout.cntSouth);
+    m_catalogLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_catalogLine->setGeometry(12, 72, 480, 14);
+    QPalette grey = m_catalogLine->palette();
+    grey.setColor(QPalette::WindowText, QColor(110, 110, 110));
+    m_catalogLine->setPalette(grey);
+    m_catalogLine->show();
 }
 
 void CatalogTools::buildRowCounts()

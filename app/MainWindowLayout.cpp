@@ -242,7 +242,7 @@ void MainWindowLayout::showStudsLegendIn(const Language& language) const
 
 QWidget* MainWindowLayout::buildBanner()
 {
-    auto* cntSouth = new QWidget(m_window);
+    cntSouth = new QWidget(m_window);
     cntSouth->setObjectName("cntSouth");
     cntSouth->setFixedHeight(BannerHeight);
     cntSouth->resize(ClientWidth, BannerHeight);

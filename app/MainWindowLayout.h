@@ -102,6 +102,7 @@ public:
     QWidget* btnNext = nullptr;
     QMap<int, QWidget*> pageButtons;
 
+    QWidget* cntSouth = nullptr; // the banner
     QLineEdit* edtSearch = nullptr;
     QLineEdit* dxEdit1 = nullptr;
 
