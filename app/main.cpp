@@ -19,11 +19,9 @@ int main(int argc, char** argv)
     const QString language = qEnvironmentVariable("VELKORN_LANGUAGE");
     if (language == "en" || language == "de" || language == "tr")
         frmMain.languageSelector = [language] { return language; };
-    // A termination request closes every window, which runs the same shutdown as the close button.
-    platform::installTerminationHandler([&application] {
-        QApplication::closeAllWindows();
-        application.quit();
-    });
+    // A termination request (logout, shutdown) runs the window's shutdown itself rather than asking the windows to
+    // close: an open update dialog cannot refuse it, and the shutdown ends every event loop, the dialogs' too.
+    platform::installTerminationHandler([&frmMain] { frmMain.FormClose(); });
     frmMain.showMaximized();
     // After an update the restart helper waits for this version to say that it came up, or rolls the update back.
     QTimer::singleShot(0, [] { app::ApplicationUpdate::confirmStart(); });
