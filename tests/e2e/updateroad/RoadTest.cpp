@@ -1,8 +1,8 @@
 // The whole update road with the real programs: velkorn-server serves the catalog and an update folder announcing
 // the next version of velkorn; the installed program, started in a temporary Application directory, synchronises,
 // finds the update, walks the wizard unattended and ends; the restart helper replaces the program and a data file
-// and starts the program again, which is then the new version and finds nothing newer. Also the unlucky road of a
-// termination signal wherever the update hangs or waits.
+// and starts the program again, which is then the new version and finds nothing newer. Also the unlucky roads: a
+// termination signal wherever the update hangs or waits, and a restart helper killed in the middle of its install.
 #include "update/TWebUpdate.h"
 
 #include "../SilentServer.h"
@@ -449,5 +449,65 @@ INSTANTIATE_TEST_SUITE_P(
         Termination{"TheRestartQuestionWaits", [](QString& control, const QString&) { withoutLicence(control); },
                     Termination::Output, "velkorn: dialog shown: QMessageBox"}),
     [](const ::testing::TestParamInfo<Termination>& info) { return std::string(info.param.name); });
+
+class InterruptedInstallTest : public UpdateRoadTest, public ::testing::WithParamInterface<int>
+{
+};
+
+// The restart helper is killed right after the k-th of the update's two replacements (the program, then a data
+// file), as a power cut would end it. The next start puts the whole old version back before anything opens the
+// catalog, runs as the old program and says so; the update then installs cleanly.
+TEST_P(InterruptedInstallTest, TheNextStartRestoresTheOldVersionAndTheUpdateThenInstalls)
+{
+    const int killedAfter = GetParam();
+    ASSERT_NO_FATAL_FAILURE(publishUpdate());
+    const QString oldVersion = versionText(m_app + "velkorn");
+    const QByteArray oldProgram = fileHash(m_app + "velkorn");
+
+    startProgram(m_catalogHost, "1", {{"VELKORN_UPDATE_KILL_AFTER", QString::number(killedAfter)}});
+    ASSERT_TRUE(m_program.waitForFinished(45000)) << "the program did not end for the update";
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return processesIn(m_root.path() + "/tmp").isEmpty() && QFileInfo::exists(m_app + ".update-backup/journal");
+        },
+        30000))
+        << output().toStdString();
+    EXPECT_TRUE(processesIn(m_app).isEmpty()) << "the killed helper started the program";
+    EXPECT_EQ(fileHash(m_app + "velkorn"), fileHash(m_updateDir + "velkorn_NEW")); // the first replacement
+    EXPECT_TRUE(QFileInfo(m_app + "velkorn").isExecutable());
+    EXPECT_EQ(readFile(m_app + "release.txt"), killedAfter == 1 ? "catalog data 1.0.0\n" : "catalog data 1.0.1\n");
+
+    // The next start stops at the box that tells the user; the old version is back and running by then.
+    const auto feedRequests = [this] {
+        requests({});
+        return m_serverLog.count("GET /common/item.php");
+    };
+    const int feedsBefore = feedRequests();
+    startProgram(m_catalogHost, "dialogs");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return output().contains("dialog shown: QMessageBox: Program update: The last program "
+                                     "update was interrupted before it was complete.");
+        },
+        30000))
+        << output().toStdString();
+    EXPECT_EQ(versionText(QStringLiteral("/proc/%1/exe").arg(m_program.processId())), oldVersion);
+    EXPECT_EQ(fileHash(m_app + "velkorn"), oldProgram);
+    EXPECT_EQ(readFile(m_app + "release.txt"), "catalog data 1.0.0\n");
+    EXPECT_FALSE(QFileInfo::exists(m_app + ".update-backup"));
+    EXPECT_EQ(feedRequests(), feedsBefore) << "the catalog was opened before the old version was back";
+    ::kill(pid_t(m_program.processId()), SIGTERM);
+    ASSERT_TRUE(m_program.waitForFinished(10000));
+
+    const int asked = requests("/velkorn.INF");
+    startProgram(m_catalogHost, "1");
+    ASSERT_TRUE(m_program.waitForFinished(45000)) << "the program did not end for the update";
+    const qint64 restartedPid = restartedProgram(asked + 3);
+    ASSERT_NE(restartedPid, 0) << "the program was not started again\n" << output().toStdString();
+    expectNewVersionIn(restartedPid);
+    ::kill(pid_t(restartedPid), SIGKILL);
+}
+
+INSTANTIATE_TEST_SUITE_P(AfterEachReplacement, InterruptedInstallTest, ::testing::Values(1, 2));
 
 } // namespace
