@@ -26,6 +26,11 @@ QString builtInText(const char* key)
         {"applicationDir", "Application directory: %1"},
         {"rowCount", "%1 rows"},
         {"rowCount1", "1 row"},
+        {"updateCaption", "Program update"},
+        {"updateRestored", "The last program update was interrupted before it was complete. The previous version "
+                           "has been restored."},
+        {"updateNotCompleted", "The last program update was interrupted and not completed. The previous version "
+                               "could not be restored, so the program files stay as they are."},
     };
     return texts.value(QString::fromLatin1(key));
 }

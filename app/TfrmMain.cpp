@@ -6,6 +6,7 @@
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
 #include "app/DatasheetActions.h"
+#include "app/ExtraTexts.h"
 #include "app/MainWindowLayout.h"
 #include "app/MeasurePresenter.h"
 #include "app/PageControl.h"
@@ -212,6 +213,15 @@ void TfrmMain::runStartup()
         widgets::showMessageBox({this, "Velkorn", QString::fromUtf8(e.what()), widgets::BoxIcon::Error});
     }
     MIS->OpenMessages();
+    if (!startupNotice.isEmpty()) {
+        step("startupNotice");
+        const auto text = [this](const QString& key) { return msg(key); };
+        widgets::showMessageBox({this, extraText(text, "updateCaption"),
+                                 extraText(text, startupNotice.toLatin1().constData()), widgets::BoxIcon::Warning});
+    }
+    // A termination request while a box was open has shut the window down already.
+    if (m_shutdownDone)
+        return;
 
     step("openDatabase");
     if (!openCatalogDatabase()) {

@@ -122,6 +122,16 @@ launcher)
     check "without XDG_DATA_HOME the copy goes to ~/.local/share" \
         test "$(env -u XDG_DATA_HOME HOME="$work/home" "$prefix/bin/velkorn")" = \
         "older started as $work/home/.local/share/velkorn/velkorn"
+
+    # An update of the copy that the restart helper could not finish is the program's to undo first.
+    mkdir -p "$copy/.update-backup"
+    printf 'velkorn update journal 1\nkept velkorn\n' >"$copy/.update-backup/journal"
+    echo "101.0.0" >"$app/VERSION"
+    stub_program newest
+    check "an unfinished update keeps the copy from being refreshed" \
+        test "$(launch)" = "older started as $copy/velkorn"
+    echo complete >>"$copy/.update-backup/journal"
+    check "a finished update lets the copy be refreshed" test "$(launch)" = "newest started as $copy/velkorn"
     finish
     ;;
 

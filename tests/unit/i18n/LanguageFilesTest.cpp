@@ -25,7 +25,8 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
                                "btnKullanim3 btnKullanim4 grdColType grdColCode gridStyleCODE grdKullanimKod type "
                                "pistonType btnTools copyCode copyAllCodes copyRow sortList exportList exportFilter "
                                "exportFailed showPicture about aboutCaption catalogDate neverUpdated programVersion "
-                               "itemCount codeCount applicationDir rowCount rowCount1")
+                               "itemCount codeCount applicationDir rowCount rowCount1 updateCaption updateRestored "
+                               "updateNotCompleted")
                            .split(' ');
     for (int i = 1; i <= 8; ++i)
         keys << QStringLiteral("type%1").arg(i);
