@@ -17,6 +17,7 @@
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
+#include "i18n/QtTranslations.h"
 #include "i18n/SilentCancel.h"
 #include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
@@ -203,6 +204,8 @@ void TfrmMain::runStartup()
     languageCode = language.code();
 
     step("loadLanguage");
+    // Qt's own dialogs and buttons follow the chosen language; without its file they stay English.
+    i18n::installQtTranslations(m_applicationDir, language);
     LIS->setFileName(m_applicationDir + language.fileName());
     try {
         LIS->LoadLanguage();

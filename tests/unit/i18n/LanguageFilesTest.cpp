@@ -1,5 +1,10 @@
 #include "base/IniFile.h"
+#include "i18n/Language.h"
 #include "i18n/MsgINISupp.h"
+#include "i18n/QtTranslations.h"
+
+#include <QCoreApplication>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -55,4 +60,22 @@ TEST(ShippedLanguageFiles, AreWindows1254WithTheirOwnLetters)
     EXPECT_EQ(tr.value("Language", "Language"), QStringLiteral("Türkçe"));
     EXPECT_EQ(tr.value("frmMain", "lblTotalWeight"), QStringLiteral("Toplam Ağırlık"));
     EXPECT_EQ(de.value("frmMain", "lblAssemblyHeight"), QStringLiteral("Einbauhöhe"));
+}
+
+// Qt's own dialogs and buttons speak the chosen language, from the files the build puts beside the program; English
+// gives Qt's own texts back.
+TEST(ShippedQtTranslations, GiveQtsDialogsTheChosenLanguage)
+{
+    int argc = 0;
+    QCoreApplication application(argc, nullptr);
+    const QString dist = QStringLiteral(VELKORN_DIST_DIR "/");
+    for (const char* code : {"de", "tr"}) {
+        EXPECT_TRUE(QFile::exists(dist + i18n::QtTranslationsFolder + "/qtbase_" + code + ".qm")) << code;
+        ASSERT_TRUE(i18n::installQtTranslations(dist, *i18n::Language::fromCode(code))) << code;
+        EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:") << code;
+        EXPECT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel") << code;
+    }
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), "Tamam");
+    ASSERT_TRUE(i18n::installQtTranslations(dist, *i18n::Language::fromCode("en")));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
 }
