@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QMap>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -30,7 +32,12 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
                                "btnKullanim3 btnKullanim4 grdColType grdColCode gridStyleCODE grdKullanimKod type "
                                "pistonType btnTools copyCode copyAllCodes copyRow sortList exportList exportFilter "
                                "exportFailed showPicture about aboutCaption catalogDate neverUpdated programVersion "
-                               "itemCount codeCount applicationDir rowCount rowCount1")
+                               "itemCount codeCount applicationDir rowCount rowCount1 accWebSite accWebSiteHint "
+                               "accSearchHint accPrevHint accNextHint accPageForward accPageForwardHint accPageBack "
+                               "accPageBackHint accSearchBox accSearchBoxHint accMenuBar accMenuBarHint accItemList "
+                               "accItemListHint accCodeList accCodeListHint accPicture accSuggestions "
+                               "accSuggestionsHint accFilterHint accMeasureValueHint accToleranceHint "
+                               "accMeasureFindHint accMeasureClearHint accMeasureHits moreCodes")
                            .split(' ');
     for (int i = 1; i <= 8; ++i)
         keys << QStringLiteral("type%1").arg(i);
@@ -41,12 +48,28 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
         EXPECT_TRUE(value != "ERROR" && !value.trimmed().isEmpty()) << key.toStdString();
     }
     // Texts that take a number, a date or a path have the place for it.
-    for (const char* key :
-         {"catalogDate", "programVersion", "itemCount", "codeCount", "applicationDir", "rowCount", "exportFailed"})
+    for (const char* key : {"catalogDate", "programVersion", "itemCount", "codeCount", "applicationDir", "rowCount",
+                            "exportFailed", "accPicture", "accFilterHint", "moreCodes"})
         EXPECT_TRUE(ini.value("Project_Messages", key).contains("%1")) << key;
     // The two box texts run over two lines.
     for (const char* key : {"msg002", "msg004"})
         EXPECT_EQ(TMsgINISupp::convertLineBreaks(ini.value("Project_Messages", key)).count("\r\n"), 2) << key;
+}
+
+// One word per thing: in German a code is a "Nummer", as in the code lists, and a style a "Bauform", as in the menu;
+// in English a cross-reference is not also a "Ref. Code".
+TEST_P(ShippedLanguageFile, NamesEachThingWithOneWord)
+{
+    const QMap<QString, QStringList> otherWords = {{"de.lng", {"Code", "Codes", "Bauart"}}, {"en.lng", {"Ref. Code"}}};
+    IniFile ini(QStringLiteral(VELKORN_DIST_DIR "/") + GetParam());
+    ASSERT_TRUE(ini.load());
+    for (const QString& section : {QStringLiteral("frmMain"), QStringLiteral("Project_Messages")})
+        for (const QString& key : ini.keys(section))
+            for (const QString& word : otherWords.value(GetParam())) {
+                const QRegularExpression whole("(^|\\W)" + QRegularExpression::escape(word) + "($|\\W)");
+                EXPECT_FALSE(ini.value(section, key).contains(whole))
+                    << key.toStdString() << ": " << word.toStdString();
+            }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLanguages, ShippedLanguageFile, ::testing::Values("tr.lng", "en.lng", "de.lng"));
