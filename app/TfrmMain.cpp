@@ -1,11 +1,14 @@
 #include "app/TfrmMain.h"
 
+#include "app/AccessibleTexts.h"
 #include "app/AppArt.h"
 #include "app/ApplicationUpdate.h"
 #include "app/BackgroundJobs.h"
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
+#include "app/CodeSuggestions.h"
 #include "app/DatasheetActions.h"
+#include "app/ExtraTexts.h"
 #include "app/MainWindowLayout.h"
 #include "app/MeasurePresenter.h"
 #include "app/PageControl.h"
@@ -319,6 +322,13 @@ void TfrmMain::setCaptionsFromMessages()
     m_tools->setCaptions();
     m_measure->applyTexts();
     m_datasheet->applyTexts();
+
+    const auto withAddedTexts =
+        datasheet::withBuiltInTexts([this](const QString& key) { return msg(key); }, languageCode);
+    const auto text = [&withAddedTexts](const char* key) { return app::extraText(withAddedTexts, key); };
+    if (CodeSuggestions* drop = codeSuggestions())
+        drop->setMoreRowsText(text("moreCodes"));
+    app::applyAccessibleTexts(ui, *m_measure, codeSuggestions(), text);
 }
 
 QString TfrmMain::msg(const QString& key) const

@@ -8,6 +8,7 @@ packages=(
     libcurl4-openssl-dev libxml2-dev libmspack-dev libcpp-httplib-dev libsodium-dev libssl-dev minisign openssl
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth
+    dbus-daemon at-spi2-core
     desktop-file-utils appstream dpkg-dev
     poppler-utils
     clang-14 libclang-rt-14-dev
