@@ -19,7 +19,6 @@ QString builtInText(const char* key)
         {"about", "About Velkorn..."},
         {"aboutCaption", "About Velkorn"},
         {"catalogDate", "Catalog of %1"},
-        {"neverUpdated", "never updated"},
         {"programVersion", "Version %1"},
         {"itemCount", "Items: %1"},
         {"codeCount", "Codes: %1"},
@@ -58,6 +57,15 @@ QString builtInText(const char* key)
         {"accMeasureClearHint", "Empties the form"},
         {"accMeasureHits", "Items found by measurements"},
         {"moreCodes", "and %1 more — Enter shows all"},
+        {"catalogNeverUpdated", "Catalog never updated"},
+        {"measureFound1", "1 item found"},
+        {"measureToleranceOf", "%1, tolerance"},
+        {"measureNotNumber", "%1: “%2” is not a number."},
+        {"measureNegative", "%1: a measure cannot be negative."},
+        {"measureWrongUnit", "%1: enter the value in %2."},
+        {"measureNotWhole", "%1: enter a whole number."},
+        {"measureNoRange", "%1: enter one number, not a range."},
+        {"measureReversedRange", "%1: put the smaller number first, as in 2300-2700."},
     };
     return texts.value(QString::fromLatin1(key));
 }

@@ -69,12 +69,13 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     m_presenter = new app::CatalogPresenter(
         *m_layout, currentGrid, [this](const QString& key) { return msg(key); }, this);
     m_tools = new app::CatalogTools(
-        *m_layout, [this](const QString& key) { return msg(key); }, this);
+        *m_layout, [this](const QString& key) { return msg(key); },
+        [this] { return m_language ? m_language->locale() : QLocale(); }, this);
     const auto withAddedTexts =
         datasheet::withBuiltInTexts([this](const QString& key) { return msg(key); }, [this] { return languageCode; });
-    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, currentGrid, withAddedTexts, this);
+    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, *m_tools, currentGrid, withAddedTexts, this);
     m_datasheet = new app::DatasheetActions(
-        *m_presenter, withAddedTexts, [this] { return languageCode; }, this);
+        *m_presenter, *m_layout, withAddedTexts, [this] { return languageCode; }, this);
     wireHandlers();
     FormCreate();
     qApp->installEventFilter(this);

@@ -1,5 +1,7 @@
 #include "catalog/ItemDetails.h"
 
+#include <cmath>
+
 namespace catalog {
 
 ItemDetails itemDetailsOf(const std::function<QVariant(const char*)>& f, const QLocale& locale)
@@ -50,6 +52,12 @@ QString formatMeasure(const QVariant& value, const QLocale& locale)
     QLocale grouped = locale;
     grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
     return grouped.toString(number, 'f', 2);
+}
+
+QString formatNumber(double value, const QLocale& locale)
+{
+    const int decimals = value == std::round(value) ? 0 : (value * 10 == std::round(value * 10) ? 1 : 2);
+    return locale.toString(value, 'f', decimals);
 }
 
 int vehiclePictogram(const QVariant& usage)

@@ -43,6 +43,8 @@ QString numberedKey(const QString& base, const QVariant& number);
 
 // A measure in the form "#,##0.00" with the separators of the locale; empty for a null value.
 QString formatMeasure(const QVariant& value, const QLocale& locale);
+// A number with the separators of the locale and as few decimals as it needs, at most two: "157,5", "3.200".
+QString formatNumber(double value, const QLocale& locale);
 
 // The pictogram a usage value selects: 1..4, or 0 for any other value.
 int vehiclePictogram(const QVariant& usage);

@@ -2,12 +2,15 @@
 
 #include "app/PageControl.h"
 #include "app/TfrmMain.h"
+#include "catalog/CatalogBrowser.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
 #include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -63,6 +66,15 @@ protected:
         return m_window.get();
     }
 
+    // Closes the window and starts the program again.
+    TfrmMain* restart(const QString& language)
+    {
+        m_window.reset();
+        TLngINISupp::resetSharedState();
+        TMsgINISupp::resetSharedState();
+        return start(language);
+    }
+
     bool finishedStartup() const
     {
         const QStringList& steps = m_window->startupSteps();
@@ -79,6 +91,16 @@ protected:
         ASSERT_TRUE(w) << qPrintable(button);
         ASSERT_TRUE(w->isVisible()) << qPrintable(button);
         QTest::mouseClick(w, Qt::LeftButton);
+    }
+
+    // The item the item view has loaded.
+    QString shownCode() const { return m_window->browser()->itemDetails().code; }
+
+    void clickHeader(QTableView* grid, int column)
+    {
+        QHeaderView* header = grid->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
     }
 
     void focus(QWidget* w)

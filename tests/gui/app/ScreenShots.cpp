@@ -212,11 +212,21 @@ private:
     void shootMeasurements(TfrmMain& w, const QString& tag)
     {
         w.measurePresenter()->btnMeasureClick();
-        const QList<std::pair<const char*, const char*>> entries = {
-            {"edtMeasureStroke", "250"}, {"edtMeasureHeight", "340"}, {"edtToleranceHeight", "10"}};
+        settle();
+        shoot(w, tag + "-8-measure-empty");
+        // A wrong entry first, then the form mended.
+        const QList<std::pair<const char*, const char*>> entries = {{"edtMeasureStroke", "12 cm"},
+                                                                    {"edtMeasureHeight", "340"},
+                                                                    {"edtToleranceHeight", "10"},
+                                                                    {"edtMeasureCapacity", "2300-2700"}};
         for (const auto& [name, value] : entries)
             if (auto* box = w.findChild<QLineEdit*>(name))
                 box->setText(value);
+        w.measurePresenter()->btnMeasureFindClick();
+        settle();
+        shoot(w, tag + "-8-measure-wrong");
+        if (auto* box = w.findChild<QLineEdit*>("edtMeasureStroke"))
+            box->setText("250");
         w.measurePresenter()->btnMeasureFindClick();
         settle();
         shoot(w, tag + "-8-measure");

@@ -27,19 +27,21 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
                                            "lblPistonType lblLoadingCapacity Label1 Label2 Label3 Label4 Label5 "
                                            "Label6 Label7 Label8")
                                        .split(' '));
-    QStringList keys = QString("msg001 msg002 msg003 msg004 frmMainCaption btnPrev btnNext btnSearch edtSearch "
-                               "btnProfile btnInstructions btnCross btnStyle btnKullanim btnKullanim1 btnKullanim2 "
-                               "btnKullanim3 btnKullanim4 grdColType grdColCode gridStyleCODE grdKullanimKod type "
-                               "pistonType btnTools copyCode copyAllCodes copyRow sortList exportList exportFilter "
-                               "exportFailed showPicture about aboutCaption catalogDate neverUpdated programVersion "
-                               "itemCount codeCount applicationDir rowCount rowCount1 updateCaption updateRestored "
-                               "updateNotCompleted accWebSite accWebSiteHint "
-                               "accSearchHint accPrevHint accNextHint accPageForward accPageForwardHint accPageBack "
-                               "accPageBackHint accSearchBox accSearchBoxHint accMenuBar accMenuBarHint accItemList "
-                               "accItemListHint accCodeList accCodeListHint accPicture accSuggestions "
-                               "accSuggestionsHint accFilterHint accMeasureValueHint accToleranceHint "
-                               "accMeasureFindHint accMeasureClearHint accMeasureHits moreCodes")
-                           .split(' ');
+    QStringList keys =
+        QString("msg001 msg002 msg003 msg004 frmMainCaption btnPrev btnNext btnSearch edtSearch "
+                "btnProfile btnInstructions btnCross btnStyle btnKullanim btnKullanim1 btnKullanim2 "
+                "btnKullanim3 btnKullanim4 grdColType grdColCode gridStyleCODE grdKullanimKod type "
+                "pistonType btnTools copyCode copyAllCodes copyRow sortList exportList exportFilter "
+                "exportFailed showPicture about aboutCaption catalogDate catalogNeverUpdated "
+                "programVersion itemCount codeCount applicationDir rowCount rowCount1 measureFound1 "
+                "measureToleranceOf measureNotNumber measureNegative measureWrongUnit measureNotWhole "
+                "measureNoRange measureReversedRange updateCaption updateRestored updateNotCompleted "
+                "accWebSite accWebSiteHint accSearchHint accPrevHint accNextHint accPageForward "
+                "accPageForwardHint accPageBack accPageBackHint accSearchBox accSearchBoxHint accMenuBar "
+                "accMenuBarHint accItemList accItemListHint accCodeList accCodeListHint accPicture "
+                "accSuggestions accSuggestionsHint accFilterHint accMeasureValueHint accToleranceHint "
+                "accMeasureFindHint accMeasureClearHint accMeasureHits moreCodes")
+            .split(' ');
     for (int i = 1; i <= 8; ++i)
         keys << QStringLiteral("type%1").arg(i);
     for (int i = 1; i <= 6; ++i)
@@ -50,8 +52,11 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
     }
     // Texts that take a number, a date or a path have the place for it.
     for (const char* key : {"catalogDate", "programVersion", "itemCount", "codeCount", "applicationDir", "rowCount",
-                            "exportFailed", "accPicture", "accFilterHint", "moreCodes"})
+                            "exportFailed", "measureToleranceOf", "measureNegative", "measureNotWhole",
+                            "measureNoRange", "measureReversedRange", "accPicture", "accFilterHint", "moreCodes"})
         EXPECT_TRUE(ini.value("Project_Messages", key).contains("%1")) << key;
+    for (const char* key : {"measureNotNumber", "measureWrongUnit"})
+        EXPECT_TRUE(ini.value("Project_Messages", key).contains("%2")) << key;
     // The two box texts run over two lines.
     for (const char* key : {"msg002", "msg004"})
         EXPECT_EQ(TMsgINISupp::convertLineBreaks(ini.value("Project_Messages", key)).count("\r\n"), 2) << key;
