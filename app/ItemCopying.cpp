@@ -4,6 +4,7 @@
 #include "app/DataText.h"
 #include "app/MainWindowLayout.h"
 #include "catalog/CatalogBrowser.h"
+#include "datasheet/Datasheet.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -125,12 +126,8 @@ QStringList ItemCopying::technicalRow(int row) const
     static const char* const units[8] = {"Label1", "Label2", "Label2", "Label2", "Label3", "Label4", nullptr, "Label5"};
     static const char* const pressures[8] = {nullptr, "Label8", "Label6", "Label7", nullptr, nullptr, nullptr, nullptr};
     QString caption = labelText(captions[row]);
-    if (pressures[row]) {
-        QString which = labelText(pressures[row]);
-        if (which.endsWith(QLatin1Char(':')))
-            which.chop(1);
-        caption += QLatin1Char(' ') + which;
-    }
+    if (pressures[row])
+        caption = datasheet::pressureRowCaption(caption, labelText(pressures[row]));
     return {caption, units[row] ? labelText(units[row]) : QString(), m_layout.values[row]->text()};
 }
 

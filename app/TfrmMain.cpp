@@ -1,11 +1,14 @@
 #include "app/TfrmMain.h"
 
+#include "app/AccessibleTexts.h"
 #include "app/AppArt.h"
 #include "app/ApplicationUpdate.h"
 #include "app/BackgroundJobs.h"
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
+#include "app/CodeSuggestions.h"
 #include "app/DatasheetActions.h"
+#include "app/ExtraTexts.h"
 #include "app/MainWindowLayout.h"
 #include "app/MeasurePresenter.h"
 #include "app/PageControl.h"
@@ -17,6 +20,7 @@
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
+#include "i18n/QtTranslations.h"
 #include "i18n/SilentCancel.h"
 #include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
@@ -203,6 +207,8 @@ void TfrmMain::runStartup()
     languageCode = language.code();
 
     step("loadLanguage");
+    // Qt's own dialogs and buttons follow the chosen language; without its file they stay English.
+    i18n::installQtTranslations(m_applicationDir, language);
     LIS->setFileName(m_applicationDir + language.fileName());
     try {
         LIS->LoadLanguage();
@@ -212,6 +218,15 @@ void TfrmMain::runStartup()
         widgets::showMessageBox({this, "Velkorn", QString::fromUtf8(e.what()), widgets::BoxIcon::Error});
     }
     MIS->OpenMessages();
+    if (!startupNotice.isEmpty()) {
+        step("startupNotice");
+        const auto text = [this](const QString& key) { return msg(key); };
+        widgets::showMessageBox({this, extraText(text, "updateCaption"),
+                                 extraText(text, startupNotice.toLatin1().constData()), widgets::BoxIcon::Warning});
+    }
+    // A termination request while a box was open has shut the window down already.
+    if (m_shutdownDone)
+        return;
 
     step("openDatabase");
     if (!openCatalogDatabase()) {
@@ -316,6 +331,13 @@ void TfrmMain::setCaptionsFromMessages()
     m_tools->setCaptions();
     m_measure->applyTexts();
     m_datasheet->applyTexts();
+
+    const auto withAddedTexts =
+        datasheet::withBuiltInTexts([this](const QString& key) { return msg(key); }, languageCode);
+    const auto text = [&withAddedTexts](const char* key) { return app::extraText(withAddedTexts, key); };
+    if (CodeSuggestions* drop = codeSuggestions())
+        drop->setMoreRowsText(text("moreCodes"));
+    app::applyAccessibleTexts(ui, *m_measure, codeSuggestions(), text);
 }
 
 QString TfrmMain::msg(const QString& key) const

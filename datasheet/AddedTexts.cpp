@@ -20,7 +20,7 @@ const Entry kEntries[] = {
     {"measureTitle", "Etiketi okunamayan körüğü ölçün ve karşılaştırın",
      "Measure the spring whose label is unreadable and compare",
      "Messen Sie die Feder mit unleserlichem Etikett und vergleichen Sie"},
-    {"measureStyle", "Stil", "Style", "Bauart"},
+    {"measureStyle", "Stil", "Style", "Bauform"},
     {"measureAny", "(hepsi)", "(any)", "(alle)"},
     {"measureStroke", "Çalışma aralığı (strok)", "Operating space (stroke)", "Arbeitsbereich (Hub)"},
     {"measureHeight", "Montaj yüksekliği", "Assembly height", "Einbauhöhe"},

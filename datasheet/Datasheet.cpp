@@ -109,6 +109,14 @@ QString count(const QVariant& value)
 
 } // namespace
 
+QString pressureRowCaption(const QString& pressure, const QString& which)
+{
+    QString value = which.trimmed();
+    if (value.endsWith(QLatin1Char(':')))
+        value.chop(1);
+    return pressure.trimmed() + QLatin1Char(' ') + value.trimmed();
+}
+
 std::unique_ptr<QTextDocument> buildDatasheet(const catalog::ItemSheet& sheet, const SheetTexts& texts,
                                               const QString& imagesDir)
 {
@@ -144,9 +152,9 @@ std::unique_ptr<QTextDocument> buildDatasheet(const catalog::ItemSheet& sheet, c
           h.number(sheet.totalWeight));
     const QString pressure = h.caption(QStringLiteral("lblOperationPressure"));
     const QString bar = h.caption(QStringLiteral("Label2"));
-    h.row(pressure + QLatin1Char(' ') + h.caption(QStringLiteral("Label8")), bar, h.number(sheet.pressureDefault));
-    h.row(pressure + QLatin1Char(' ') + h.caption(QStringLiteral("Label6")), bar, h.number(sheet.pressureMax));
-    h.row(pressure + QLatin1Char(' ') + h.caption(QStringLiteral("Label7")), bar, h.number(sheet.pressureMin));
+    h.row(pressureRowCaption(pressure, h.caption(QStringLiteral("Label8"))), bar, h.number(sheet.pressureDefault));
+    h.row(pressureRowCaption(pressure, h.caption(QStringLiteral("Label6"))), bar, h.number(sheet.pressureMax));
+    h.row(pressureRowCaption(pressure, h.caption(QStringLiteral("Label7"))), bar, h.number(sheet.pressureMin));
     h.row(h.caption(QStringLiteral("lblOperationSpace")), h.caption(QStringLiteral("Label3")),
           h.number(sheet.operationSpace));
     h.row(h.caption(QStringLiteral("lblAssemblyHeight")), h.caption(QStringLiteral("Label4")),

@@ -30,6 +30,10 @@ struct SheetTexts
 std::unique_ptr<QTextDocument> buildDatasheet(const catalog::ItemSheet& sheet, const SheetTexts& texts,
                                               const QString& imagesDir);
 
+// The name of an operating-pressure row, as the sheet and copied rows give it: the pressure's caption and which value
+// the row holds, without the colon that the item view's caption ends in ("Operating Pressure Max").
+QString pressureRowCaption(const QString& pressure, const QString& which);
+
 // Lays the document out on the device's pages (A4 with its margins) and paints it; text stays text.
 void paintDatasheet(QTextDocument& document, QPagedPaintDevice& device);
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// The real programs of the update road: velkorn-server on a loopback port with an update folder, and the installed
-// program in a temporary Application directory, started unattended against it.
+// The real programs of the update road: velkorn-server on a loopback port serving the catalog and an update folder,
+// and the installed program in a temporary Application directory, started against it.
 #include "update/TWebUpdate.h"
 
 #include "../WaitUntil.h"
@@ -28,6 +28,11 @@ inline const QString Program = QStringLiteral(VELKORN_PROGRAM);
 inline const QString DistDir = QStringLiteral(VELKORN_DIST);
 inline const QString Server = QStringLiteral(VELKORN_SERVER);
 inline const QString NextVersion = QStringLiteral(VELKORN_NEXT_VERSION);
+
+inline QByteArray fileHash(const QString& path)
+{
+    return QByteArray::fromHex(testsigning::fileSha256Hex(path).toLatin1());
+}
 
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -108,22 +113,15 @@ protected:
         writeFile(m_app + "release.txt", "catalog data 1.0.0\n");
     }
 
-    // A copy of the installed program that carries `version`, by default one release above it; answers its version.
-    QString copyOfProgram(const QString& copy, const QString& version = {}) const
-    {
-        QProcess next;
-        next.start(NextVersion,
-                   QStringList{m_app + "velkorn", copy} + (version.isEmpty() ? QStringList() : QStringList{version}));
-        if (!next.waitForFinished(30000) || next.exitCode() != 0)
-            return {};
-        return QString::fromLatin1(next.readAllStandardOutput()).trimmed();
-    }
-
     // The update folder: the next version of the program and of the data file as components, release notes, a
     // licence, an optional manual into a sub-folder.
     void prepareUpdateFolder()
     {
-        m_newVersion = copyOfProgram(m_updateDir + "velkorn_NEW");
+        QProcess next;
+        next.start(NextVersion, {m_app + "velkorn", m_updateDir + "velkorn_NEW"});
+        ASSERT_TRUE(next.waitForFinished(30000));
+        ASSERT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
+        m_newVersion = QString::fromLatin1(next.readAllStandardOutput()).trimmed();
         ASSERT_NE(m_newVersion, versionText(m_app + "velkorn"));
         writeFile(m_updateDir + "release.txt_NEW", "catalog data 1.0.1\n");
         writeFile(m_updateDir + "manual.txt", "How to use the catalog.\n");
@@ -131,8 +129,8 @@ protected:
         writeFile(m_updateDir + "eula.txt", "You may use this catalog.\n");
     }
 
-    // The control file of that release, as served on port.
-    QString standardControlFile(int port) const
+    // The signed control file announcing the update folder's release; `edit` changes its text first.
+    void writeControlFile(int port, const std::function<void(QString&)>& edit = {})
     {
         const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(port);
         const auto digest = [this](const char* name) {
@@ -159,16 +157,22 @@ protected:
                                  .arg(QFileInfo(m_updateDir + "velkorn_NEW").size())
                                  .arg(digest("whatsnew.txt"), digest("eula.txt"), digest("velkorn_NEW"),
                                       digest("release.txt_NEW"), digest("manual.txt"));
-        return text;
-    }
-
-    void publishControlFile(const QString& text)
-    {
-        writeFile(m_updateDir + "velkorn.INF", text.toUtf8());
+        QString edited = text;
+        if (edit)
+            edit(edited);
+        writeFile(m_updateDir + "velkorn.INF", edited.toUtf8());
         ASSERT_TRUE(testsigning::signRelease(m_updateDir + "velkorn.INF"));
     }
 
-    void writeControlFile(int port) { publishControlFile(standardControlFile(port)); }
+    // The common start of the road: the program installed, its update published by a running server.
+    void publishUpdate(const std::function<void(QString&)>& edit = {})
+    {
+        installProgram();
+        prepareUpdateFolder();
+        const int port = startServer();
+        ASSERT_GT(port, 0) << m_serverLog.toStdString();
+        writeControlFile(port, edit);
+    }
 
     int startServer(const QStringList& extra = {})
     {
@@ -190,37 +194,65 @@ protected:
                 return port > 0 || m_server.state() == QProcess::NotRunning;
             },
             20000);
+        m_catalogHost = QStringLiteral("127.0.0.1:%1").arg(port);
         return port;
     }
 
-    // Starts the installed program, unattended and in English, against the servers on port; its output goes to a file.
-    void startProgram(int port)
+    // Starts the installed program against the servers; `unattended` is the value of VELKORN_UPDATE_UNATTENDED.
+    void startProgram(const QString& updateHost, const QString& unattended,
+                      const QList<QPair<QString, QString>>& extra = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        const QString host = QStringLiteral("127.0.0.1:%1").arg(port);
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("VELKORN_LANGUAGE", "en");
-        env.insert("VELKORN_UPDATE_UNATTENDED", "1");
-        env.insert("VELKORN_CATALOG_HOST", host);
-        env.insert("VELKORN_UPDATE_HOST", host);
+        env.insert("VELKORN_UPDATE_UNATTENDED", unattended);
+        env.insert("VELKORN_CATALOG_HOST", m_catalogHost);
+        env.insert("VELKORN_UPDATE_HOST", updateHost);
         env.insert("TMPDIR", m_root.path() + "/tmp");
         // The newest accepted release is kept in the user's settings; the test's own stay with the test.
         env.insert("XDG_CONFIG_HOME", m_root.path() + "/config");
         // So that the restart helper's private folder is made inside tmp, where TearDown looks for leftovers.
         env.remove("XDG_RUNTIME_DIR");
         env.insert("no_proxy", "*");
+        for (const auto& [name, value] : extra)
+            env.insert(name, value);
         m_program.setProcessEnvironment(env);
         m_program.setWorkingDirectory(m_root.path());
         // A file rather than a pipe: the restarted program inherits the output and would die writing into a pipe
         // that nobody reads any more.
         m_program.setProcessChannelMode(QProcess::MergedChannels);
-        m_program.setStandardOutputFile(programLog());
+        m_program.setStandardOutputFile(programLog(), QIODevice::Append);
         m_program.start(m_app + "velkorn", {});
         ASSERT_TRUE(m_program.waitForStarted(10000));
     }
-
     QString programLog() const { return m_root.path() + "/program.log"; }
-    QString programOutput() const { return QString::fromLocal8Bit(readFile(programLog())); }
+    QString output() const { return QString::fromLocal8Bit(readFile(programLog())); }
+
+    // Waits for the restart helper to start the program again after it has asked for the control file `asked`
+    // times in all, and answers the restarted program's process id (0 when it did not come).
+    qint64 restartedProgram(int asked)
+    {
+        qint64 pid = 0;
+        waitUntil(
+            [&] {
+                const QList<qint64> pids = processesIn(m_app);
+                pid = pids.isEmpty() ? 0 : pids.first();
+                return pid != 0 && requests("/velkorn.INF") >= asked;
+            },
+            30000);
+        return requests("/velkorn.INF") >= asked ? pid : 0;
+    }
+
+    // The new version runs and every file of the update is in place.
+    void expectNewVersionIn(qint64 pid)
+    {
+        EXPECT_EQ(versionText(QStringLiteral("/proc/%1/exe").arg(pid)), m_newVersion);
+        EXPECT_EQ(fileHash(m_app + "velkorn"), fileHash(m_updateDir + "velkorn_NEW"));
+        EXPECT_TRUE(QFileInfo(m_app + "velkorn").isExecutable());
+        EXPECT_EQ(readFile(m_app + "release.txt"), "catalog data 1.0.1\n");
+        EXPECT_FALSE(QFile::exists(m_app + "velkorn_NEW"));
+        EXPECT_FALSE(QFile::exists(m_app + "release.txt_NEW"));
+    }
 
     int requests(const QString& path)
     {
@@ -229,16 +261,10 @@ protected:
         return m_serverLog.count(QStringLiteral("GET %1 200").arg(path));
     }
 
-    // Every request the server has answered so far.
-    int requestCount()
-    {
-        requests(QString());
-        return m_serverLog.count(QStringLiteral("GET "));
-    }
-
     QTemporaryDir m_root;
     QString m_app;
     QString m_updateDir;
+    QString m_catalogHost;
     QString m_newVersion;
     QProcess m_server;
     QString m_serverLog;

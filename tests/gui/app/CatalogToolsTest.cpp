@@ -326,7 +326,7 @@ TEST_F(CatalogToolsTest, GridContextMenuOffersTheThreeCopiesAndCopiesTheClickedR
     });
     const QRect second = grid->visualRect(grid->model()->index(1, 0));
     emit grid->customContextMenuRequested(second.center());
-    EXPECT_EQ(entries, QStringList({"Code kopieren", "Alle Codes dieses Artikels kopieren", "Zeile kopieren"}));
+    EXPECT_EQ(entries, QStringList({"Nummer kopieren", "Alle Nummern dieses Artikels kopieren", "Zeile kopieren"}));
     EXPECT_EQ(clipboard(),
               grid->model()->index(1, 0).data().toString() + "\t" + grid->model()->index(1, 1).data().toString());
 }
