@@ -23,6 +23,7 @@ QString builtInText(const char* key)
         {"itemCount", "Items: %1"},
         {"codeCount", "Codes: %1"},
         {"applicationDir", "Application directory: %1"},
+        {"catalogLocation", "Catalog location: %1"},
         {"rowCount", "%1 rows"},
         {"rowCount1", "1 row"},
         {"updateCaption", "Program update"},

@@ -12,19 +12,6 @@ namespace catalog {
 
 namespace {
 
-QSqlQuery run(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw DatabaseError(errorText(query.lastError()));
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw DatabaseError(errorText(query.lastError()));
-    return query;
-}
-
 int usage(const QVariant& value)
 {
     const int v = value.toInt();
@@ -35,15 +22,16 @@ int usage(const QVariant& value)
 
 bool loadItemSheet(const QSqlDatabase& db, int itemId, ItemSheet* sheet)
 {
-    QSqlQuery item = run(db,
-                         QStringLiteral("select item_code.code, item.type, item.piston_type, item.total_weight, "
-                                        "item.operation_pressure_default, item.operation_pressure_max, "
-                                        "item.operation_pressure_min, item.operation_space, item.assembly_height, "
-                                        "item.loading_capacity, item.stud, item.diameter_between_studs, item.bolt, "
-                                        "item.diameter_between_bolts, item.vehicle1, item.vehicle2 from item "
-                                        "inner join item_code on item.id=item_code.item_id and "
-                                        "item_code.code_type_id=1 where item.id=?"),
-                         {itemId});
+    QSqlQuery item =
+        runQuery(db,
+                 QStringLiteral("select item_code.code, item.type, item.piston_type, item.total_weight, "
+                                "item.operation_pressure_default, item.operation_pressure_max, "
+                                "item.operation_pressure_min, item.operation_space, item.assembly_height, "
+                                "item.loading_capacity, item.stud, item.diameter_between_studs, item.bolt, "
+                                "item.diameter_between_bolts, item.vehicle1, item.vehicle2 from item "
+                                "inner join item_code on item.id=item_code.item_id and "
+                                "item_code.code_type_id=1 where item.id=?"),
+                 {itemId});
     if (!item.next())
         return false;
     ItemSheet s;
@@ -66,15 +54,15 @@ bool loadItemSheet(const QSqlDatabase& db, int itemId, ItemSheet* sheet)
     s.vehicle2 = usage(item.value(15));
 
     QSqlQuery pictures =
-        run(db, QStringLiteral("select picture_url from item_pictures where item_id=? order by id"), {itemId});
+        runQuery(db, QStringLiteral("select picture_url from item_pictures where item_id=? order by id"), {itemId});
     while (pictures.next() && s.pictureUrls.size() < 3)
         s.pictureUrls << pictures.value(0).toString();
 
-    QSqlQuery codes = run(db,
-                          QStringLiteral("select t.code_type_id, t.type, t.prefix, c.code from item_code c "
-                                         "inner join item_code_type t on c.code_type_id=t.code_type_id "
-                                         "where c.item_id=? and c.code_type_id<>1 order by t.type, c.code"),
-                          {itemId});
+    QSqlQuery codes = runQuery(db,
+                               QStringLiteral("select t.code_type_id, t.type, t.prefix, c.code from item_code c "
+                                              "inner join item_code_type t on c.code_type_id=t.code_type_id "
+                                              "where c.item_id=? and c.code_type_id<>1 order by t.type, c.code"),
+                               {itemId});
     int lastType = -1;
     while (codes.next()) {
         if (codes.value(0).toInt() != lastType) {
@@ -90,7 +78,7 @@ bool loadItemSheet(const QSqlDatabase& db, int itemId, ItemSheet* sheet)
     std::stable_sort(s.groups.begin(), s.groups.end(),
                      [](const CodeGroup& a, const CodeGroup& b) { return a.oem && !b.oem; });
 
-    QSqlQuery params = run(db, QStringLiteral("select last_update from params"), {});
+    QSqlQuery params = runQuery(db, QStringLiteral("select last_update from params"), {});
     if (params.next())
         s.catalogDate = params.value(0).toDateTime();
     *sheet = s;
@@ -102,10 +90,11 @@ QVector<int> itemIdsForCode(const QSqlDatabase& db, const QString& code)
     const QString searchCode = normaliseSearchText(code);
     if (searchCode.isEmpty())
         return {};
-    QSqlQuery query = run(db,
-                          QStringLiteral("select distinct item_id, code_type_id from item_code where search_code=? "
-                                         "order by code_type_id, item_id"),
-                          {searchCode});
+    QSqlQuery query =
+        runQuery(db,
+                 QStringLiteral("select distinct item_id, code_type_id from item_code where search_code=? "
+                                "order by code_type_id, item_id"),
+                 {searchCode});
     QVector<int> own;
     QVector<int> items;
     while (query.next()) {

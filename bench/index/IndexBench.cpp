@@ -176,7 +176,7 @@ void benchCatalog(const QString& path)
     std::printf("%s\n", qPrintable(path));
     const long rssBefore = residentKb();
     // Built as the window builds it: on its own thread with its own connection.
-    catalog::BackgroundCodeIndex background(path);
+    catalog::BackgroundCodeIndex background(catalog::CatalogLocation::localFile(path));
     QElapsedTimer timer;
     const double cpuStart = bench::processCpuMs();
     timer.start();

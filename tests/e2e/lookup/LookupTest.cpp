@@ -1,7 +1,8 @@
 #include "catalog/CatalogDatabase.h"
 #include "catalog/SearchCode.h"
 
-#include <QCoreApplication>
+#include "support/ApplicationCopy.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,6 +10,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -26,15 +29,13 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        program = dir.filePath(QStringLiteral("velkorn-lookup"));
-        catalogPath = dir.filePath(QStringLiteral("KATALOG.GDB"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_LOOKUP_PATH), program));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_TEST_DIST_DIR "/KATALOG.GDB"), catalogPath));
-        QFile::setPermissions(catalogPath, QFile::ReadOwner | QFile::WriteOwner);
+        copy = std::make_unique<ApplicationCopy>(dir.path() + QStringLiteral("/app"),
+                                                 QStringList{QStringLiteral("KATALOG.GDB")});
+        program = copy->lookup();
+        catalogPath = copy->catalog();
     }
 
-    // Item 1's own code and one of its other codes with the name of its type; read before the command runs, since
-    // the embedded engine lets one process at a time have the file.
+    // Item 1's own code and one of its other codes with the name of its type.
     void readItemOne()
     {
         {
@@ -61,7 +62,7 @@ protected:
     {
         QProcess p;
         // Qt's warning about a missing runtime directory would mix into the command's own messages.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment environment = copy->environment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         p.setProcessEnvironment(environment);
         p.start(program, arguments);
@@ -74,6 +75,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    std::unique_ptr<ApplicationCopy> copy;
     QString program;
     QString catalogPath;
     QString ownCode;
@@ -149,8 +151,6 @@ TEST_F(LookupTest, ExitStatusTellsHitsFromNoHitsFromErrors)
 TEST_F(LookupTest, WritesTheDatasheetOfTheItemACodeNames)
 {
     readItemOne();
-    for (const char* name : {"de.lng", "tr.lng"})
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_TEST_DIST_DIR "/") + name, dir.filePath(name)));
     const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
     LookupRun r = run({QStringLiteral("--datasheet"), otherCode, QStringLiteral("--out"), pdf, QStringLiteral("--lang"),
                        QStringLiteral("de")});
@@ -222,11 +222,3 @@ TEST_F(LookupTest, DatasheetOfASharedCodeAsksWhichItem)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // The SQL driver is found through the application object.
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
