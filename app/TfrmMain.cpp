@@ -13,11 +13,11 @@
 #include "app/ServerHosts.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
-#include "datasheet/AddedTexts.h"
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
 #include "i18n/SilentCancel.h"
+#include "i18n/texts/BuiltInTexts.h"
 #include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
 #include "sync/CatalogSync.h"
@@ -64,13 +64,11 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     m_layout = std::make_unique<app::MainWindowLayout>(this);
     m_presenter = new app::CatalogPresenter(
         *m_layout, currentGrid, [this](const QString& key) { return msg(key); }, this);
-    m_tools = new app::CatalogTools(
-        *m_layout, [this](const QString& key) { return msg(key); }, this);
-    const auto withAddedTexts =
-        datasheet::withBuiltInTexts([this](const QString& key) { return msg(key); }, [this] { return languageCode; });
-    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, currentGrid, withAddedTexts, this);
+    const auto texts = [this](const QString& key) { return msg(key); };
+    m_tools = new app::CatalogTools(*m_layout, texts, this);
+    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, currentGrid, texts, this);
     m_datasheet = new app::DatasheetActions(
-        *m_presenter, withAddedTexts, [this] { return languageCode; }, this);
+        *m_presenter, texts, [this] { return languageCode; }, this);
     wireHandlers();
     FormCreate();
     qApp->installEventFilter(this);
@@ -320,7 +318,7 @@ void TfrmMain::setCaptionsFromMessages()
 
 QString TfrmMain::msg(const QString& key) const
 {
-    return MIS->MessageText(key);
+    return i18n::withBuiltInText(MIS->MessageText(key), languageCode, key);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -91,7 +91,8 @@ public:
     bool terminateRequested() const { return m_terminateRequested; }
     bool shutdownDone() const { return m_shutdownDone; }
 
-    // Message lookup in the chosen language (MIS); "ERROR" before a language is loaded.
+    // Message lookup in the chosen language (MIS); "ERROR" before a language is loaded. Keys that came after the
+    // first language files fall back on their built-in texts where the file lacks them.
     QString msg(const QString& key) const;
     QString columnCaption(const QString& column) const;
     // The menu bar's entries and sub-menus by component name.

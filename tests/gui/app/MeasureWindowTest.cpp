@@ -5,9 +5,9 @@
 #include "base/IniFile.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/TQuery.h"
-#include "datasheet/AddedTexts.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
+#include "i18n/texts/BuiltInTexts.h"
 #include "widgets/MessageBox.h"
 
 #include <QAction>
@@ -172,9 +172,9 @@ TEST_F(MeasureWindowTest, TextsInEachLanguageAndWithAnOlderLanguageFile)
 {
     for (const QString language : {"tr", "de"}) {
         TfrmMain& w = start(language);
-        EXPECT_EQ(w.measurePresenter()->btnMeasure->text(), datasheet::builtInText(language, "btnMeasure"));
-        EXPECT_EQ(w.datasheetActions()->btnDatasheet->title(), datasheet::builtInText(language, "btnDatasheet"));
-        EXPECT_EQ(child<QPushButton>("btnMeasureFind")->text(), datasheet::builtInText(language, "measureFind"));
+        EXPECT_EQ(w.measurePresenter()->btnMeasure->text(), i18n::builtInText(language, "btnMeasure"));
+        EXPECT_EQ(w.datasheetActions()->btnDatasheet->title(), i18n::builtInText(language, "btnDatasheet"));
+        EXPECT_EQ(child<QPushButton>("btnMeasureFind")->text(), i18n::builtInText(language, "measureFind"));
         m_window.reset();
         i18n::TLngINISupp::resetSharedState();
         i18n::TMsgINISupp::resetSharedState();
@@ -188,7 +188,7 @@ TEST_F(MeasureWindowTest, TextsInEachLanguageAndWithAnOlderLanguageFile)
     QByteArray kept;
     for (const QByteArray& line : lines) {
         const QString key = QString::fromLatin1(line.left(line.indexOf('=')));
-        if (!datasheet::addedKeys().contains(key))
+        if (!i18n::builtInKeys().contains(key))
             kept += line + '\n';
     }
     QFile file(appDir() + "en.lng");

@@ -1,8 +1,6 @@
-#include "datasheet/AddedTexts.h"
+#include "i18n/texts/BuiltInTexts.h"
 
-#include <QHash>
-
-namespace datasheet {
+namespace i18n {
 
 namespace {
 
@@ -14,8 +12,10 @@ struct Entry
     const char* de;
 };
 
-// UTF-8, as the language file sources are.
+// UTF-8, as the language file sources are; the same words as the shipped files, which a test checks. A new key
+// is appended here and to the end of Project_Messages in i18n/lang/tr.lng, en.lng and de.lng.
 const Entry kEntries[] = {
+    // Find by measurements and the datasheet.
     {"btnMeasure", "Ölçüyle Bul", "Find by measurements", "Nach Maßen suchen"},
     {"measureTitle", "Etiketi okunamayan körüğü ölçün ve karşılaştırın",
      "Measure the spring whose label is unreadable and compare",
@@ -51,6 +51,28 @@ const Entry kEntries[] = {
     {"sheetPdfFilter", "PDF dosyaları (*.pdf)", "PDF files (*.pdf)", "PDF-Dateien (*.pdf)"},
     {"sheetSaveFailed", "Veri sayfası kaydedilemedi: %1", "The datasheet could not be saved: %1",
      "Das Datenblatt konnte nicht gespeichert werden: %1"},
+    // Copy, export, sort, count, About and pictures.
+    {"btnTools", "Araçlar", "Tools", "Extras"},
+    {"copyCode", "Kodu kopyala", "Copy code", "Code kopieren"},
+    {"copyAllCodes", "Bu ürünün tüm kodlarını kopyala", "Copy all codes of this item",
+     "Alle Codes dieses Artikels kopieren"},
+    {"copyRow", "Satırı kopyala", "Copy row", "Zeile kopieren"},
+    {"sortList", "Listeyi sırala", "Sort list", "Liste sortieren"},
+    {"exportList", "Listeyi dışa aktar…", "Export list…", "Liste exportieren…"},
+    {"exportFilter", "CSV dosyaları (*.csv)", "CSV files (*.csv)", "CSV-Dateien (*.csv)"},
+    {"exportFailed", "Liste %1 dosyasına yazılamadı.", "The list could not be written to %1.",
+     "Die Liste konnte nicht in %1 geschrieben werden."},
+    {"showPicture", "Resmi büyük göster", "Show picture large", "Bild groß anzeigen"},
+    {"about", "Velkorn hakkında…", "About Velkorn…", "Über Velkorn…"},
+    {"aboutCaption", "Velkorn hakkında", "About Velkorn", "Über Velkorn"},
+    {"catalogDate", "Katalog tarihi: %1", "Catalog of %1", "Katalogstand: %1"},
+    {"neverUpdated", "hiç güncellenmedi", "never updated", "nie aktualisiert"},
+    {"programVersion", "Sürüm %1", "Version %1", "Version %1"},
+    {"itemCount", "Ürün sayısı: %1", "Items: %1", "Artikel: %1"},
+    {"codeCount", "Kod sayısı: %1", "Codes: %1", "Codes: %1"},
+    {"applicationDir", "Program klasörü: %1", "Application directory: %1", "Programmverzeichnis: %1"},
+    {"rowCount", "%1 satır", "%1 rows", "%1 Zeilen"},
+    {"rowCount1", "1 satır", "1 row", "1 Zeile"},
 };
 
 } // namespace
@@ -66,15 +88,24 @@ QString builtInText(const QString& languageCode, const QString& key)
             return QString::fromUtf8(e.de);
         return QString::fromUtf8(e.en);
     }
-    return QStringLiteral("ERROR");
+    return {};
 }
 
-QStringList addedKeys()
+QStringList builtInKeys()
 {
     QStringList keys;
     for (const Entry& e : kEntries)
         keys << QString::fromLatin1(e.key);
     return keys;
+}
+
+QString withBuiltInText(const QString& looked, const QString& languageCode, const QString& key)
+{
+    // Message lookup answers a missing key with this text.
+    if (!looked.isEmpty() && looked != QLatin1String("ERROR"))
+        return looked;
+    const QString builtIn = builtInText(languageCode, key);
+    return builtIn.isNull() ? looked : builtIn;
 }
 
 MessageLookup withBuiltInTexts(MessageLookup msg, const QString& languageCode)
@@ -85,11 +116,9 @@ MessageLookup withBuiltInTexts(MessageLookup msg, const QString& languageCode)
 MessageLookup withBuiltInTexts(MessageLookup msg, std::function<QString()> languageCode)
 {
     return [msg = std::move(msg), languageCode = std::move(languageCode)](const QString& key) {
-        const QString text = msg ? msg(key) : QStringLiteral("ERROR");
-        if (text != QLatin1String("ERROR"))
-            return text;
-        return builtInText(languageCode ? languageCode() : QString(), key);
+        return withBuiltInText(msg ? msg(key) : QStringLiteral("ERROR"), languageCode ? languageCode() : QString(),
+                               key);
     };
 }
 
-} // namespace datasheet
+} // namespace i18n
