@@ -5,7 +5,9 @@
 #include "app/BackgroundJobs.h"
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
+#include "app/ComparePresenter.h"
 #include "app/DatasheetActions.h"
+#include "app/HistoryPresenter.h"
 #include "app/MainWindowLayout.h"
 #include "app/MeasurePresenter.h"
 #include "app/PageControl.h"
@@ -69,6 +71,10 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, currentGrid, texts, this);
     m_datasheet = new app::DatasheetActions(
         *m_presenter, texts, [this] { return languageCode; }, this);
+    m_compare = new app::ComparePresenter(*m_layout, *m_presenter, *m_datasheet, *m_tools->copying(), texts, this);
+    m_compare->addContextMenu(m_measure->page().grdMeasure);
+    m_compare->addContextMenu(m_measure->page().grdMeasureResults);
+    m_history = new app::HistoryPresenter(*m_presenter, texts, this);
     wireHandlers();
     FormCreate();
     qApp->installEventFilter(this);
@@ -257,6 +263,8 @@ void TfrmMain::runStartup()
 
     step("showIntro");
     m_layout->showPage(MainPage::Intro);
+    // From here on every item the user is shown goes into the history; the one start-up loaded stays out.
+    m_history->start();
 
     // The window itself holds the keyboard focus at first: a search box that the window's activation hands the
     // focus to would lose its prompt before the user has looked at it.
@@ -278,6 +286,7 @@ bool TfrmMain::openCatalogDatabase()
     platform::reassertTerminationHandler();
     m_presenter->bind(LocalDbConnection, m_applicationDir, [this](QThread* thread) { m_jobs->add(thread); });
     m_tools->bind(m_presenter->browser(), LocalDbConnection, m_applicationDir);
+    m_compare->bindCatalog();
     return true;
 }
 
@@ -314,6 +323,8 @@ void TfrmMain::setCaptionsFromMessages()
     m_tools->setCaptions();
     m_measure->applyTexts();
     m_datasheet->applyTexts();
+    m_compare->applyTexts();
+    m_history->applyTexts();
 }
 
 QString TfrmMain::msg(const QString& key) const
@@ -380,6 +391,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         auto* target = qobject_cast<QWidget*>(watched);
         if (target && target->window() == this && (target == focus || (!focus && target == this))) {
             const int key = static_cast<QKeyEvent*>(event)->key();
+            // Alt+Left and Alt+Right walk the history, not the list.
+            if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier &&
+                (key == Qt::Key_Left || key == Qt::Key_Right))
+                return QWidget::eventFilter(watched, event);
             const bool inSearchBox = target == m_layout->edtSearch || target == m_layout->dxEdit1;
             // An open drop-down under a search box takes the box's keys first (Escape closes only the drop-down).
             if (inSearchBox && m_presenter->suggestionKey(static_cast<QLineEdit*>(target), key))

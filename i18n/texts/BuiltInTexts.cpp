@@ -73,6 +73,35 @@ const Entry kEntries[] = {
     {"applicationDir", "Program klasörü: %1", "Application directory: %1", "Programmverzeichnis: %1"},
     {"rowCount", "%1 satır", "%1 rows", "%1 Zeilen"},
     {"rowCount1", "1 satır", "1 row", "1 Zeile"},
+    // Comparison and history.
+    {"btnCompare", "Karşılaştırma", "Comparison", "Vergleich"},
+    {"compareAdd", "Karşılaştırmaya ekle", "Add to comparison", "Zum Vergleich hinzufügen"},
+    {"compareRemoveItem", "Karşılaştırmadan çıkar", "Remove from comparison", "Aus dem Vergleich entfernen"},
+    {"compareShow", "Karşılaştırmayı göster", "Show comparison", "Vergleich anzeigen"},
+    {"compareClear", "Tümünü çıkar", "Remove all", "Alle entfernen"},
+    {"compareShowItem", "Ürünü göster", "Show item", "Artikel anzeigen"},
+    {"compareRemove", "Çıkar", "Remove", "Entfernen"},
+    {"compareSavePdf", "PDF olarak kaydet…", "Save as PDF…", "Als PDF speichern…"},
+    {"compareDiffers", "Farklı değerler işaretlidir", "Values that differ are marked",
+     "Abweichende Werte sind markiert"},
+    {"compareEmpty",
+     "Henüz karşılaştırılacak ürün yok. Bir listenin sağ tık menüsünden, ürün sayfasından ya da arama kutusunun "
+     "altındaki listeden “Karşılaştırmaya ekle” komutunu seçin; en çok üç ürün yan yana gösterilir.",
+     "No items to compare yet. Choose “Add to comparison” in a list's context menu, on the item page or in the list "
+     "under the search box; up to three items stand side by side.",
+     "Noch keine Artikel im Vergleich. Wählen Sie „Zum Vergleich hinzufügen“ im Kontextmenü einer Liste, auf der "
+     "Artikelseite oder in der Liste unter dem Suchfeld; bis zu drei Artikel stehen nebeneinander."},
+    {"compareFull", "Karşılaştırmada zaten üç ürün var. %1 kodlu ürünü eklemek için önce birini çıkarın.",
+     "The comparison already holds three items. Remove one of them before adding %1.",
+     "Der Vergleich enthält bereits drei Artikel. Entfernen Sie einen davon, bevor Sie %1 hinzufügen."},
+    {"compareTitle", "Ürün Karşılaştırması", "Product Comparison", "Produktvergleich"},
+    {"compareSaveFailed", "Karşılaştırma kaydedilemedi: %1", "The comparison could not be saved: %1",
+     "Der Vergleich konnte nicht gespeichert werden: %1"},
+    {"btnHistory", "Geçmiş", "History", "Verlauf"},
+    {"historyBack", "Geri", "Back", "Zurück"},
+    {"historyForward", "İleri", "Forward", "Vorwärts"},
+    {"historyClear", "Geçmişi temizle", "Clear history", "Verlauf löschen"},
+    {"historyEmpty", "Henüz ürün gösterilmedi", "No items shown yet", "Noch keine Artikel angezeigt"},
 };
 
 } // namespace

@@ -20,7 +20,6 @@
 #include <QScreen>
 #include <QSqlQuery>
 #include <QTableView>
-#include <QTimer>
 
 using app::DataText;
 using app::PictureBox;
@@ -59,18 +58,10 @@ protected:
 
     void setLastUpdate(const QVariant& value)
     {
-        // Through a connection of its own, as the synchronisation writes.
-        {
-            QSqlDatabase db = catalog::openDatabase(m_appDir + "KATALOG.GDB", "writer");
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec("delete from params"));
-            if (!value.isNull()) {
-                ASSERT_TRUE(q.prepare("insert into params (last_update) values (?)"));
-                q.addBindValue(value);
-                ASSERT_TRUE(q.exec());
-            }
-        }
-        catalog::closeDatabase("writer");
+        QStringList statements{"delete from params"};
+        if (!value.isNull())
+            statements << "insert into params (last_update) values (?)";
+        changeCatalog(statements, {value});
     }
 };
 
@@ -316,18 +307,10 @@ TEST_F(CatalogToolsTest, GridContextMenuOffersTheThreeCopiesAndCopiesTheClickedR
 {
     start("de");
     QTableView* grid = openFirstOemList();
-    QStringList entries;
-    QTimer::singleShot(50, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_TRUE(menu);
-        for (QAction* entry : menu->actions())
-            entries << entry->text().section('\t', 0, 0);
-        menu->actions().at(2)->trigger();
-        menu->close();
-    });
     const QRect second = grid->visualRect(grid->model()->index(1, 0));
-    emit grid->customContextMenuRequested(second.center());
-    EXPECT_EQ(entries, QStringList({"Code kopieren", "Alle Codes dieses Artikels kopieren", "Zeile kopieren"}));
+    const QStringList entries = popupEntries([&] { emit grid->customContextMenuRequested(second.center()); }, 2);
+    EXPECT_EQ(entries, QStringList({"Code kopieren", "Alle Codes dieses Artikels kopieren", "Zeile kopieren", "",
+                                    "Zum Vergleich hinzufügen"}));
     EXPECT_EQ(clipboard(),
               grid->model()->index(1, 0).data().toString() + "\t" + grid->model()->index(1, 1).data().toString());
 }

@@ -1,7 +1,9 @@
 // Grabs every page of the main window in each language and size into PNG files, for looking at the window as a
 // user would. Usage: velkorn-screens <dist dir> <output dir>
 #include "app/CatalogTools.h"
+#include "app/ComparePresenter.h"
 #include "app/DatasheetActions.h"
+#include "app/HistoryPresenter.h"
 #include "app/MeasurePresenter.h"
 #include "app/TfrmMain.h"
 #include "catalog/CatalogBrowser.h"
@@ -70,6 +72,8 @@ public:
         }
         TLngINISupp::resetSharedState();
         TMsgINISupp::resetSharedState();
+        // The history of items shown goes beside the copy, not into the user's configuration folder.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(appDir + "config"));
         auto w = std::make_unique<TfrmMain>(appDir);
         w->languageSelector = [language] { return language; };
         w->startFeedThread = [] {};
@@ -121,6 +125,7 @@ public:
         }
         shootTools(*w, tag);
         shootMeasurements(*w, tag);
+        shootComparison(*w, tag);
         w->close();
         settle();
     }
@@ -198,6 +203,30 @@ private:
             menu->popup(w.mapToGlobal(QPoint(0, 120)));
             settle();
             shoot(*menu, tag + "-0-menu-btnDatasheet");
+            menu->hide();
+        }
+    }
+
+    // Three items of one style side by side, then the comparison and history menus.
+    void shootComparison(TfrmMain& w, const QString& tag)
+    {
+        w.menuEntry("btnSTYLE2")->trigger();
+        for (int i = 0; i < 3; ++i) {
+            w.compare()->toggleShownItem();
+            w.btnNextClick();
+        }
+        w.compare()->showComparison();
+        settle();
+        shoot(w, tag + "-12-compare");
+        // The comparison's PDF beside the pictures of the page.
+        const QString pdf = m_out + "/" + tag + "-12-compare.pdf";
+        w.compare()->askFileName = [pdf](const QString&) { return pdf; };
+        w.compare()->btnCompareSavePdfClick();
+        std::printf("%s\n", qPrintable(pdf));
+        for (QMenu* menu : {w.compare()->btnCompare, w.history()->btnHistory}) {
+            menu->popup(w.mapToGlobal(QPoint(0, 120)));
+            settle();
+            shoot(*menu, tag + "-0-menu-" + menu->objectName());
             menu->hide();
         }
     }
