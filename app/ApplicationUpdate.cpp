@@ -16,16 +16,20 @@
 #include "update/wizard/WizardTextSets.h"
 #include "widgets/MessageBox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QThread>
 #include <QUrl>
 #include <QWidget>
 
 #include <condition_variable>
 #include <cstdio>
+#include <memory>
 
 using i18n::Language;
 using update::TWebUpdate;
@@ -83,18 +87,29 @@ ApplicationUpdate::ApplicationUpdate(QWidget* mainWindow, const QString& applica
     // by the synchronisation's own stop) must be able to end one that waits on a silent server.
     upd->stopToken = m_shared->stop.token();
     // The engine's dialogs are windows on the main thread, also when the check on the synchronisation thread asks.
+    // A shutdown lets the asking thread go on while the dialog is still open, so the dialog owns what it reads and
+    // writes; its answer counts only when it came back in time.
     upd->showMessage = [this](const update::Message& message) {
-        runOnMainThreadAndWait([&message] { wizard::showEngineMessage(message); });
+        runOnMainThreadAndWait([message] { wizard::showEngineMessage(message); });
     };
     upd->askQuestion = [this](const update::Question& question) {
-        bool yes = false;
-        runOnMainThreadAndWait([&] { yes = wizard::askYesNo(question); });
-        return yes;
+        const auto yes = std::make_shared<bool>(false);
+        return runOnMainThreadAndWait([question, yes] { *yes = wizard::askYesNo(question); }) && *yes;
     };
     upd->loginPrompt = [this](const QString& caption, QString& user, QString& password) {
-        bool ok = false;
-        runOnMainThreadAndWait([&] { ok = TLoginForm::ask(caption, user, password); });
-        return ok;
+        struct Login
+        {
+            QString user, password;
+            bool ok = false;
+        };
+        const auto login = std::make_shared<Login>(Login{user, password});
+        if (!runOnMainThreadAndWait(
+                [caption, login] { login->ok = TLoginForm::ask(caption, login->user, login->password); }) ||
+            !login->ok)
+            return false;
+        user = login->user;
+        password = login->password;
+        return true;
     };
 
     upden = createUpden(mainWindow);
@@ -110,8 +125,11 @@ ApplicationUpdate::ApplicationUpdate(QWidget* mainWindow, const QString& applica
     WebUpdateWizard1->WebUpdate = upd;
     WebUpdateWizard1->onFormReady = [this](TWUWIZ& form) { prepareForm(form); };
 
-    if (qEnvironmentVariable("VELKORN_UPDATE_UNATTENDED") == QLatin1String("1"))
+    const QString unattended = qEnvironmentVariable("VELKORN_UPDATE_UNATTENDED");
+    if (unattended == QLatin1String("1"))
         setUnattended(true);
+    else if (unattended == QLatin1String("dialogs"))
+        showDialogsUnattended();
 }
 
 ApplicationUpdate::~ApplicationUpdate()
@@ -210,6 +228,9 @@ void ApplicationUpdate::prepareForm(TWUWIZ& form)
     m_form = &form;
     if (m_unattended)
         form.RAccept->setChecked(true);
+    if (m_namingDialogs)
+        connect(form.PageControl1, &QStackedWidget::currentChanged, &form,
+                [](int page) { writeToStandardError(QStringLiteral("velkorn: wizard page %1").arg(page)); });
 }
 
 bool ApplicationUpdate::runOnMainThreadAndWait(const std::function<void()>& fn)
@@ -234,6 +255,30 @@ void ApplicationUpdate::setUnattended(bool unattended)
     widgets::setMessageBoxHandler([](const widgets::BoxRequest& box) {
         writeToStandardError(QStringLiteral("velkorn: message: ") + box.caption + QStringLiteral(": ") + box.text);
     });
+}
+
+void ApplicationUpdate::showDialogsUnattended()
+{
+    setUnattended(false);
+    WebUpdateWizard1->AutoStart = true;
+    WebUpdateWizard1->AutoRun = true;
+    if (!m_namingDialogs)
+        qApp->installEventFilter(this);
+    m_namingDialogs = true;
+}
+
+bool ApplicationUpdate::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show) {
+        if (const auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow()) {
+            QString line =
+                QStringLiteral("velkorn: dialog shown: ") + QString::fromLatin1(dialog->metaObject()->className());
+            if (const auto* box = qobject_cast<const QMessageBox*>(dialog))
+                line += QStringLiteral(": ") + box->windowTitle() + QStringLiteral(": ") + box->text();
+            writeToStandardError(line);
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ApplicationUpdate::confirmStart()

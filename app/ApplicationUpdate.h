@@ -74,6 +74,10 @@ public:
     // Switched on by the environment variable VELKORN_UPDATE_UNATTENDED=1.
     void setUnattended(bool unattended);
     bool unattended() const { return m_unattended; }
+    // Testing aid for runs that are ended from outside while the update waits: the wizard starts and goes on by
+    // itself, but every dialog is shown and waits for the user, the licence page too, and each wizard page and each
+    // dialog is named on standard error as it appears. Switched on by VELKORN_UPDATE_UNATTENDED=dialogs.
+    void showDialogsUnattended();
 
     // The wizard's window while it is open (tests drive it through this).
     wizard::TWUWIZ* wizardWindow() const { return m_form; }
@@ -83,6 +87,9 @@ public:
     wizard::TWebUpdateWizardLanguage* upden = nullptr;
     wizard::TWebUpdateWizardLanguage* updde = nullptr;
     wizard::TWebUpdateWizardLanguage* updtr = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Shared;
@@ -98,6 +105,7 @@ private:
     std::shared_ptr<Shared> m_shared;
     QPointer<wizard::TWUWIZ> m_form;
     bool m_unattended = false;
+    bool m_namingDialogs = false;
 };
 
 } // namespace app

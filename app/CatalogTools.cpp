@@ -27,6 +27,8 @@
 #include <QStandardPaths>
 #include <QTableView>
 
+#include <array>
+
 namespace app {
 
 namespace {
@@ -37,14 +39,14 @@ const std::array<ListPage, 4> ListPages = {ListPage::OemCross, ListPage::Style, 
                                            ListPage::Kullanim};
 
 // The item's own code in a list's rows; the search results show only the code that matched.
-QString ownCodeField(ListPage page)
+QStringList ownCodeField(ListPage page)
 {
     switch (page) {
     case ListPage::OemCross:
-        return QStringLiteral("VELKORNCODE");
+        return {QStringLiteral("VELKORNCODE")};
     case ListPage::Style:
     case ListPage::Kullanim:
-        return QStringLiteral("CODE");
+        return {QStringLiteral("CODE")};
     default:
         return {};
     }
@@ -67,25 +69,20 @@ QLabel* smallLine(const QString& name, QWidget* parent)
 
 } // namespace
 
-CatalogTools::CatalogTools(MainWindowLayout& layout, MessageLookup msg, QWidget* window)
+CatalogTools::CatalogTools(MainWindowLayout& layout, MessageLookup msg, std::function<QLocale()> languageLocale,
+                           QWidget* window)
     : QObject(window), m_layout(layout), m_msg(std::move(msg)), m_window(window),
       m_copying(new ItemCopying(
-          layout, [this](const char* key) { return text(key); }, this))
+          layout, [this](const char* key) { return text(key); }, this)),
+      m_languageLocale(std::move(languageLocale))
 {
     buildMenu();
-    buildRowCounts();
+    for (ListPage page : ListPages)
+        addListGrid(m_layout.listGrid(page), ownCodeField(page), true);
 
     for (PictureBox* slot : m_layout.res) {
         slot->setCursor(Qt::PointingHandCursor);
         slot->installEventFilter(this);
-    }
-    for (ListPage page : ListPages) {
-        QTableView* grid = m_layout.listGrid(page);
-        QHeaderView* header = grid->horizontalHeader();
-        header->setSectionsClickable(true);
-        header->setSortIndicatorShown(true);
-        header->setSortIndicator(-1, Qt::AscendingOrder);
-        connect(header, &QHeaderView::sectionClicked, this, [this, grid](int column) { sortList(grid, column); });
     }
 }
 
@@ -129,8 +126,8 @@ void CatalogTools::buildMenu()
         m_copyCode->setEnabled(item);
         m_copyAllCodes->setEnabled(item);
         m_copyRow->setEnabled(m_copying->actingGrid() && m_copying->actingGrid()->currentIndex().isValid());
-        m_sortMenu->setEnabled(m_copying->currentListGrid() != nullptr);
-        m_export->setEnabled(m_copying->currentListGrid() != nullptr);
+        m_sortMenu->setEnabled(openListGrid() != nullptr);
+        m_export->setEnabled(openListGrid() != nullptr);
         m_picture->setEnabled(!m_layout.res[0]->isHidden());
     });
     // The shortcuts work while the menu is closed, whatever it last showed; each action checks for itself.
@@ -152,20 +149,51 @@ void CatalogTools::buildMenu()
     m_catalogLine->show();
 }
 
-void CatalogTools::buildRowCounts()
+void CatalogTools::addListGrid(QTableView* grid, const QStringList& ownFields, bool withRowCount)
 {
-    for (ListPage page : ListPages) {
-        QWidget* listPage = m_layout.listGrid(page)->parentWidget();
-        QLabel* count = smallLine(QStringLiteral("lblRowCount%1").arg(int(page)), listPage);
-        count->setFixedHeight(16);
-        listPage->layout()->addWidget(count);
-        m_rowCounts[int(page)] = count;
+    QHeaderView* header = grid->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sectionClicked, this, [this, grid](int column) { sortList(grid, column); });
+    ListGrid list{grid, nullptr, ownFields};
+    if (withRowCount) {
+        QWidget* listPage = grid->parentWidget();
+        list.rowCount = smallLine(QStringLiteral("lblRowCount%1").arg(m_lists.size()), listPage);
+        list.rowCount->setFixedHeight(16);
+        listPage->layout()->addWidget(list.rowCount);
     }
+    m_lists.append(list);
+    // The item page's grids get their models once the database is open; the browser knows their lists by page.
+    if (const auto* model = queryModel(grid))
+        m_copying->addListGrid(model->query(), grid);
+    if (m_browser)
+        watchList(m_lists.size() - 1);
+}
+
+void CatalogTools::watchList(int list)
+{
+    QTableView* grid = m_lists.at(list).grid;
+    if (auto* model = queryModel(grid)) {
+        connect(model, &QAbstractItemModel::modelReset, this, [this, list, grid] {
+            updateRowCount(list);
+            updateSortIndicator(grid);
+        });
+    }
+    updateRowCount(list);
 }
 
 QLabel* CatalogTools::rowCount(ListPage page) const
 {
-    return m_rowCounts.at(int(page));
+    return m_lists.at(int(page)).rowCount;
+}
+
+QLabel* CatalogTools::rowCount(const QTableView* grid) const
+{
+    for (const ListGrid& list : m_lists)
+        if (list.grid == grid)
+            return list.rowCount;
+    return nullptr;
 }
 
 void CatalogTools::bind(catalog::CatalogBrowser* browser, const QString& connectionName, const QString& applicationDir)
@@ -174,16 +202,8 @@ void CatalogTools::bind(catalog::CatalogBrowser* browser, const QString& connect
     m_copying->bind(browser);
     m_connectionName = connectionName;
     m_applicationDir = applicationDir;
-    for (ListPage page : ListPages) {
-        QTableView* grid = m_layout.listGrid(page);
-        if (auto* model = queryModel(grid)) {
-            connect(model, &QAbstractItemModel::modelReset, this, [this, page, grid] {
-                updateRowCount(int(page));
-                updateSortIndicator(grid);
-            });
-        }
-        updateRowCount(int(page));
-    }
+    for (int list = 0; list < m_lists.size(); ++list)
+        watchList(list);
 }
 
 void CatalogTools::setCaptions()
@@ -196,8 +216,8 @@ void CatalogTools::setCaptions()
     m_export->setText(text("exportList"));
     m_picture->setText(text("showPicture"));
     m_about->setText(text("about"));
-    for (int page = 0; page < 4; ++page)
-        updateRowCount(page);
+    for (int list = 0; list < m_lists.size(); ++list)
+        updateRowCount(list);
     refreshCatalogFacts();
 }
 
@@ -206,26 +226,39 @@ void CatalogTools::refreshCatalogFacts()
     if (m_browser) {
         try {
             const catalog::CatalogFacts facts = catalog::readCatalogFacts(m_connectionName);
-            m_catalogDate = facts.lastUpdate.isValid()
-                                ? QLocale::system().toString(facts.lastUpdate, QLocale::ShortFormat)
-                                : QString();
+            m_lastUpdate = facts.lastUpdate;
             m_items = facts.items;
             m_codes = facts.codes;
         } catch (const catalog::DatabaseError&) {
             // The line and the About box keep what they read last; the lists report database failures.
         }
     }
-    const QString date = m_catalogDate.isEmpty() ? text("neverUpdated") : m_catalogDate;
-    m_catalogLine->setText(text("catalogDate").arg(date) + QStringLiteral("   ") +
+    m_catalogLine->setText(catalogDateText() + QStringLiteral("   ") +
                            text("programVersion").arg(QStringLiteral(VELKORN_VERSION_STRING)));
+}
+
+QLocale CatalogTools::languageLocale() const
+{
+    return m_languageLocale ? m_languageLocale() : QLocale();
+}
+
+QString CatalogTools::catalogDateText() const
+{
+    if (!m_lastUpdate.isValid())
+        return text("catalogNeverUpdated");
+    // With the month's name as the chosen language writes it, whatever the system's locale is.
+    const QLocale locale = languageLocale();
+    const QString format =
+        locale.language() == QLocale::German ? QStringLiteral("d. MMMM yyyy") : QStringLiteral("d MMMM yyyy");
+    return text("catalogDate").arg(locale.toString(m_lastUpdate, format));
 }
 
 QString CatalogTools::aboutText() const
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale = languageLocale();
     return QStringList{QStringLiteral("Velkorn"),
                        text("programVersion").arg(QStringLiteral(VELKORN_VERSION_STRING)),
-                       text("catalogDate").arg(m_catalogDate.isEmpty() ? text("neverUpdated") : m_catalogDate),
+                       catalogDateText(),
                        text("itemCount").arg(locale.toString(m_items)),
                        text("codeCount").arg(locale.toString(m_codes)),
                        text("applicationDir").arg(QDir::toNativeSeparators(m_applicationDir))}
@@ -238,16 +271,25 @@ void CatalogTools::showAbout()
     widgets::showMessageBox({m_window, text("aboutCaption"), aboutText(), widgets::BoxIcon::Information});
 }
 
-void CatalogTools::updateRowCount(int page)
+void CatalogTools::updateRowCount(int list)
 {
-    QLabel* count = m_rowCounts.at(page);
-    const auto* model = queryModel(m_layout.listGrid(ListPage(page)));
+    const ListGrid& each = m_lists.at(list);
+    if (!each.rowCount)
+        return;
+    const auto* model = queryModel(each.grid);
     if (!model || !model->query()->isActive()) {
-        count->clear();
+        each.rowCount->clear();
         return;
     }
     const int rows = model->query()->recordCount();
-    count->setText(rows == 1 ? text("rowCount1") : text("rowCount").arg(QLocale::system().toString(rows)));
+    each.rowCount->setText(rows == 1 ? text("rowCount1") : text("rowCount").arg(languageLocale().toString(rows)));
+}
+
+QTableView* CatalogTools::openListGrid() const
+{
+    QTableView* grid = m_copying->currentListGrid();
+    const auto* model = queryModel(grid);
+    return model && model->query()->isActive() ? grid : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -302,16 +344,19 @@ void CatalogTools::fillSortMenu()
 
 bool CatalogTools::exportList(const QString& fileName)
 {
-    QTableView* grid = m_copying->currentListGrid();
+    QTableView* grid = openListGrid();
     const auto* model = queryModel(grid);
     if (!model)
         return false;
-    const ListPage page = m_browser->pageOf(m_browser->currentList());
+    QStringList ownFields;
+    for (const ListGrid& list : m_lists)
+        if (list.grid == grid)
+            ownFields = list.ownFields;
     QList<QPair<QString, QString>> matching;
     const QStringList fields = model->query()->fieldNames();
     for (int visual = 0; visual < grid->horizontalHeader()->count(); ++visual) {
         const int column = grid->horizontalHeader()->logicalIndex(visual);
-        if (!grid->isColumnHidden(column) && fields.value(column) != ownCodeField(page))
+        if (!grid->isColumnHidden(column) && !ownFields.contains(fields.value(column)))
             matching.append({fields.value(column), model->headerData(column, Qt::Horizontal).toString()});
     }
     const catalog::ExportCaptions captions{m_msg("gridStyleCODE"), m_msg("btnStyle"), m_copying->technicalCaptions()};
@@ -335,7 +380,7 @@ bool CatalogTools::exportList(const QString& fileName)
 
 void CatalogTools::exportListAs()
 {
-    if (!m_copying->currentListGrid())
+    if (!openListGrid())
         return;
     QString title = text("exportList");
     while (title.endsWith(QLatin1Char('.')) || title.endsWith(QChar(0x2026)))

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDate>
+#include <QLocale>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
-#include <array>
 #include <functional>
 
 class QAction;
@@ -32,7 +34,8 @@ class CatalogTools final : public QObject
 public:
     using MessageLookup = std::function<QString(const QString&)>;
 
-    CatalogTools(MainWindowLayout& layout, MessageLookup msg, QWidget* window);
+    // `languageLocale` gives the chosen language's locale, in which the catalog's date and the counts are written.
+    CatalogTools(MainWindowLayout& layout, MessageLookup msg, std::function<QLocale()> languageLocale, QWidget* window);
     ~CatalogTools() override;
 
     // Once the database is open: the browser whose lists and item these functions work on.
@@ -42,9 +45,15 @@ public:
     // Reads the catalog's date and counts again (after a synchronisation has committed).
     void refreshCatalogFacts();
 
+    // A list grid of another page joins the item page's lists: its header sorts, `withRowCount` puts the row count
+    // under it, and the first grid of a list is the one Ctrl+E exports, leaving out `ownFields` (the item's own
+    // code and style, with which every exported row begins anyway).
+    void addListGrid(QTableView* grid, const QStringList& ownFields, bool withRowCount);
+
     QMenu* menu() const { return m_menu; }
     QLabel* catalogLine() const { return m_catalogLine; }
     QLabel* rowCount(catalog::ListPage page) const;
+    QLabel* rowCount(const QTableView* grid) const;
 
     // The copy functions of the context menus, Ctrl+C and the Tools menu.
     ItemCopying* copying() const { return m_copying; }
@@ -67,9 +76,14 @@ protected:
 
 private:
     QString text(const char* key) const;
+    QLocale languageLocale() const;
+    // "Catalog of 1 June 2024", or that it was never updated, as a whole sentence of the language.
+    QString catalogDateText() const;
     void buildMenu();
-    void buildRowCounts();
-    void updateRowCount(int page);
+    void watchList(int list);
+    void updateRowCount(int list);
+    // The grid of the current list that export and the sort menu act on, while the list is open.
+    QTableView* openListGrid() const;
     void updateSortIndicator(QTableView* grid);
     void fillSortMenu();
 
@@ -89,8 +103,16 @@ private:
     QAction* m_picture = nullptr;
     QAction* m_about = nullptr;
     QLabel* m_catalogLine = nullptr;
-    std::array<QLabel*, 4> m_rowCounts{};
-    QString m_catalogDate;
+    // Every list grid: first the item page's four by ListPage, then those of other pages.
+    struct ListGrid
+    {
+        QTableView* grid = nullptr;
+        QLabel* rowCount = nullptr;
+        QStringList ownFields;
+    };
+    QVector<ListGrid> m_lists;
+    std::function<QLocale()> m_languageLocale;
+    QDate m_lastUpdate;
     int m_items = 0;
     int m_codes = 0;
 };

@@ -8,20 +8,31 @@ namespace app {
 
 void CodeSuggestionModel::setText(const QString& typed)
 {
-    m_current = -1;
-    m_rows.clear();
+    close();
     const QString normalised = catalog::normaliseSearchText(typed);
     if (normalised.isEmpty() || !m_finder)
         return;
     QVector<catalog::CodeHit> rows;
-    if (m_finder(normalised, Limit, &rows))
+    int total = 0;
+    if (m_finder(normalised, Limit, &rows, &total)) {
         m_rows = std::move(rows);
+        m_total = total;
+    }
 }
 
 void CodeSuggestionModel::close()
 {
     m_rows.clear();
     m_current = -1;
+    m_total = 0;
+}
+
+QString CodeSuggestionModel::ownCodeShown(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return {};
+    const catalog::CodeHit& hit = m_rows.at(row);
+    return hit.ownCode == hit.code ? QString() : hit.ownCode;
 }
 
 void CodeSuggestionModel::setCurrent(int row)

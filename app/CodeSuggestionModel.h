@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVector>
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -16,8 +17,10 @@ class CodeSuggestionModel
 public:
     static constexpr int Limit = 12;
 
-    // Fills the rows for a normalised text and returns true, or returns false when no code index is ready.
-    using Finder = std::function<bool(const QString& normalisedText, int limit, QVector<catalog::CodeHit>* rows)>;
+    // Fills at most `limit` rows for a normalised text and the number of all matching rows, and returns true; or
+    // returns false when no code index is ready.
+    using Finder =
+        std::function<bool(const QString& normalisedText, int limit, QVector<catalog::CodeHit>* rows, int* total)>;
 
     // What a key did: `consumed` keys go no further (the box and the window do not see them); `openItem` is the
     // item to show.
@@ -35,6 +38,10 @@ public:
     bool isOpen() const { return !m_rows.isEmpty(); }
 
     const QVector<catalog::CodeHit>& rows() const { return m_rows; }
+    // Matching rows beyond the ones shown; the search (Enter) lists them all.
+    int moreRows() const { return std::max(0, m_total - int(m_rows.size())); }
+    // The item's own code beside a row's code, empty where the row's code is that code itself.
+    QString ownCodeShown(int row) const;
     // The chosen row, -1 when none.
     int current() const { return m_current; }
     void setCurrent(int row);
@@ -50,6 +57,7 @@ private:
     Finder m_finder;
     QVector<catalog::CodeHit> m_rows;
     int m_current = -1;
+    int m_total = 0;
 };
 
 } // namespace app

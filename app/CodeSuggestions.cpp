@@ -1,6 +1,7 @@
 #include "app/CodeSuggestions.h"
 
 #include "catalog/BackgroundCodeIndex.h"
+#include "i18n/texts/BuiltInTexts.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -19,7 +20,8 @@ const QColor TypeText(90, 90, 90);
 } // namespace
 
 CodeSuggestions::CodeSuggestions(QWidget* window, CodeSuggestionModel::Finder finder)
-    : QWidget(window), m_model(std::move(finder))
+    : QWidget(window), m_model(std::move(finder)),
+      m_moreRowsText(i18n::builtInText(QString(), QStringLiteral("moreCodes")))
 {
     setObjectName("codeSuggestions");
     setFocusPolicy(Qt::NoFocus);
@@ -32,11 +34,11 @@ CodeSuggestions* CodeSuggestions::forIndex(QWidget* window, catalog::BackgroundC
                                            const QList<QLineEdit*>& boxes)
 {
     QPointer<catalog::BackgroundCodeIndex> source(index);
-    auto* suggestions = new CodeSuggestions(window, [source](const QString& text, int limit, auto* rows) {
+    auto* suggestions = new CodeSuggestions(window, [source](const QString& text, int limit, auto* rows, int* total) {
         const std::shared_ptr<const catalog::CodeIndex> codes = source ? source->index() : nullptr;
         if (!codes)
             return false;
-        *rows = codes->search(text, limit);
+        *rows = codes->search(text, limit, total);
         return true;
     });
     for (QLineEdit* box : boxes)
@@ -68,6 +70,17 @@ int CodeSuggestions::rowHeight() const
     return fontMetrics().height() + 4;
 }
 
+QString CodeSuggestions::moreRowsLine() const
+{
+    const int more = m_model.moreRows();
+    return more > 0 ? m_moreRowsText.arg(more) : QString();
+}
+
+int CodeSuggestions::shownRows() const
+{
+    return int(m_model.rows().size()) + (m_model.moreRows() > 0 ? 1 : 0);
+}
+
 bool CodeSuggestions::eventFilter(QObject* watched, QEvent* event)
 {
     // A context menu (the row's, the box's) takes the focus for a moment without leaving the box.
@@ -90,7 +103,7 @@ void CodeSuggestions::refresh()
     // Under the box, right-aligned with it: the boxes sit at the window's right edge.
     const QPoint boxBottomRight = m_box->mapTo(parentWidget(), QPoint(m_box->width(), m_box->height()));
     const int x = std::max(0, boxBottomRight.x() - Width);
-    setGeometry(x, boxBottomRight.y(), Width, int(m_model.rows().size()) * rowHeight() + 2);
+    setGeometry(x, boxBottomRight.y(), Width, shownRows() * rowHeight() + 2);
     raise();
     show();
     update();
@@ -132,7 +145,17 @@ void CodeSuggestions::paintEvent(QPaintEvent*)
         };
         cell(0, codeWidth, hit.code, Qt::black);
         cell(codeWidth, typeWidth, hit.type, TypeText);
-        cell(codeWidth + typeWidth, inner - codeWidth - typeWidth, hit.ownCode, Qt::black);
+        cell(codeWidth + typeWidth, inner - codeWidth - typeWidth, m_model.ownCodeShown(row), Qt::black);
+    }
+    const QString more = moreRowsLine();
+    if (!more.isEmpty()) {
+        const QRect line(1 + Padding, 1 + int(m_model.rows().size()) * h, inner - 2 * Padding, h);
+        QFont hintFont = font();
+        hintFont.setItalic(true);
+        p.setFont(hintFont);
+        p.setPen(TypeText);
+        p.drawText(line, Qt::AlignVCenter | Qt::AlignLeft,
+                   QFontMetrics(hintFont).elidedText(more, Qt::ElideRight, line.width()));
     }
 }
 

@@ -13,8 +13,9 @@ class BackgroundCodeIndex;
 namespace app {
 
 // The drop-down under a search box that offers the first matching codes while the user types: code, its type and
-// the item's own code per row. It never takes the keyboard focus, so typing goes on in the box; the window hands it
-// the box's keys first (handleKey). A thin view over CodeSuggestionModel.
+// the item's own code per row, and a last row that tells how many more match. It never takes the keyboard focus, so
+// typing goes on in the box; the window hands it the box's keys first (handleKey). A thin view over
+// CodeSuggestionModel.
 class CodeSuggestions : public QWidget
 {
     Q_OBJECT
@@ -37,6 +38,11 @@ public:
     const CodeSuggestionModel& model() const { return m_model; }
     int rowHeight() const;
 
+    // The last row's text when more codes match than are shown; "%1" stands for their number.
+    void setMoreRowsText(const QString& text) { m_moreRowsText = text; }
+    // What that row says right now; empty while every match is shown.
+    QString moreRowsLine() const;
+
 signals:
     void itemChosen(int itemId);
     void addToComparison(int itemId);
@@ -52,8 +58,11 @@ private:
     void open(std::optional<int> item);
     int rowAt(int y) const;
 
+    int shownRows() const;
+
     CodeSuggestionModel m_model;
     QPointer<QLineEdit> m_box;
+    QString m_moreRowsText;
     QString m_addToComparison;
 };
 

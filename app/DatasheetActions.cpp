@@ -1,9 +1,12 @@
 #include "app/DatasheetActions.h"
 
 #include "app/CatalogPresenter.h"
+#include "app/MainWindowLayout.h"
+#include "app/PageControl.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
 #include "i18n/ComponentText.h"
+#include "i18n/Language.h"
 #include "widgets/MessageBox.h"
 
 #include <QAction>
@@ -20,10 +23,10 @@
 
 namespace app {
 
-DatasheetActions::DatasheetActions(CatalogPresenter& catalog, MessageLookup msg, std::function<QString()> languageCode,
-                                   QWidget* window)
-    : QObject(window), m_catalog(catalog), m_msg(std::move(msg)), m_languageCode(std::move(languageCode)),
-      m_window(window)
+DatasheetActions::DatasheetActions(CatalogPresenter& catalog, MainWindowLayout& layout, MessageLookup msg,
+                                   std::function<QString()> languageCode, QWidget* window)
+    : QObject(window), m_catalog(catalog), m_layout(layout), m_msg(std::move(msg)),
+      m_languageCode(std::move(languageCode)), m_window(window)
 {
     // Parentless like the window's other bar menus, so the language component leaves its entries alone.
     m_menu = std::make_unique<QMenu>();
@@ -53,9 +56,21 @@ DatasheetActions::DatasheetActions(CatalogPresenter& catalog, MessageLookup msg,
         btnSaveDatasheet->setEnabled(shown);
     });
 
+    // Leaving the item page, the item it showed has been seen. Start-up passes the page before the window is
+    // on the screen: nobody has seen that.
+    connect(m_layout.pgGlobal, &PageControl::currentChanged, this, [this] {
+        if (m_onItemPage && m_catalog.browser())
+            m_seenItemId = m_catalog.browser()->itemDetails().itemId;
+        m_onItemPage = itemPageShown();
+    });
+
     askFileName = [this](const QString& suggested) {
         return QFileDialog::getSaveFileName(m_window, btnSaveDatasheet->text().remove(QChar(0x2026)), suggested,
                                             m_msg("sheetPdfFilter"));
+    };
+    askPrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, m_window);
+        return dialog.exec() == QDialog::Accepted;
     };
 }
 
@@ -79,9 +94,12 @@ std::optional<catalog::ItemSheet> DatasheetActions::shownItem() const
     catalog::CatalogBrowser* browser = m_catalog.browser();
     if (!browser || !browser->qryItem->isActive() || browser->qryItem->isEmpty())
         return std::nullopt;
+    const int itemId = browser->itemDetails().itemId;
+    if (!itemPageShown() && itemId != m_seenItemId)
+        return std::nullopt;
     catalog::ItemSheet sheet;
     const QString connection = browser->qryItem->connectionName();
-    if (!catalog::loadItemSheet(QSqlDatabase::database(connection, false), browser->itemDetails().itemId, &sheet))
+    if (!catalog::loadItemSheet(QSqlDatabase::database(connection, false), itemId, &sheet))
         return std::nullopt;
     return sheet;
 }
@@ -96,7 +114,9 @@ datasheet::SheetTexts DatasheetActions::sheetTexts() const
         return label ? label->text() : QString();
     };
     texts.languageCode = m_languageCode ? m_languageCode() : QString();
-    texts.locale = m_catalog.browser() ? m_catalog.browser()->locale() : QLocale();
+    // The sheet is written in the chosen language, its date and numbers too.
+    const std::optional<i18n::Language> language = i18n::Language::fromCode(texts.languageCode);
+    texts.locale = language ? language->locale() : QLocale();
     return texts;
 }
 
@@ -115,6 +135,18 @@ std::optional<catalog::ItemSheet> DatasheetActions::shownItemOrError() const
     }
 }
 
+bool DatasheetActions::itemPageShown() const
+{
+    return m_window->isVisible() && m_layout.isShowing(MainPage::CenterItem);
+}
+
+QString DatasheetActions::fileNameFor(const QString& code)
+{
+    QString name = code;
+    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
+    return name + QStringLiteral(".pdf");
+}
+
 void DatasheetActions::btnPrintDatasheetClick()
 {
     const std::optional<catalog::ItemSheet> sheet = shownItemOrError();
@@ -123,9 +155,9 @@ void DatasheetActions::btnPrintDatasheetClick()
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    printer.setDocName(sheet->code);
-    QPrintDialog dialog(&printer, m_window);
-    if (dialog.exec() != QDialog::Accepted)
+    // Qt's dialog offers the document's name, less its last suffix, as the name to print to a file under.
+    printer.setDocName(fileNameFor(sheet->code));
+    if (!askPrinter || !askPrinter(printer))
         return;
     const std::unique_ptr<QTextDocument> doc = datasheet::buildDatasheet(*sheet, sheetTexts(), imagesDir());
     datasheet::paintDatasheet(*doc, printer);
@@ -136,11 +168,8 @@ void DatasheetActions::btnSaveDatasheetClick()
     const std::optional<catalog::ItemSheet> sheet = shownItemOrError();
     if (!sheet)
         return;
-    // The code as a file name: characters that no file system takes become '_'.
-    QString name = sheet->code;
-    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString path = askFileName ? askFileName(QDir(folder).filePath(name + QStringLiteral(".pdf"))) : QString();
+    const QString path = askFileName ? askFileName(QDir(folder).filePath(fileNameFor(sheet->code))) : QString();
     if (path.isEmpty())
         return;
     QString error;

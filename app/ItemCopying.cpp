@@ -4,6 +4,7 @@
 #include "app/DataText.h"
 #include "app/MainWindowLayout.h"
 #include "catalog/CatalogBrowser.h"
+#include "catalog/ItemDetails.h"
 #include "catalog/QueryTableModel.h"
 
 #include <QApplication>
@@ -40,12 +41,8 @@ ItemCopying::ItemCopying(MainWindowLayout& layout, std::function<QString(const c
     : QObject(parent), m_layout(layout), m_text(std::move(text)), m_details(layout.values[0]->parentWidget())
 {
     for (QTableView* grid :
-         {m_layout.gridOemCross, m_layout.gridStyle, m_layout.grdSearch, m_layout.grdKullanim, m_layout.dxDBGrid1}) {
-        grid->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(grid, &QWidget::customContextMenuRequested, this,
-                [this, grid](const QPoint& pos) { showGridMenu(grid, pos); });
-        grid->installEventFilter(this);
-    }
+         {m_layout.gridOemCross, m_layout.gridStyle, m_layout.grdSearch, m_layout.grdKullanim, m_layout.dxDBGrid1})
+        offerCopies(grid);
     for (QWidget* copySource : {static_cast<QWidget*>(m_layout.DBText1), m_details}) {
         // A click gives them the keyboard focus, so that Ctrl+C reaches them.
         copySource->setFocusPolicy(Qt::ClickFocus);
@@ -56,9 +53,25 @@ ItemCopying::ItemCopying(MainWindowLayout& layout, std::function<QString(const c
     connect(m_details, &QWidget::customContextMenuRequested, this, &ItemCopying::showTechnicalMenu);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (auto* grid = qobject_cast<QTableView*>(now);
-            grid && (grid == m_layout.dxDBGrid1 || m_layout.isListGrid(grid)))
+            grid && (grid == m_layout.dxDBGrid1 || m_layout.isListGrid(grid) || m_otherGrids.contains(grid)))
             m_lastGrid = grid;
     });
+}
+
+void ItemCopying::offerCopies(QTableView* grid)
+{
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this,
+            [this, grid](const QPoint& pos) { showGridMenu(grid, pos); });
+    grid->installEventFilter(this);
+}
+
+void ItemCopying::addListGrid(const catalog::TQuery* list, QTableView* grid)
+{
+    offerCopies(grid);
+    m_otherGrids.append(grid);
+    if (!m_gridOfList.contains(list))
+        m_gridOfList.insert(list, grid);
 }
 
 QTableView* ItemCopying::currentListGrid() const
@@ -66,7 +79,7 @@ QTableView* ItemCopying::currentListGrid() const
     if (!m_browser || !m_browser->currentList())
         return nullptr;
     const ListPage page = m_browser->pageOf(m_browser->currentList());
-    return page == ListPage::None ? nullptr : m_layout.listGrid(page);
+    return page == ListPage::None ? m_gridOfList.value(m_browser->currentList()).data() : m_layout.listGrid(page);
 }
 
 QTableView* ItemCopying::actingGrid() const
@@ -126,12 +139,8 @@ QStringList ItemCopying::technicalRow(int row) const
     static const char* const units[8] = {"Label1", "Label2", "Label2", "Label2", "Label3", "Label4", nullptr, "Label5"};
     static const char* const pressures[8] = {nullptr, "Label8", "Label6", "Label7", nullptr, nullptr, nullptr, nullptr};
     QString caption = labelText(captions[row]);
-    if (pressures[row]) {
-        QString which = labelText(pressures[row]);
-        if (which.endsWith(QLatin1Char(':')))
-            which.chop(1);
-        caption += QLatin1Char(' ') + which;
-    }
+    if (pressures[row])
+        caption = catalog::pressureRowCaption(caption, labelText(pressures[row]));
     return {caption, units[row] ? labelText(units[row]) : QString(), m_layout.values[row]->text()};
 }
 

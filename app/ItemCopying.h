@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -12,7 +14,8 @@ class QTableView;
 class QWidget;
 namespace catalog {
 class CatalogBrowser;
-}
+class TQuery;
+} // namespace catalog
 
 namespace app {
 
@@ -28,6 +31,9 @@ public:
     ItemCopying(MainWindowLayout& layout, std::function<QString(const char*)> text, QObject* parent);
 
     void bind(catalog::CatalogBrowser* browser) { m_browser = browser; }
+    // A grid of a list on another page: it offers the copies too, and the first grid added for a list is that
+    // list's grid while it is the current list.
+    void addListGrid(const catalog::TQuery* list, QTableView* grid);
 
     // Without a grid they act on the grid that had the focus last, or the current list; copyCode without a grid
     // copies the item's own code.
@@ -55,6 +61,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void offerCopies(QTableView* grid);
     void showGridMenu(QTableView* grid, const QPoint& pos);
     void showHeaderCodeMenu(const QPoint& pos);
     void showTechnicalMenu(const QPoint& pos);
@@ -67,6 +74,8 @@ private:
     QWidget* m_details;
     catalog::CatalogBrowser* m_browser = nullptr;
     QPointer<QTableView> m_lastGrid;
+    QList<QTableView*> m_otherGrids;
+    QHash<const catalog::TQuery*, QPointer<QTableView>> m_gridOfList;
 };
 
 } // namespace app

@@ -266,6 +266,7 @@ QWidget* MainWindowLayout::buildBanner()
 QMenuBar* MainWindowLayout::buildMenu()
 {
     auto* bar = new QMenuBar(m_window);
+    dxBarManager1 = bar;
     bar->setObjectName("dxBarManager1");
     bar->setFixedHeight(MenuHeight);
     bar->setNativeMenuBar(false);
@@ -508,6 +509,8 @@ void MainWindowLayout::addPageButton(QWidget* page, int number, bool forward, in
     holder->setGeometry(x, 2, 24, 24);
     Anchors::anchor(holder, Anchors::TopRight, PageSize);
     const QString glyph = forward ? "pageForward" : "pageBack";
+    if (forward)
+        m_forwardButtons.insert(number);
     pageButtons.insert(number, makeImageButton(holder, QString("ImageButton%1").arg(number), art(glyph),
                                                art(glyph + "Over"), QRect(2, 2, 20, 20)));
 }

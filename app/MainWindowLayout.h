@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -87,6 +88,7 @@ public:
     PageControl* pgGlobal = nullptr;
     PageControl* pgGrid = nullptr;
 
+    QMenuBar* dxBarManager1 = nullptr;
     QMenu* btnStyle = nullptr;
     QMenu* btnOem = nullptr;
     QMenu* btnKullanim = nullptr;
@@ -101,6 +103,7 @@ public:
     QWidget* btnPrev = nullptr;
     QWidget* btnNext = nullptr;
     QMap<int, QWidget*> pageButtons;
+    bool isForwardButton(int number) const { return m_forwardButtons.contains(number); }
 
     QWidget* cntSouth = nullptr; // the banner
     QLineEdit* edtSearch = nullptr;
@@ -156,6 +159,7 @@ private:
     // not menu items for the language component, whose captions come from message lookup instead.
     std::unique_ptr<QObject> m_menuOwner;
     QList<QMenu*> m_menus;
+    QSet<int> m_forwardButtons;
 };
 
 } // namespace app

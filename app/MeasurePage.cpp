@@ -2,6 +2,7 @@
 
 #include "app/MainWindowLayout.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -17,20 +18,10 @@ namespace {
 
 using catalog::Measure;
 
+const QColor InvalidColour(255, 200, 200);
+
 const char* const kRowNames[catalog::kMeasureCount] = {"Stroke",    "Height",       "StudCount", "StudDistance",
                                                        "BoltCount", "BoltDistance", "Capacity"};
-
-bool isCount(Measure measure)
-{
-    return measure == Measure::StudCount || measure == Measure::BoltCount;
-}
-
-QString unitOf(Measure measure)
-{
-    if (isCount(measure))
-        return QString();
-    return measure == Measure::LoadingCapacity ? QStringLiteral("kg") : QStringLiteral("mm");
-}
 
 QString toleranceText(const catalog::Tolerance& tolerance)
 {
@@ -45,9 +36,13 @@ void styleResultsGrid(QTableView* grid)
     grid->horizontalHeader()->setMinimumHeight(34);
 }
 
+// Through the palette, not a style sheet: a box whose style sheet is taken away again falls back to the
+// application's font instead of the window's.
 void markInvalid(QLineEdit* box, bool invalid)
 {
-    box->setStyleSheet(invalid ? QStringLiteral("QLineEdit { background: rgb(255,200,200); }") : QString());
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, invalid ? InvalidColour : box->parentWidget()->palette().color(QPalette::Base));
+    box->setPalette(palette);
 }
 
 } // namespace
@@ -89,9 +84,13 @@ MeasurePage::MeasurePage()
         label->setObjectName(QStringLiteral("lbl") + name);
         combo = new QComboBox(form);
         combo->setObjectName(QStringLiteral("cmb") + name);
+        // The longest style name must not widen the form's columns and squeeze the labels into several lines; the
+        // list that drops down is as wide as its names.
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(12);
         label->setBuddy(combo);
         grid->addWidget(label, r, 0);
-        grid->addWidget(combo, r, 1, 1, 3);
+        grid->addWidget(combo, r, 1, 1, 4);
         ++r;
     };
     addCombo(lblMeasureStyle, cmbMeasureStyle, "MeasureStyle");
@@ -104,20 +103,19 @@ MeasurePage::MeasurePage()
         const QString name = QString::fromLatin1(kRowNames[m]);
         each.label = new QLabel(form);
         each.label->setObjectName("lblMeasure" + name);
-        each.label->setWordWrap(true);
         each.value = new QLineEdit(form);
         each.value->setObjectName("edtMeasure" + name);
         each.value->setFixedWidth(70);
         each.label->setBuddy(each.value);
         grid->addWidget(each.label, r, 0);
         grid->addWidget(each.value, r, 1);
-        if (!isCount(measure)) {
+        if (!catalog::valueRule(measure).whole) {
             each.tolerance = new QLineEdit(toleranceText(catalog::defaultTolerance(measure)), form);
             each.tolerance->setObjectName("edtTolerance" + name);
             each.tolerance->setFixedWidth(50);
             grid->addWidget(each.tolerance, r, 2);
         }
-        each.unit = new QLabel(unitOf(measure), form);
+        each.unit = new QLabel(catalog::valueRule(measure).unit, form);
         each.unit->setObjectName("lblUnit" + name);
         grid->addWidget(each.unit, r, 3);
         ++r;
@@ -132,13 +130,14 @@ MeasurePage::MeasurePage()
     buttons->addWidget(btnMeasureFind);
     buttons->addWidget(btnMeasureClear);
     buttons->addStretch(1);
-    grid->addLayout(buttons, r++, 0, 1, 4);
+    grid->addLayout(buttons, r++, 0, 1, 5);
     lblMeasureLegend = new QLabel(form);
     lblMeasureLegend->setObjectName("lblMeasureLegend");
     lblMeasureLegend->setWordWrap(true);
-    grid->addWidget(lblMeasureLegend, r++, 0, 1, 4);
+    grid->addWidget(lblMeasureLegend, r++, 0, 1, 5);
     grid->setRowStretch(r, 1);
-    grid->setColumnStretch(0, 1);
+    // The labels take what their words need, the boxes follow them; the rest of the width stays to the right.
+    grid->setColumnStretch(4, 1);
     row->addWidget(form);
 
     auto* results = new QVBoxLayout;
@@ -182,37 +181,43 @@ void MeasurePage::applyTexts(const std::function<QString(const QString&)>& msg)
         for (int n = 1; n <= count; ++n)
             combo->addItem(msg(prefix + QString::number(n)), n);
         combo->setCurrentIndex(current);
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
     };
     fill(cmbMeasureStyle, QStringLiteral("type"), 8);
     fill(cmbMeasurePiston, QStringLiteral("pistonType"), 6);
 }
 
-bool MeasurePage::readQuery(catalog::MeasureQuery* query) const
+std::optional<MeasurePage::Fault> MeasurePage::readQuery(catalog::MeasureQuery* query) const
 {
     catalog::MeasureQuery q;
     q.style = cmbMeasureStyle->currentData().toInt();
     q.pistonType = cmbMeasurePiston->currentData().toInt();
-    bool valid = true;
+    std::optional<Fault> fault;
+    auto read = [&](QLineEdit* box, Measure measure, bool tolerance) {
+        const catalog::Entry entry =
+            catalog::readEntry(box->text(), tolerance ? catalog::toleranceRule(measure) : catalog::valueRule(measure));
+        const bool wrong = entry.problem != catalog::EntryProblem::None;
+        markInvalid(box, wrong);
+        if (wrong && !fault)
+            fault = Fault{measure, tolerance, box->text().trimmed(), entry.problem};
+        return entry;
+    };
     for (int m = 0; m < catalog::kMeasureCount; ++m) {
         const Row& each = rows[m];
-        std::optional<double> value;
-        const bool valueOk = catalog::parseEnteredNumber(each.value->text(), &value);
-        markInvalid(each.value, !valueOk);
-        valid = valid && valueOk;
-        q.values[m] = value;
+        const catalog::Entry value = read(each.value, Measure(m), false);
+        q.values[m] = value.value;
+        if (value.high)
+            q.capacityHigh = value.high;
         if (!each.tolerance)
             continue;
-        std::optional<double> tolerance;
-        const bool toleranceOk = catalog::parseEnteredNumber(each.tolerance->text(), &tolerance);
-        markInvalid(each.tolerance, !toleranceOk);
-        valid = valid && toleranceOk;
         // A cleared tolerance box means the default; "%" in a length's box switches it to percent.
-        if (tolerance)
-            q.tolerances[m] = {*tolerance, each.tolerance->text().contains(QLatin1Char('%'))};
+        const catalog::Entry tolerance = read(each.tolerance, Measure(m), true);
+        if (tolerance.value)
+            q.tolerances[m] = {*tolerance.value, tolerance.percent};
     }
-    if (valid)
+    if (!fault)
         *query = q;
-    return valid;
+    return fault;
 }
 
 void MeasurePage::clearForm()

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -34,10 +35,19 @@ public:
         QLabel* unit = nullptr;
     };
 
+    // A box whose text the search cannot take: which box and what is wrong.
+    struct Fault
+    {
+        catalog::Measure measure = catalog::Measure::OperationSpace;
+        bool tolerance = false; // the measure's tolerance box, not its value box
+        QString text;
+        catalog::EntryProblem problem = catalog::EntryProblem::None;
+    };
+
     // Every text from message lookup; the style and piston names by their "type" and "pistonType" keys.
     void applyTexts(const std::function<QString(const QString&)>& msg);
-    // The form's content as a query; false (and the offending box marked) when a box holds no number.
-    bool readQuery(catalog::MeasureQuery* query) const;
+    // The form's content as a query. Every box the search cannot take is marked; the first of them is answered.
+    std::optional<Fault> readQuery(catalog::MeasureQuery* query) const;
     void clearForm();
 
     QWidget* pgMeasure = nullptr;        // page of pgGlobal

@@ -2,10 +2,12 @@
 
 #include "app/Anchors.h"
 #include "app/CatalogPresenter.h"
+#include "app/CatalogTools.h"
 #include "app/MainWindowLayout.h"
 #include "app/PageControl.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
+#include "catalog/ItemDetails.h"
 #include "catalog/QueryTableModel.h"
 #include "catalog/TQuery.h"
 #include "i18n/ComponentText.h"
@@ -20,10 +22,9 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
-
-#include <cmath>
 
 namespace app {
 
@@ -31,18 +32,24 @@ namespace {
 
 const QColor WithinColour(200, 240, 200);
 const QColor NearColour(255, 224, 160);
-
-QString numberText(double value, const QLocale& locale)
-{
-    const int decimals = value == std::round(value) ? 0 : (value * 10 == std::round(value * 10) ? 1 : 2);
-    return locale.toString(value, 'f', decimals);
-}
+constexpr int SelectedShade = 118; // percent
+const QColor FaultColour(204, 17, 17);
 
 QString differenceText(double difference, const QLocale& locale)
 {
     if (difference == 0)
         return QStringLiteral("0");
-    return (difference > 0 ? QStringLiteral("+") : QString()) + numberText(difference, locale);
+    return (difference > 0 ? QStringLiteral("+") : QString()) + catalog::formatNumber(difference, locale);
+}
+
+// The measure a result column stands for ("V2" its value, "D2" its difference), or -1.
+int measureOfField(const QString& field, bool* difference = nullptr)
+{
+    if (field.size() != 2 || (field[0] != QLatin1Char('V') && field[0] != QLatin1Char('D')) || !field[1].isDigit())
+        return -1;
+    if (difference)
+        *difference = field[0] == QLatin1Char('D');
+    return field[1].digitValue();
 }
 
 // The width the header needs for its longest word: the caption wraps between words.
@@ -55,31 +62,67 @@ int widestWord(const QTableView* grid, int column)
     return widest + 14;
 }
 
-// The hits' grid: the value and difference cells of each entered measure coloured by closeness.
+// The hits' grid: the value and difference cells of each entered measure coloured by closeness and written in
+// the catalog's locale. The rows hold the numbers themselves, so that sorting orders them as numbers.
 class MeasureResultsModel final : public catalog::QueryTableModel
 {
 public:
-    MeasureResultsModel(catalog::TQuery* query, const QVector<catalog::MeasureHit>& hits, QObject* parent)
-        : QueryTableModel(query, parent), m_hits(hits)
+    using HitOfItem = std::function<const catalog::MeasureHit*(int itemId)>;
+
+    MeasureResultsModel(catalog::TQuery* query, HitOfItem hitOfItem, std::function<QLocale()> locale, QObject* parent)
+        : QueryTableModel(query, parent), m_hitOfItem(std::move(hitOfItem)), m_locale(std::move(locale))
     {
     }
 
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (role == Qt::BackgroundRole && index.row() < m_hits.size()) {
-            // Columns 1, 2 are the first entered measure's value and difference, 3, 4 the second's, and so on.
-            const int match = index.column() >= 1 ? (index.column() - 1) / 2 : -1;
-            const auto& matches = m_hits.at(index.row()).matches;
-            if (match >= 0 && match < matches.size())
-                return matches.at(match).closeness == catalog::Closeness::Within ? WithinColour : NearColour;
+        bool difference = false;
+        const int measure =
+            index.isValid() ? measureOfField(query()->fieldNames().value(index.column()), &difference) : -1;
+        if (measure < 0 || index.row() >= rowCount())
+            return QueryTableModel::data(index, role);
+        switch (role) {
+        case Qt::DisplayRole: {
+            const double value = QueryTableModel::data(index, role).toDouble();
+            return difference ? differenceText(value, m_locale()) : catalog::formatNumber(value, m_locale());
         }
-        if (role == Qt::TextAlignmentRole && index.column() >= 1 && index.column() < columnOf("STYLE"))
+        case Qt::TextAlignmentRole:
             return int(Qt::AlignRight | Qt::AlignVCenter);
-        return QueryTableModel::data(index, role);
+        case Qt::BackgroundRole: {
+            const int itemId = query()->value(index.row(), columnOf(QStringLiteral("ITEM_ID"))).toInt();
+            if (const catalog::MeasureHit* hit = m_hitOfItem(itemId))
+                for (const catalog::MeasureMatch& match : hit->matches)
+                    if (int(match.measure) == measure)
+                        return match.closeness == catalog::Closeness::Within ? WithinColour : NearColour;
+            return {};
+        }
+        default:
+            return QueryTableModel::data(index, role);
+        }
     }
 
 private:
-    const QVector<catalog::MeasureHit>& m_hits;
+    HitOfItem m_hitOfItem;
+    std::function<QLocale()> m_locale;
+};
+
+// The closeness colours stay under the selection, a shade darker, so the chosen hit still shows how close it is.
+class ClosenessDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        const QVariant colour = index.data(Qt::BackgroundRole);
+        if ((option.state & QStyle::State_Selected) && colour.canConvert<QColor>()) {
+            const QColor shade = colour.value<QColor>().darker(SelectedShade);
+            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+                opt.palette.setColor(group, QPalette::Highlight, shade);
+        }
+        QStyledItemDelegate::paint(painter, opt, index);
+    }
 };
 
 // A white calliper on a red square, like the search button beside it: the button's glyph.
@@ -107,7 +150,7 @@ QIcon calliperIcon()
 
 } // namespace
 
-MeasurePresenter::MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& catalog,
+MeasurePresenter::MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& catalog, CatalogTools& tools,
                                    QPointer<QTableView>& currentGrid, MessageLookup msg, QWidget* window)
     : QObject(window), qryMeasure(new catalog::TQuery(this)), m_layout(layout), m_catalog(catalog),
       m_currentGrid(currentGrid), m_msg(std::move(msg)), m_window(window)
@@ -120,14 +163,27 @@ MeasurePresenter::MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& c
     m_layout.pgGlobal->addPage(m_page.pgMeasure);
     m_layout.pgGrid->addPage(m_page.pgMeasureResults);
 
-    auto* model = new MeasureResultsModel(qryMeasure, m_hits, this);
-    m_page.grdMeasure->setModel(model);
-    model->attachSelectionModel(m_page.grdMeasure->selectionModel());
+    m_model = new MeasureResultsModel(
+        qryMeasure,
+        [this](int itemId) {
+            const int at = m_hitOfItem.value(itemId, -1);
+            return at >= 0 ? &m_hits.at(at) : nullptr;
+        },
+        [this] { return m_catalog.browser() ? m_catalog.browser()->locale() : QLocale(); }, this);
+    m_page.grdMeasure->setModel(m_model);
+    m_model->attachSelectionModel(m_page.grdMeasure->selectionModel());
+    m_page.grdMeasure->setItemDelegate(new ClosenessDelegate(m_page.grdMeasure));
     auto* paneModel = new catalog::QueryTableModel(qryMeasure, this);
     m_page.grdMeasureResults->setModel(paneModel);
     paneModel->attachSelectionModel(m_page.grdMeasureResults->selectionModel());
-    connect(model, &QAbstractItemModel::modelReset, this, &MeasurePresenter::layoutColumns);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &MeasurePresenter::layoutColumns);
+    // Sorting by header, Ctrl+E and the row count as on the item page's lists; the export leaves out the code and
+    // style, with which every exported row begins anyway.
+    tools.addListGrid(m_page.grdMeasure, {QStringLiteral("CODE"), QStringLiteral("STYLE")}, false);
+    tools.addListGrid(m_page.grdMeasureResults, {}, true);
     for (QTableView* grid : {m_page.grdMeasure, m_page.grdMeasureResults}) {
+        // No header bar over an empty results area before the first search.
+        grid->horizontalHeader()->hide();
         // The window steps the list on Left/Right already; the grid must not move a second time.
         grid->installEventFilter(this);
         connect(qobject_cast<catalog::QueryTableModel*>(grid->model()), &catalog::QueryTableModel::databaseError, this,
@@ -197,7 +253,7 @@ bool MeasurePresenter::bindToCatalog()
         // A synchronisation changed the catalog: the measures are read again at the next search.
         connect(browser, &catalog::CatalogBrowser::allClosed, this, [this] {
             m_search.reset();
-            m_hits.clear();
+            setHits({});
             m_page.lblMeasureFound->clear();
         });
     }
@@ -213,7 +269,14 @@ void MeasurePresenter::btnMeasureClick()
 void MeasurePresenter::btnMeasureFindClick()
 {
     catalog::MeasureQuery query;
-    if (!m_page.readQuery(&query) || !bindToCatalog())
+    if (const std::optional<MeasurePage::Fault> fault = m_page.readQuery(&query)) {
+        // The hits of the previous entries do not answer these: they go, and the line says what to mend.
+        qryMeasure->close();
+        setHits({});
+        showFound(faultText(*fault), true);
+        return;
+    }
+    if (!bindToCatalog())
         return;
     try {
         if (!m_search) {
@@ -221,15 +284,66 @@ void MeasurePresenter::btnMeasureFindClick()
             m_search = catalog::MeasurementSearch::load(QSqlDatabase::database(connection, false));
         }
         m_query = query;
-        m_hits = m_search->find(query);
+        setHits(m_search->find(query));
         m_currentGrid = m_page.grdMeasure;
+        // A new search is ranked again, whatever column the last one was sorted by.
+        qryMeasure->setRowOrder(QString());
         qryMeasure->open();
     } catch (const catalog::DatabaseError& e) {
         widgets::showMessageBox({m_window, "Velkorn", e.message(), widgets::BoxIcon::Error});
         return;
     }
-    m_page.lblMeasureFound->setText(m_hits.isEmpty() ? m_msg("measureNothing")
-                                                     : m_msg("measureFound").arg(m_hits.size()));
+    if (m_hits.isEmpty())
+        showFound(m_msg("measureNothing"), false);
+    else if (m_hits.size() == 1)
+        showFound(m_msg("measureFound1"), false);
+    else
+        showFound(m_msg("measureFound").arg(m_hits.size()), false);
+}
+
+void MeasurePresenter::setHits(QVector<catalog::MeasureHit> hits)
+{
+    m_hits = std::move(hits);
+    m_hitOfItem.clear();
+    for (int at = 0; at < m_hits.size(); ++at)
+        m_hitOfItem.insert(m_hits.at(at).itemId, at);
+}
+
+void MeasurePresenter::showFound(const QString& text, bool fault)
+{
+    QLabel* line = m_page.lblMeasureFound;
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText,
+                     fault ? FaultColour : line->parentWidget()->palette().color(QPalette::WindowText));
+    line->setPalette(palette);
+    line->setText(text);
+}
+
+QString MeasurePresenter::faultText(const MeasurePage::Fault& fault) const
+{
+    const auto text = [this](const char* key) { return m_msg(QString::fromLatin1(key)); };
+    QString box = m_msg(measureKey(fault.measure));
+    if (fault.tolerance)
+        box = text("measureToleranceOf").arg(box);
+    switch (fault.problem) {
+    case catalog::EntryProblem::Negative:
+        return text("measureNegative").arg(box);
+    case catalog::EntryProblem::WrongUnit: {
+        const catalog::EntryRule rule =
+            fault.tolerance ? catalog::toleranceRule(fault.measure) : catalog::valueRule(fault.measure);
+        return text("measureWrongUnit").arg(box, rule.percent ? rule.unit + QStringLiteral(" / %") : rule.unit);
+    }
+    case catalog::EntryProblem::NotWhole:
+        return text("measureNotWhole").arg(box);
+    case catalog::EntryProblem::RangeNotAllowed:
+        return text("measureNoRange").arg(box);
+    case catalog::EntryProblem::ReversedRange:
+        return text("measureReversedRange").arg(box);
+    case catalog::EntryProblem::NotANumber:
+    case catalog::EntryProblem::None:
+        break;
+    }
+    return text("measureNotNumber").arg(box, fault.text);
 }
 
 void MeasurePresenter::showChosenHit()
@@ -248,12 +362,11 @@ void MeasurePresenter::fillRows(QStringList& fieldNames, QVector<QVector<QVarian
         if (m_query.values[m])
             fieldNames << QStringLiteral("V%1").arg(m) << QStringLiteral("D%1").arg(m);
     fieldNames << QStringLiteral("STYLE") << QStringLiteral("ITEM_ID");
-    const QLocale locale = m_catalog.browser() ? m_catalog.browser()->locale() : QLocale();
     rows.reserve(m_hits.size());
     for (const catalog::MeasureHit& hit : m_hits) {
         QVector<QVariant> row{hit.code};
         for (const catalog::MeasureMatch& match : hit.matches)
-            row << numberText(match.itemValue, locale) << differenceText(match.difference, locale);
+            row << match.itemValue << match.difference;
         row << m_msg(QStringLiteral("type%1").arg(hit.style)) << hit.itemId;
         rows.append(row);
     }
@@ -269,10 +382,12 @@ void MeasurePresenter::layoutColumns()
             model->setHeaderCaption(QStringLiteral("D%1").arg(m), m_msg("measureDiff"));
         }
     };
-    auto* model = qobject_cast<catalog::QueryTableModel*>(m_page.grdMeasure->model());
+    catalog::QueryTableModel* model = m_model;
     auto* paneModel = qobject_cast<catalog::QueryTableModel*>(m_page.grdMeasureResults->model());
     caption(model);
     caption(paneModel);
+    for (QTableView* grid : {m_page.grdMeasure, m_page.grdMeasureResults})
+        grid->horizontalHeader()->setVisible(qryMeasure->isActive());
     for (int column = 0; column < paneModel->columnCount(); ++column)
         m_page.grdMeasureResults->setColumnHidden(column, column != paneModel->columnOf("CODE"));
     QTableView* grid = m_page.grdMeasure;

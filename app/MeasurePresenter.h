@@ -3,6 +3,7 @@
 #include "app/MeasurePage.h"
 #include "catalog/MeasurementSearch.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QVector>
@@ -15,12 +16,14 @@ class QAction;
 class QTableView;
 class QToolButton;
 namespace catalog {
+class QueryTableModel;
 class TQuery;
-}
+} // namespace catalog
 
 namespace app {
 
 class CatalogPresenter;
+class CatalogTools;
 class MainWindowLayout;
 
 // "Find by measurements": its page and list-pane page, its menu-bar entry and the button beside the search box.
@@ -33,9 +36,9 @@ public:
     using MessageLookup = std::function<QString(const QString&)>;
 
     // `msg` answers the added keys from the built-in texts when the language file lacks them. `currentGrid` is
-    // the window's field.
-    MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& catalog, QPointer<QTableView>& currentGrid,
-                     MessageLookup msg, QWidget* window);
+    // the window's field. The hits join `tools`' sorting, export and row counts.
+    MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& catalog, CatalogTools& tools,
+                     QPointer<QTableView>& currentGrid, MessageLookup msg, QWidget* window);
     ~MeasurePresenter() override;
 
     // After the language is loaded: every caption, hint and combo entry.
@@ -61,6 +64,10 @@ protected:
 
 private:
     bool bindToCatalog();
+    void setHits(QVector<catalog::MeasureHit> hits);
+    // The line above the hits: their number, or in red what is wrong with the entries.
+    void showFound(const QString& text, bool fault);
+    QString faultText(const MeasurePage::Fault& fault) const;
     void fillRows(QStringList& fieldNames, QVector<QVector<QVariant>>& rows) const;
     void layoutColumns();
 
@@ -74,6 +81,8 @@ private:
     std::optional<catalog::MeasurementSearch> m_search; // read on first use, again after a synchronisation
     catalog::MeasureQuery m_query;
     QVector<catalog::MeasureHit> m_hits;
+    QHash<int, int> m_hitOfItem; // item id to its place in m_hits, for the grid's colours in any row order
+    catalog::QueryTableModel* m_model = nullptr;
 };
 
 } // namespace app

@@ -1,10 +1,12 @@
 #include "app/TfrmMain.h"
 
+#include "app/AccessibleTexts.h"
 #include "app/AppArt.h"
 #include "app/ApplicationUpdate.h"
 #include "app/BackgroundJobs.h"
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
+#include "app/CodeSuggestions.h"
 #include "app/ComparePresenter.h"
 #include "app/DatasheetActions.h"
 #include "app/HistoryPresenter.h"
@@ -18,6 +20,7 @@
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
+#include "i18n/QtTranslations.h"
 #include "i18n/SilentCancel.h"
 #include "i18n/texts/BuiltInTexts.h"
 #include "platform/Platform.h"
@@ -67,10 +70,11 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     m_presenter = new app::CatalogPresenter(
         *m_layout, currentGrid, [this](const QString& key) { return msg(key); }, this);
     const auto texts = [this](const QString& key) { return msg(key); };
-    m_tools = new app::CatalogTools(*m_layout, texts, this);
-    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, currentGrid, texts, this);
+    m_tools = new app::CatalogTools(
+        *m_layout, texts, [this] { return m_language ? m_language->locale() : QLocale(); }, this);
+    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, *m_tools, currentGrid, texts, this);
     m_datasheet = new app::DatasheetActions(
-        *m_presenter, texts, [this] { return languageCode; }, this);
+        *m_presenter, *m_layout, texts, [this] { return languageCode; }, this);
     m_compare = new app::ComparePresenter(*m_layout, *m_presenter, *m_datasheet, *m_tools->copying(), texts, this);
     m_compare->addContextMenu(m_measure->page().grdMeasure);
     m_compare->addContextMenu(m_measure->page().grdMeasureResults);
@@ -207,6 +211,8 @@ void TfrmMain::runStartup()
     languageCode = language.code();
 
     step("loadLanguage");
+    // Qt's own dialogs and buttons follow the chosen language; without its file they stay English.
+    i18n::installQtTranslations(m_applicationDir, language);
     LIS->setFileName(m_applicationDir + language.fileName());
     try {
         LIS->LoadLanguage();
@@ -216,6 +222,13 @@ void TfrmMain::runStartup()
         widgets::showMessageBox({this, "Velkorn", QString::fromUtf8(e.what()), widgets::BoxIcon::Error});
     }
     MIS->OpenMessages();
+    if (!startupNotice.isEmpty()) {
+        step("startupNotice");
+        widgets::showMessageBox({this, msg("updateCaption"), msg(startupNotice), widgets::BoxIcon::Warning});
+    }
+    // A termination request while a box was open has shut the window down already.
+    if (m_shutdownDone)
+        return;
 
     step("openDatabase");
     if (!openCatalogDatabase()) {
@@ -325,6 +338,11 @@ void TfrmMain::setCaptionsFromMessages()
     m_datasheet->applyTexts();
     m_compare->applyTexts();
     m_history->applyTexts();
+
+    const auto text = [this](const char* key) { return msg(QString::fromLatin1(key)); };
+    if (CodeSuggestions* drop = codeSuggestions())
+        drop->setMoreRowsText(text("moreCodes"));
+    app::applyAccessibleTexts(ui, *m_measure, codeSuggestions(), text);
 }
 
 QString TfrmMain::msg(const QString& key) const

@@ -90,6 +90,9 @@ public:
     // thread (defaults to the synchronisation module's thread).
     std::function<QString()> languageSelector;
     std::function<void()> startFeedThread;
+    // Message key of what start-up tells the user as soon as the language is known, before the catalog is opened (an
+    // interrupted update that was undone at this start); empty for nothing.
+    QString startupNotice;
 
     // Names of the start-up steps run so far, in order; "terminated" once the application was told to end.
     const QStringList& startupSteps() const { return m_steps; }

@@ -170,6 +170,11 @@ template <typename T> std::size_t bytesOf(const std::vector<T>& v)
 
 } // namespace
 
+int CodeIndex::ownCodeCount(uint32_t code) const
+{
+    return int(m_ownStart[m_item[code] + 1] - m_ownStart[m_item[code]]);
+}
+
 std::string_view CodeIndex::searchCode(uint32_t i) const
 {
     return std::string_view(m_search.data() + m_start[i], m_start[i + 1] - m_start[i] - 1);
@@ -379,11 +384,17 @@ void CodeIndex::collect(const QString& normalisedText, const std::function<void(
     }
 }
 
-QVector<CodeHit> CodeIndex::search(const QString& normalisedText, int limit) const
+QVector<CodeHit> CodeIndex::search(const QString& normalisedText, int limit, int* total) const
 {
     std::vector<uint32_t> prefix;
     std::vector<uint32_t> rest;
-    collect(normalisedText, [&](uint32_t i, bool isPrefix) { (isPrefix ? prefix : rest).push_back(i); });
+    int rowCount = 0;
+    collect(normalisedText, [&](uint32_t i, bool isPrefix) {
+        (isPrefix ? prefix : rest).push_back(i);
+        rowCount += ownCodeCount(i);
+    });
+    if (total)
+        *total = rowCount;
 
     QVector<CodeHit> rows;
     auto add = [&](uint32_t i) {
@@ -413,7 +424,7 @@ QVector<CodeHit> CodeIndex::search(const QString& normalisedText, int limit) con
 int CodeIndex::count(const QString& normalisedText) const
 {
     int rows = 0;
-    collect(normalisedText, [&](uint32_t i, bool) { rows += int(m_ownStart[m_item[i] + 1] - m_ownStart[m_item[i]]); });
+    collect(normalisedText, [&](uint32_t i, bool) { rows += ownCodeCount(i); });
     return rows;
 }
 

@@ -42,8 +42,8 @@ struct CodeRecord
 // yields one row per type-1 code of its item, exactly as the search statement's joins do.
 //
 // The search codes lie in one UTF-8 buffer, ordered by printed code. A search looks for the pattern's longest
-// literal piece (sixteen bytes at a time) and checks the whole pattern only on the codes it lands in: a linear scan of a few
-// megabytes beats an n-gram or suffix index here once their memory and build time count, and it keeps '%' and
+// literal piece (sixteen bytes at a time) and checks the whole pattern only on the codes it lands in: a linear scan of
+// a few megabytes beats an n-gram or suffix index here once their memory and build time count, and it keeps '%' and
 // '_' trivially exact. Immutable once built; shared between threads freely.
 class CodeIndex
 {
@@ -61,8 +61,9 @@ public:
     static CodeIndex load(const QSqlDatabase& db, const StopRequested& stop = {});
 
     // The rows whose search code matches "%" + text + "%": those whose search code starts with the text first, then
-    // the rest, each group ordered by printed code. At most `limit` rows when limit >= 0.
-    QVector<CodeHit> search(const QString& normalisedText, int limit = -1) const;
+    // the rest, each group ordered by printed code. At most `limit` rows when limit >= 0; `total`, when given, receives
+    // the number of rows without the limit.
+    QVector<CodeHit> search(const QString& normalisedText, int limit = -1, int* total = nullptr) const;
 
     // Number of matching rows only (no texts made); for counts and benchmarks.
     int count(const QString& normalisedText) const;
@@ -74,6 +75,8 @@ public:
 private:
     void collect(const QString& normalisedText, const std::function<void(uint32_t code, bool prefix)>& hit) const;
     std::string_view searchCode(uint32_t i) const;
+    // Rows a matching code yields: one per own code of its item.
+    int ownCodeCount(uint32_t code) const;
     QString text(uint32_t textIndex) const;
 
     std::string m_search;          // search codes, UTF-8, each followed by '\0'

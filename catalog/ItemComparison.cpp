@@ -16,10 +16,7 @@ public:
     QString msg(const QString& key) const { return m_texts.msg ? m_texts.msg(key) : key; }
     QString caption(const QString& name) const
     {
-        QString text = m_texts.caption ? m_texts.caption(name).trimmed() : QString();
-        // The pressure captions end in a colon in the item view, where a value follows on the same line.
-        if (text.endsWith(QLatin1Char(':')))
-            text.chop(1);
+        const QString text = m_texts.caption ? m_texts.caption(name).trimmed() : QString();
         return text.isEmpty() ? name : text;
     }
     QString number(const QVariant& value) const { return formatMeasure(value, m_texts.locale); }
@@ -128,11 +125,11 @@ QVector<ComparisonRow> ItemComparison::rows(const QVector<ItemSheet>& sheets, co
           [&](const ItemSheet& s) { return b.number(s.totalWeight); });
     const QString pressure = b.caption(QStringLiteral("lblOperationPressure"));
     const QString bar = b.caption(QStringLiteral("Label2"));
-    b.add(S::TechnicalData, pressure + QLatin1Char(' ') + b.caption(QStringLiteral("Label8")), bar,
+    b.add(S::TechnicalData, pressureRowCaption(pressure, b.caption(QStringLiteral("Label8"))), bar,
           [&](const ItemSheet& s) { return b.number(s.pressureDefault); });
-    b.add(S::TechnicalData, pressure + QLatin1Char(' ') + b.caption(QStringLiteral("Label6")), bar,
+    b.add(S::TechnicalData, pressureRowCaption(pressure, b.caption(QStringLiteral("Label6"))), bar,
           [&](const ItemSheet& s) { return b.number(s.pressureMax); });
-    b.add(S::TechnicalData, pressure + QLatin1Char(' ') + b.caption(QStringLiteral("Label7")), bar,
+    b.add(S::TechnicalData, pressureRowCaption(pressure, b.caption(QStringLiteral("Label7"))), bar,
           [&](const ItemSheet& s) { return b.number(s.pressureMin); });
     b.add(S::TechnicalData, b.caption(QStringLiteral("lblOperationSpace")), b.caption(QStringLiteral("Label3")),
           [&](const ItemSheet& s) { return b.number(s.operationSpace); });

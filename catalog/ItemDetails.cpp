@@ -1,5 +1,7 @@
 #include "catalog/ItemDetails.h"
 
+#include <cmath>
+
 namespace catalog {
 
 ItemDetails itemDetailsOf(const std::function<QVariant(const char*)>& f, const QLocale& locale)
@@ -34,6 +36,14 @@ QStringList technicalValues(const ItemDetails& d)
             d.loadingCapacity};
 }
 
+QString pressureRowCaption(const QString& pressure, const QString& which)
+{
+    QString value = which.trimmed();
+    if (value.endsWith(QLatin1Char(':')))
+        value.chop(1);
+    return pressure.trimmed() + QLatin1Char(' ') + value.trimmed();
+}
+
 QString numberedKey(const QString& base, const QVariant& number)
 {
     return number.isNull() || !number.isValid() ? base : base + QString::number(number.toLongLong());
@@ -50,6 +60,12 @@ QString formatMeasure(const QVariant& value, const QLocale& locale)
     QLocale grouped = locale;
     grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
     return grouped.toString(number, 'f', 2);
+}
+
+QString formatNumber(double value, const QLocale& locale)
+{
+    const int decimals = value == std::round(value) ? 0 : (value * 10 == std::round(value * 10) ? 1 : 2);
+    return locale.toString(value, 'f', decimals);
 }
 
 int vehiclePictogram(const QVariant& usage)

@@ -37,12 +37,18 @@ ItemDetails itemDetailsOf(const std::function<QVariant(const char*)>& field, con
 // maximum and minimum, operating space, assembly height, piston type, loading capacity.
 QStringList technicalValues(const ItemDetails& details);
 
+// The name of an operating-pressure row, as the sheets and copied rows give it: the pressure's caption and which
+// value the row holds, without the colon that the item view's caption ends in ("Operating Pressure Max").
+QString pressureRowCaption(const QString& pressure, const QString& which);
+
 // The message key of a numbered name: `base` and the number in decimal ("type3", "pistonType1"); a null number
 // gives the bare base.
 QString numberedKey(const QString& base, const QVariant& number);
 
 // A measure in the form "#,##0.00" with the separators of the locale; empty for a null value.
 QString formatMeasure(const QVariant& value, const QLocale& locale);
+// A number with the separators of the locale and as few decimals as it needs, at most two: "157,5", "3.200".
+QString formatNumber(double value, const QLocale& locale);
 
 // The pictogram a usage value selects: 1..4, or 0 for any other value.
 int vehiclePictogram(const QVariant& usage);

@@ -140,22 +140,32 @@ QVector<ItemSheet> loadItemSheets(const QSqlDatabase& db, const QVector<int>& it
     return sheets;
 }
 
-int itemIdForCode(const QSqlDatabase& db, const QString& code)
+QVector<int> itemIdsForCode(const QSqlDatabase& db, const QString& code)
 {
     const QString searchCode = normaliseSearchText(code);
     if (searchCode.isEmpty())
-        return 0;
+        return {};
     QSqlQuery query = run(db,
                           QStringLiteral("select distinct item_id, code_type_id from item_code where search_code=? "
-                                         "order by code_type_id"),
+                                         "order by code_type_id, item_id"),
                           {searchCode});
+    QVector<int> own;
     QVector<int> items;
     while (query.next()) {
-        if (query.value(1).toInt() == 1)
-            return query.value(0).toInt();
-        if (!items.contains(query.value(0).toInt()))
-            items << query.value(0).toInt();
+        const int itemId = query.value(0).toInt();
+        QVector<int>& list = query.value(1).toInt() == 1 ? own : items;
+        if (!list.contains(itemId))
+            list << itemId;
     }
+    if (!own.isEmpty())
+        return own;
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+int itemIdForCode(const QSqlDatabase& db, const QString& code)
+{
+    const QVector<int> items = itemIdsForCode(db, code);
     return items.size() == 1 ? items.first() : 0;
 }
 

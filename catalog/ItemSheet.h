@@ -41,8 +41,10 @@ bool loadItemSheet(const QSqlDatabase& db, int itemId, ItemSheet* sheet);
 // code are left out. Throws DatabaseError.
 QVector<ItemSheet> loadItemSheets(const QSqlDatabase& db, const QVector<int>& itemIds);
 
-// The item a typed code names: the item whose own code it is, else the one item carrying it as any other code,
-// compared in search form. 0 when no item, or more than one, carries it. Throws DatabaseError.
+// The items a typed code names, compared in search form: the item whose own code it is, else every item carrying it
+// as any other code, in id order. Throws DatabaseError.
+QVector<int> itemIdsForCode(const QSqlDatabase& db, const QString& code);
+// The one item a typed code names; 0 when no item, or more than one, carries it. Throws DatabaseError.
 int itemIdForCode(const QSqlDatabase& db, const QString& code);
 
 } // namespace catalog

@@ -51,8 +51,11 @@ QList<QStringList> listExportTable(const TQuery& list, const QList<QPair<QString
             d = itemDetailsOf(field, locale);
         }
         QStringList cells = QStringList{d.code, d.typeStr} + technicalValues(d);
-        for (int column : matchingColumns)
-            cells << list.value(row, column).toString();
+        for (int column : matchingColumns) {
+            // Numbers as the locale writes them, so that the spreadsheet reads them as numbers.
+            const QVariant cell = list.value(row, column);
+            cells << (cell.typeId() == QMetaType::Double ? formatNumber(cell.toDouble(), locale) : cell.toString());
+        }
         table << cells;
     }
     return table;

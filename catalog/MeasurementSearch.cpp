@@ -82,22 +82,63 @@ bool parseCapacity(const QString& text, double* low, double* high)
     return true;
 }
 
-bool parseEnteredNumber(const QString& text, std::optional<double>* value)
+EntryRule valueRule(Measure measure)
 {
+    if (isCount(measure))
+        return {QString(), false, false, true};
+    if (measure == Measure::LoadingCapacity)
+        return {QStringLiteral("kg"), false, true, false};
+    return {QStringLiteral("mm"), false, false, false};
+}
+
+EntryRule toleranceRule(Measure measure)
+{
+    EntryRule rule = valueRule(measure);
+    rule.percent = true;
+    rule.range = false;
+    return rule;
+}
+
+Entry readEntry(const QString& text, const EntryRule& rule)
+{
+    // A number, or two joined by a dash, each perhaps with a minus sign, then perhaps a unit.
     static const QRegularExpression pattern(
-        QStringLiteral("^\\s*(\\d+(?:[.,]\\d+)*[.,]?|[.,]\\d+)\\s*(?:mm|kg|%)?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    value->reset();
+        QStringLiteral("^\\s*([-\\x{2212}])?\\s*(\\d+(?:[.,]\\d+)*[.,]?|[.,]\\d+)"
+                       "(?:\\s*[-\\x{2013}\\x{2014}]\\s*([-\\x{2212}])?\\s*(\\d+(?:[.,]\\d+)*[.,]?|[.,]\\d+))?"
+                       "\\s*(.*?)\\s*$"));
+    static const QRegularExpression unitLike(QStringLiteral("^(?:\\p{L}+|%)$"));
+    Entry entry;
     if (text.trimmed().isEmpty())
-        return true;
+        return entry;
     const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return false;
-    bool ok = false;
-    const double number = numberOf(match.captured(1), &ok);
-    if (ok)
-        *value = number;
-    return ok;
+    bool ok = match.hasMatch();
+    const double low = ok ? numberOf(match.captured(2), &ok) : 0;
+    double high = low;
+    if (ok && match.hasCaptured(4))
+        high = numberOf(match.captured(4), &ok);
+    const QString unit = ok ? match.captured(5) : QString();
+    const bool unitKnown = unit.isEmpty() ||
+                           (!rule.unit.isEmpty() && unit.compare(rule.unit, Qt::CaseInsensitive) == 0) ||
+                           (rule.percent && unit == QLatin1String("%"));
+    if (!ok || (!unitKnown && (rule.unit.isEmpty() || !unitLike.match(unit).hasMatch())))
+        entry.problem = EntryProblem::NotANumber;
+    else if (match.hasCaptured(1) || match.hasCaptured(3))
+        entry.problem = EntryProblem::Negative;
+    else if (!unitKnown)
+        entry.problem = EntryProblem::WrongUnit;
+    else if (match.hasCaptured(4) && !rule.range)
+        entry.problem = EntryProblem::RangeNotAllowed;
+    else if (high < low)
+        entry.problem = EntryProblem::ReversedRange;
+    else if (rule.whole && low != std::floor(low))
+        entry.problem = EntryProblem::NotWhole;
+    if (entry.problem != EntryProblem::None)
+        return entry;
+    entry.value = low;
+    if (match.hasCaptured(4))
+        entry.high = high;
+    entry.percent = unit == QLatin1String("%");
+    return entry;
 }
 
 MeasurementSearch MeasurementSearch::load(const QSqlDatabase& db)
@@ -151,14 +192,24 @@ QVector<MeasureHit> MeasurementSearch::find(const MeasureQuery& query) const
                 listed = false;
                 break;
             }
-            const double wanted = *query.values[m];
-            double itemValue = *item.values[m];
-            double difference = itemValue - wanted;
-            if (m == int(Measure::LoadingCapacity) && item.capacityHigh) {
-                // Inside the range is an exact fit; outside, the nearer end counts.
-                itemValue = std::clamp(wanted, *item.values[m], *item.capacityHigh);
-                difference = itemValue - wanted;
+            // Entered and catalog values as ranges (a single value is a range of one): overlapping ranges are an
+            // exact fit; otherwise the nearest ends count.
+            const bool capacity = m == int(Measure::LoadingCapacity);
+            const double wantedLow = *query.values[m];
+            const double wantedHigh = capacity && query.capacityHigh ? *query.capacityHigh : wantedLow;
+            const double itemLow = *item.values[m];
+            const double itemHigh = capacity && item.capacityHigh ? *item.capacityHigh : itemLow;
+            double wanted = wantedLow;
+            double itemValue = std::clamp(wantedLow, itemLow, itemHigh);
+            if (itemHigh < wantedLow) {
+                itemValue = itemHigh;
+            } else if (itemLow > wantedHigh) {
+                wanted = wantedHigh;
+                itemValue = itemLow;
+            } else {
+                wanted = itemValue;
             }
+            const double difference = itemValue - wanted;
             const Tolerance& t = query.tolerances[m];
             const double allowed = t.percent ? std::abs(wanted) * t.amount / 100 : t.amount;
             double ratio = 0;

@@ -42,16 +42,23 @@ struct ItemMeasures
     std::optional<double> capacityHigh;                        // the upper end of a capacity range
 };
 
-// The user's entries: each measure optional with its tolerance; style and piston type 0 for "any".
+// The user's entries: each measure optional with its tolerance; style and piston type 0 for "any". A capacity may
+// be a range, as the catalog prints it.
 struct MeasureQuery
 {
     int style = 0;
     int pistonType = 0;
-    std::array<std::optional<double>, kMeasureCount> values{};
+    std::array<std::optional<double>, kMeasureCount> values{}; // the capacity's lower end
+    std::optional<double> capacityHigh;                        // the upper end of a capacity range
     std::array<Tolerance, kMeasureCount> tolerances{};
 
     MeasureQuery();
     void set(Measure measure, double value) { values[int(measure)] = value; }
+    void setCapacityRange(double low, double high)
+    {
+        values[int(Measure::LoadingCapacity)] = low;
+        capacityHigh = high;
+    }
     void setTolerance(Measure measure, Tolerance tolerance) { tolerances[int(measure)] = tolerance; }
     bool isEmpty() const;
 };
@@ -83,9 +90,39 @@ struct MeasureHit
 // Parses a capacity as the catalog stores it: "3200", "3200-4000", "3.200 kg"; false when no number is found.
 bool parseCapacity(const QString& text, double* low, double* high);
 
-// A number as a user types it: "157,5", "157.5", " 89 mm", "5 %"; empty for a blank box. False for anything else,
-// negative numbers included.
-bool parseEnteredNumber(const QString& text, std::optional<double>* value);
+// What a box of the measurement form takes: its unit (none for counts), and whether it takes "%" (the tolerances),
+// a range "2300-2700" (the capacity) or only whole numbers (the counts).
+struct EntryRule
+{
+    QString unit;
+    bool percent = false;
+    bool range = false;
+    bool whole = false;
+};
+EntryRule valueRule(Measure measure);
+EntryRule toleranceRule(Measure measure);
+
+// What is wrong with a box's text.
+enum class EntryProblem
+{
+    None,
+    NotANumber,
+    Negative,
+    WrongUnit,
+    NotWhole,
+    RangeNotAllowed,
+    ReversedRange,
+};
+
+// A box's text read by its rule: "157,5", "157.5", " 89 mm", "5 %", "3.200", "2300-2700"; empty for a blank box.
+struct Entry
+{
+    std::optional<double> value; // the lower end of a range
+    std::optional<double> high;  // the upper end of a range
+    bool percent = false;
+    EntryProblem problem = EntryProblem::None;
+};
+Entry readEntry(const QString& text, const EntryRule& rule);
 
 // Ranks catalog items by how close they come to measurements taken from a spring. The rows are read once from
 // ITEM; every search afterwards runs in memory. Items lacking a value for an entered measure, and items more than

@@ -1,5 +1,6 @@
 # Installing the catalog like a desktop program: `cmake --install build --prefix P` lays out
-#   P/lib/velkorn/        the Application directory (velkorn, upd, KATALOG.GDB, tr/en/de.lng, images/, VERSION)
+#   P/lib/velkorn/        the Application directory (velkorn, upd, KATALOG.GDB, tr/en/de.lng, images/, translations/,
+#                         VERSION)
 #   P/bin/velkorn         the launcher, which runs the program on the user's writable copy of that directory
 #   P/share/applications, P/share/icons/hicolor/scalable/apps, P/share/metainfo   the desktop entry, icon, AppStream
 # and `cpack -G DEB` packs the same layout below /opt/velkorn, with the menu entry where desktops look for it.
@@ -19,6 +20,9 @@ function(velkorn_install_rules)
                   ${VELKORN_DIST_DIR}/de.lng
             DESTINATION ${VELKORN_INSTALL_APP_DIR} PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
     install(DIRECTORY ${VELKORN_DIST_DIR}/images DESTINATION ${VELKORN_INSTALL_APP_DIR})
+    # Qt's own texts for its dialogs in German and Turkish.
+    install(DIRECTORY ${VELKORN_DIST_DIR}/translations DESTINATION ${VELKORN_INSTALL_APP_DIR}
+            FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
     # The version stamp tells the launcher when a user's copy is older than the installed program.
     file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/VERSION CONTENT "${PROJECT_VERSION}\n")

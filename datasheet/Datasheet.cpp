@@ -50,9 +50,10 @@ std::unique_ptr<QTextDocument> buildDatasheet(const catalog::ItemSheet& sheet, c
           h.number(sheet.totalWeight));
     const QString pressure = h.caption(QStringLiteral("lblOperationPressure"));
     const QString bar = h.caption(QStringLiteral("Label2"));
-    h.row(pressure + QLatin1Char(' ') + h.caption(QStringLiteral("Label8")), bar, h.number(sheet.pressureDefault));
-    h.row(pressure + QLatin1Char(' ') + h.caption(QStringLiteral("Label6")), bar, h.number(sheet.pressureMax));
-    h.row(pressure + QLatin1Char(' ') + h.caption(QStringLiteral("Label7")), bar, h.number(sheet.pressureMin));
+    h.row(catalog::pressureRowCaption(pressure, h.caption(QStringLiteral("Label8"))), bar,
+          h.number(sheet.pressureDefault));
+    h.row(catalog::pressureRowCaption(pressure, h.caption(QStringLiteral("Label6"))), bar, h.number(sheet.pressureMax));
+    h.row(catalog::pressureRowCaption(pressure, h.caption(QStringLiteral("Label7"))), bar, h.number(sheet.pressureMin));
     h.row(h.caption(QStringLiteral("lblOperationSpace")), h.caption(QStringLiteral("Label3")),
           h.number(sheet.operationSpace));
     h.row(h.caption(QStringLiteral("lblAssemblyHeight")), h.caption(QStringLiteral("Label4")),

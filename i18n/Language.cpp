@@ -14,6 +14,15 @@ const QList<Language>& Language::all()
     return languages;
 }
 
+QLocale Language::locale() const
+{
+    if (m_code == QLatin1String("tr"))
+        return QLocale(QLocale::Turkish, QLocale::Turkey);
+    if (m_code == QLatin1String("de"))
+        return QLocale(QLocale::German, QLocale::Germany);
+    return QLocale(QLocale::English, QLocale::UnitedKingdom);
+}
+
 std::optional<Language> Language::fromCode(const QString& code)
 {
     for (const Language& language : all())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -23,6 +24,8 @@ public:
     const QString& artSuffix() const { return m_artSuffix; }
     // "tr.lng", "en.lng" or "de.lng": the language file in the Application directory.
     const QString& fileName() const { return m_fileName; }
+    // The language's own way of writing dates ("1 Haziran 2024") and numbers, whatever the system's locale is.
+    QLocale locale() const;
 
     bool operator==(const Language& other) const { return m_code == other.m_code; }
     bool operator!=(const Language& other) const { return !(*this == other); }

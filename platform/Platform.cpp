@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -9,7 +10,10 @@
 
 #include <cerrno>
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace platform {
 
@@ -32,12 +36,40 @@ QString executableDir()
 {
     if (QCoreApplication::instance())
         return withSlash(QCoreApplication::applicationDirPath());
+    const QString program = executablePath();
+    if (program.isEmpty())
+        return withSlash(QDir::currentPath());
+    return withSlash(QFileInfo(program).absolutePath());
+}
+
+QString executablePath()
+{
     char buf[4096];
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0)
-        return withSlash(QDir::currentPath());
+        return {};
     buf[n] = 0;
-    return withSlash(QFileInfo(QString::fromLocal8Bit(buf)).absolutePath());
+    return QFile::decodeName(buf);
+}
+
+bool isRunningImage(const QString& path)
+{
+    struct stat running = {}, named = {};
+    if (::stat("/proc/self/exe", &running) != 0 || ::stat(QFile::encodeName(path).constData(), &named) != 0)
+        return false;
+    return running.st_dev == named.st_dev && running.st_ino == named.st_ino;
+}
+
+void replaceProcess(const QString& program, const QStringList& arguments)
+{
+    std::vector<QByteArray> texts;
+    for (const QString& argument : arguments)
+        texts.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    ::execv(QFile::encodeName(program).constData(), argv.data());
 }
 
 qint64 currentProcessId()

@@ -14,6 +14,16 @@ namespace platform {
 // Directory of the running executable, with a trailing '/'.
 QString executableDir();
 
+// The running program's file, as this process was started from it.
+QString executablePath();
+
+// True while `path` names the very file this process runs from, not another one put in its place since.
+bool isRunningImage(const QString& path);
+
+// Replaces this process by `program` with the given arguments (the first is the program's name); the process id
+// stays. Returns only when that failed.
+void replaceProcess(const QString& program, const QStringList& arguments);
+
 // Process id of this process.
 qint64 currentProcessId();
 

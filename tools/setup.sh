@@ -3,11 +3,12 @@
 set -euo pipefail
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-image-formats-plugins libgl-dev
+    qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n libgl-dev
     libqt6sql6-ibase firebird3.0-server-core firebird-dev firebird3.0-utils locales
     libcurl4-openssl-dev libxml2-dev libmspack-dev libcpp-httplib-dev libsodium-dev libssl-dev minisign openssl
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth
+    dbus-daemon at-spi2-core
     desktop-file-utils appstream dpkg-dev
     poppler-utils
     clang-14 libclang-rt-14-dev

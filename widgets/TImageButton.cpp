@@ -1,5 +1,6 @@
 #include "widgets/TImageButton.h"
 
+#include "widgets/AccessibleImageButton.h"
 #include "widgets/PictureData.h"
 
 #include <QEnterEvent>
@@ -21,6 +22,13 @@ TImageButton::TImageButton(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     resize(50, 50);
+    AccessibleImageButton::install();
+}
+
+void TImageButton::click()
+{
+    if (isEnabled())
+        emit OnClick(this);
 }
 
 void TImageButton::setBitmap(const QByteArray& fileBytes)
@@ -154,7 +162,7 @@ void TImageButton::mouseReleaseEvent(QMouseEvent* event)
         showPicture(inside && !m_over.isNull() ? Shown::Over : Shown::Normal);
     if (inside) {
         update();
-        emit OnClick(this);
+        click();
     }
 }
 

@@ -39,6 +39,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // Raises OnClick when enabled, as a click with the pointer does (screen readers press the button so).
+    void click();
+
 signals:
     void OnClick(QObject* sender);
 

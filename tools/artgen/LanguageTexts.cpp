@@ -51,7 +51,7 @@ LanguageTexts turkish()
             "karışımlarımız ozon dayanımı, -40\u00a0°C'ye kadar soğukta esneklik ve milyonlarca stroka varan "
             "yorulma için test edilir."),
         QStringLiteral("1.500'ü aşkın tip: pistonlu ve pistonsuz roll körükler; tek, çift ve üç katlı körükler; kabin "
-                       "ve koltuk körükleri. Her biri OEM ve muadil kodlarıyla bu katalogda yer alır."),
+                       "ve koltuk körükleri. Her biri OEM ve karşılık kodlarıyla bu katalogda yer alır."),
         QStringLiteral("Teknik ekibimiz doğru körüğü bulmanıza yardım eder, montaj bilgilerini sağlar ve bir iş günü "
                        "içinde yanıt verir. Size en yakın bayiyi www.velkorn.example adresinde bulabilirsiniz.")};
     t.factsTitle = QStringLiteral("Rakamlarla Velkorn");
@@ -186,8 +186,8 @@ LanguageTexts german()
     t.safetyNote = QStringLiteral("Nur am drucklosen System arbeiten. Niemals unter einem Fahrzeug arbeiten, das nur "
                                   "von der Luftfederung getragen wird.");
     t.pageOf = QStringLiteral("Seite");
-    t.codeTitle = QStringLiteral("Der Velkorn-Produktcode");
-    t.codeIntro = QStringLiteral("Jeder Velkorn-Code nennt Bauart und Größe der Feder auf einen Blick.");
+    t.codeTitle = QStringLiteral("Die Velkorn-Produktnummer");
+    t.codeIntro = QStringLiteral("Jede Velkorn-Nummer nennt Bauart und Größe der Feder auf einen Blick.");
     t.codeParts = {QStringLiteral("Velkorn-Markenkürzel"), QStringLiteral("Produktfamilie (1–8, Liste unten)"),
                    QStringLiteral("Bauart: R Rollbalg, F Faltenbalg"),
                    QStringLiteral("Größe: Nenn-Ø 300 mm, Längenklasse 42"),

@@ -1,7 +1,8 @@
 // velkorn-lookup: looks codes up in a catalog file by the rule of the program's code search, for dealers' order
 // systems and scripts. One line per hit: matching code, its code type, the item's own code, item id.
-// With --datasheet CODE --out FILE.pdf it writes the item's datasheet in the chosen language instead.
-// Exit status 0 with hits (or the datasheet written), 1 without (no such item), 2 on errors.
+// With --datasheet CODE --out FILE.pdf it writes the item's datasheet in the chosen language instead; --item ID
+// chooses among the items a shared code names.
+// Exit status 0 with hits (or the datasheet written), 1 without (no such item, or a choice to make), 2 on errors.
 
 #include "base/IniFile.h"
 #include "catalog/CatalogDatabase.h"
@@ -23,35 +24,49 @@ namespace {
 
 enum class Text
 {
-    Usage,
     NoCatalog,
     Unreadable,
+    NotFound,
+    NotCarried,
+    Shared,
 };
+
+const char* const kUsage = "usage: velkorn-lookup [--catalog FILE] [--lang tr|en|de] [--json] CODE...\n"
+                           "       velkorn-lookup [--catalog FILE] [--lang tr|en|de] --datasheet CODE [--item ID] "
+                           "--out FILE.pdf";
 
 // The tool's own few messages; the language files hold none for it. Code type names come from the catalog, which
 // has one name per type for every language, as the program's search results show them.
 QString text(const QString& language, Text which)
 {
-    static const char* const usage = "usage: velkorn-lookup [--catalog FILE] [--lang tr|en|de] [--json] CODE...\n"
-                                     "       velkorn-lookup [--catalog FILE] [--lang tr|en|de] --datasheet CODE "
-                                     "--out FILE.pdf";
-    if (which == Text::Usage)
-        return QString::fromLatin1(usage);
-    if (language == QLatin1String("tr"))
-        return which == Text::NoCatalog ? QString::fromUtf8("katalog bulunamadı: %1")
-                                        : QString::fromUtf8("katalog okunamıyor: %1: %2");
-    if (language == QLatin1String("de"))
-        return which == Text::NoCatalog ? QString::fromUtf8("kein Katalog gefunden: %1")
-                                        : QString::fromUtf8("Katalog nicht lesbar: %1: %2");
-    return which == Text::NoCatalog ? QStringLiteral("no catalog found: %1")
-                                    : QStringLiteral("cannot read catalog: %1: %2");
+    struct Texts
+    {
+        const char* en;
+        const char* de;
+        const char* tr;
+    };
+    static const Texts texts[] = {
+        {"no catalog found: %1", "kein Katalog gefunden: %1", "katalog bulunamadı: %1"},
+        {"cannot read catalog: %1: %2", "Katalog nicht lesbar: %1: %2", "katalog okunamıyor: %1: %2"},
+        {"no item has the code %1", "kein Artikel hat die Nummer %1", "%1 kodlu ürün yok"},
+        {"item %1 does not carry the code %2", "Artikel %1 hat die Nummer %2 nicht",
+         "%1 numaralı ürün %2 kodunu taşımıyor"},
+        {"%1 items carry the code %2; choose one with --item ID:",
+         "%1 Artikel haben die Nummer %2; wählen Sie einen mit --item ID:",
+         "%2 kodu %1 üründe var; birini --item ID ile seçin:"},
+    };
+    const Texts& t = texts[int(which)];
+    return QString::fromUtf8(language == QLatin1String("tr") ? t.tr : language == QLatin1String("de") ? t.de : t.en);
+}
+
+void say(const QString& message)
+{
+    std::fputs((QStringLiteral("velkorn-lookup: ") + message + QLatin1Char('\n')).toUtf8().constData(), stderr);
 }
 
 int fail(const QString& message)
 {
-    const QString line =
-        QStringLiteral("velkorn-lookup: ") + QString(message).replace(QLatin1Char('\n'), QLatin1String("; ")) + '\n';
-    std::fputs(line.toUtf8().constData(), stderr);
+    say(QString(message).replace(QLatin1Char('\n'), QLatin1String("; ")));
     return 2;
 }
 
@@ -73,8 +88,10 @@ QLocale localeOf(const QString& language)
     return QLocale(QLocale::English, QLocale::UnitedKingdom);
 }
 
-// The datasheet of the item a code names, in the words of the language file.
-int writeDatasheet(const QString& catalogPath, const QString& language, const QString& code, const QString& out)
+// The datasheet of the item a code names (of item `chosenItem` among those carrying it, when not 0), in the words
+// of the language file. A code no item carries, or several items carry, writes nothing and says so.
+int writeDatasheet(const QString& catalogPath, const QString& language, const QString& code, int chosenItem,
+                   const QString& out)
 {
     // The language file beside the program, else the one beside the catalog.
     const QString fileName = language + QStringLiteral(".lng");
@@ -93,19 +110,38 @@ int writeDatasheet(const QString& catalogPath, const QString& language, const QS
     texts.locale = localeOf(language);
 
     catalog::ItemSheet sheet;
-    bool found = false;
+    QStringList sharing; // "id<TAB>own code" of every item carrying an ambiguous code
+    int items = 0;
     const QString connection = QStringLiteral("velkorn-lookup");
     try {
         const QSqlDatabase db = catalog::openDatabase(catalogPath, connection);
-        const int itemId = catalog::itemIdForCode(db, code);
-        found = itemId > 0 && catalog::loadItemSheet(db, itemId, &sheet);
+        QVector<int> itemIds = catalog::itemIdsForCode(db, code);
+        if (chosenItem > 0)
+            itemIds = itemIds.contains(chosenItem) ? QVector<int>{chosenItem} : QVector<int>{};
+        for (const int itemId : itemIds) {
+            catalog::ItemSheet each;
+            if (!catalog::loadItemSheet(db, itemId, &each))
+                continue;
+            ++items;
+            sharing << QString::number(itemId) + QLatin1Char('\t') + field(each.code);
+            sheet = each;
+        }
     } catch (const catalog::DatabaseError& e) {
         catalog::closeDatabase(connection);
         return fail(text(language, Text::Unreadable).arg(catalogPath, e.message()));
     }
     catalog::closeDatabase(connection);
-    if (!found)
+    if (items == 0) {
+        say(chosenItem > 0 ? text(language, Text::NotCarried).arg(QString::number(chosenItem), code)
+                           : text(language, Text::NotFound).arg(code));
         return 1;
+    }
+    if (items > 1) {
+        say(text(language, Text::Shared).arg(QString::number(items), code));
+        for (const QString& line : sharing)
+            std::fputs((QStringLiteral("  ") + line + QLatin1Char('\n')).toUtf8().constData(), stderr);
+        return 1;
+    }
     const QString imagesDir = QFileInfo(catalogPath).absolutePath() + QStringLiteral("/images");
     QString error;
     if (!datasheet::writeDatasheetPdf(sheet, texts, imagesDir, out, &error))
@@ -137,6 +173,7 @@ int main(int argc, char** argv)
     QString language = QStringLiteral("en");
     bool json = false;
     QString datasheetCode;
+    QString itemText;
     QString outPath;
     QStringList codes;
     bool usageError = false;
@@ -160,7 +197,8 @@ int main(int argc, char** argv)
             break;
         }
         if (value(QStringLiteral("--catalog"), &catalogPath) || value(QStringLiteral("--lang"), &language) ||
-            value(QStringLiteral("--datasheet"), &datasheetCode) || value(QStringLiteral("--out"), &outPath))
+            value(QStringLiteral("--datasheet"), &datasheetCode) || value(QStringLiteral("--item"), &itemText) ||
+            value(QStringLiteral("--out"), &outPath))
             continue;
         if (a == QLatin1String("--json"))
             json = true;
@@ -173,15 +211,19 @@ int main(int argc, char** argv)
         language = QStringLiteral("en");
         usageError = true;
     }
+    bool itemOk = itemText.isEmpty();
+    const int chosenItem = itemOk ? 0 : itemText.toInt(&itemOk);
+    if (!itemOk || chosenItem < 0 || (!itemText.isEmpty() && !datasheetMode))
+        usageError = true;
     if (datasheetMode && (datasheetCode.isEmpty() || outPath.isEmpty() || !codes.isEmpty() || json))
         usageError = true;
     if (usageError || (codes.isEmpty() && !datasheetMode))
-        return fail(text(language, Text::Usage));
+        return fail(QString::fromLatin1(kUsage));
 
     if (!QFileInfo(catalogPath).isFile())
         return fail(text(language, Text::NoCatalog).arg(catalogPath));
     if (datasheetMode)
-        return writeDatasheet(catalogPath, language, datasheetCode, outPath);
+        return writeDatasheet(catalogPath, language, datasheetCode, chosenItem, outPath);
     catalog::CodeIndex index;
     const QString connection = QStringLiteral("velkorn-lookup");
     try {

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -39,6 +40,18 @@ QString upperSuffix(const QString& name)
     return dot > slash ? name.mid(dot).toUpper() : QString();
 }
 
+void appendToLog(const QString& appDir, bool logging, const QString& message)
+{
+    if (!logging)
+        return;
+    QFile file(appDir + QLatin1Char('/') + ComponentInstaller::logFileName());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        return; // a log that cannot be written must not stop the update
+    const QString line = QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) +
+                         QStringLiteral(" : ") + message + QLatin1Char('\n');
+    file.write(line.toLocal8Bit());
+}
+
 bool runAndWait(const QString& program)
 {
     // Downloaded files carry no execute permission.
@@ -59,8 +72,9 @@ bool runAndWait(const QString& program)
 ComponentInstaller::ComponentInstaller(const QString& appDir, bool logging)
     : m_appDir(QDir::cleanPath(QDir(appDir).absolutePath())), m_logging(logging), m_runProgram(runAndWait),
       m_sleep([](int ms) { QThread::msleep(ms); }),
-      m_expandMacros([this](const QString& text) { return expandStandardMacros(text); })
+      m_expandMacros([this](const QString& text) { return expandStandardMacros(text); }), m_journal(m_appDir)
 {
+    m_journal.setLogger([dir = m_appDir, logging](const QString& message) { appendToLog(dir, logging, message); });
 }
 
 QString ComponentInstaller::expandStandardMacros(const QString& text) const
@@ -86,19 +100,12 @@ QString ComponentInstaller::expandStandardMacros(const QString& text) const
 
 void ComponentInstaller::log(const QString& message) const
 {
-    if (!m_logging)
-        return;
-    QFile file(m_appDir + QLatin1Char('/') + logFileName());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
-        return; // a log that cannot be written must not stop the update
-    const QString line = QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) +
-                         QStringLiteral(" : ") + message + QLatin1Char('\n');
-    file.write(line.toLocal8Bit());
+    appendToLog(m_appDir, m_logging, message);
 }
 
 bool ComponentInstaller::insideApp(const QString& absolutePath) const
 {
-    return base::isInsideDirectory(m_appDir, absolutePath);
+    return base::isInsideDirectory(m_appDir, absolutePath) && !m_journal.owns(absolutePath);
 }
 
 // The component's file in the application directory, or empty when the name may not be used.
@@ -176,80 +183,31 @@ void ComponentInstaller::replace(const QString& name, const QString& prefix, con
         log(QStringLiteral("upd io error %1 in rename file:").arg(ENOENT) + destinationText);
         return;
     }
-    QDir().mkpath(QFileInfo(destination).absolutePath());
-    const QByteArray destinationBytes = QFile::encodeName(destination);
-    // Downloads carry no execute permission: the new file takes the permissions of the one it replaces, so that a
-    // replaced program can still be started.
-    const QFileInfo old(destination);
-    if (old.isDir()) {
+    if (QFileInfo(destination).isDir()) {
         log(QStringLiteral("upd io error %1 in delete file:").arg(EISDIR) + destinationText);
         log(QStringLiteral("upd io error %1 in rename file:").arg(EISDIR) + destinationText);
         return;
     }
-    const bool replacing = old.exists();
-    const QFileDevice::Permissions permissions = QFile::permissions(destination);
-    // The old file is kept first; without a way back it is not touched.
-    if (!keepForRollBack(destination)) {
-        log(QStringLiteral("upd io error %1 in backup file:").arg(errno) + destinationText);
-        return;
-    }
     // A rename over the old file replaces it in one step: at no moment is there no program to start.
-    if (std::rename(QFile::encodeName(downloaded).constData(), destinationBytes.constData()) != 0)
-        log(QStringLiteral("upd io error %1 in rename file:").arg(errno) + destinationText);
-    else if (replacing)
-        QFile::setPermissions(destination, permissions);
+    place(downloaded, destination, destinationText);
 }
 
-bool ComponentInstaller::keepForRollBack(const QString& destination)
+bool ComponentInstaller::place(const QString& file, const QString& destination, const QString& destinationText)
 {
-    const QString relative = QDir(m_appDir).relativeFilePath(destination);
-    const QString kept = backupDir() + QLatin1Char('/') + relative;
-    QFile manifest(backupDir() + QStringLiteral("/manifest"));
-    if (!QDir().mkpath(QFileInfo(kept).absolutePath()) || !manifest.open(QIODevice::Append | QIODevice::Text))
+    switch (m_journal.place(file, destination)) {
+    case UpdateJournal::Placing::Placed:
+        if (m_placedHandler)
+            m_placedHandler(m_journal.placed());
+        return true;
+    case UpdateJournal::Placing::NotKept:
+        // Without a way back the old file is not touched.
+        log(QStringLiteral("upd io error %1 in backup file:").arg(errno) + destinationText);
         return false;
-    if (!QFileInfo::exists(destination))
-        return manifest.write(("added " + relative + '\n').toUtf8()) > 0;
-    // A second replacement of the same file in one run keeps the first, the one that was installed.
-    if (!QFileInfo::exists(kept)) {
-        errno = 0;
-        if (::link(QFile::encodeName(destination).constData(), QFile::encodeName(kept).constData()) != 0 &&
-            !QFile::copy(destination, kept))
-            return false;
+    case UpdateJournal::Placing::NotRenamed:
+        log(QStringLiteral("upd io error %1 in rename file:").arg(errno) + destinationText);
+        return false;
     }
-    return manifest.write(("kept " + relative + '\n').toUtf8()) > 0;
-}
-
-bool ComponentInstaller::rollBack()
-{
-    QFile manifest(backupDir() + QStringLiteral("/manifest"));
-    if (!manifest.open(QIODevice::ReadOnly | QIODevice::Text))
-        return !QFileInfo::exists(backupDir());
-    QStringList entries = QString::fromUtf8(manifest.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    manifest.close();
-    bool ok = true;
-    // Newest first, so that a file replaced twice ends as it was before the run.
-    for (auto it = entries.crbegin(); it != entries.crend(); ++it) {
-        const int blank = it->indexOf(QLatin1Char(' '));
-        const QString what = it->left(blank), relative = it->mid(blank + 1);
-        const QString target = m_appDir + QLatin1Char('/') + relative;
-        if (what == QLatin1String("added")) {
-            if (QFileInfo::exists(target) && !QFile::remove(target))
-                ok = false;
-        } else if (QFileInfo::exists(backupDir() + QLatin1Char('/') + relative)) {
-            if (std::rename(QFile::encodeName(backupDir() + QLatin1Char('/') + relative).constData(),
-                            QFile::encodeName(target).constData()) != 0)
-                ok = false;
-        }
-        log(QStringLiteral("upd rollback ") + relative + (ok ? QString() : QStringLiteral(" failed")));
-    }
-    if (ok)
-        QDir(backupDir()).removeRecursively();
-    return ok;
-}
-
-void ComponentInstaller::discardBackup()
-{
-    QDir(backupDir()).removeRecursively();
+    return false;
 }
 
 void ComponentInstaller::processList(const QString& name, const QString& source)
@@ -300,11 +258,22 @@ void ComponentInstaller::unpackCabinet(const QString& name, const QString& sourc
                                        const QString& prefix)
 {
     log(QStringLiteral("upd cab extract ") + name + QLatin1Char(' ') + prefix);
+    // Unpacked aside first, then each file put in place through the journal like any replacement.
+    const QString staging = m_journal.stagingDir();
     QString error;
-    if (archive::extractCabinet(source, destDir, &error))
-        QFile::remove(source);
-    else
+    if (staging.isEmpty() || !archive::extractCabinet(source, staging, &error)) {
         log(QStringLiteral("upd cab error ") + error);
+        QDir(staging).removeRecursively();
+        return;
+    }
+    QDirIterator files(staging, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString file = files.next();
+        const QString destination = destDir + QLatin1Char('/') + QDir(staging).relativeFilePath(file);
+        place(file, destination, QDir::toNativeSeparators(destination));
+    }
+    QDir(staging).removeRecursively();
+    QFile::remove(source);
 }
 
 void ComponentInstaller::runSetup(const QString& name, const QString& source, const QString& prefix)
@@ -326,18 +295,17 @@ void ComponentInstaller::expand(const QString& name, const QString& source, cons
     if (expanded.isEmpty() || !insideApp(expanded))
         return;
     log(QStringLiteral("upd lzexpand dest. filename ") + QDir(m_appDir).relativeFilePath(expanded));
+    const QString destination =
+        prefix.isEmpty() ? expanded : destDir + QLatin1Char('/') + QFileInfo(expanded).fileName();
+    // Expanded aside first, then put in place through the journal like any replacement.
+    const QString staging = m_journal.stagingDir();
+    const QString staged = staging + QLatin1Char('/') + QFileInfo(expanded).fileName();
     QString error;
-    if (!archive::expandSzdd(source, expanded, &error)) {
+    if (staging.isEmpty() || !archive::expandSzdd(source, staged, &error))
         log(QStringLiteral("upd lzexpand error ") + error);
-        return;
-    }
-    if (prefix.isEmpty())
-        return;
-    QDir().mkpath(destDir);
-    const QString moved = destDir + QLatin1Char('/') + QFileInfo(expanded).fileName();
-    if (moved != expanded &&
-        std::rename(QFile::encodeName(expanded).constData(), QFile::encodeName(moved).constData()) != 0)
-        log(QStringLiteral("upd io error %1 in rename file:").arg(errno) + QDir::toNativeSeparators(moved));
+    else
+        place(staged, destination, QDir::toNativeSeparators(destination));
+    QDir(staging).removeRecursively();
 }
 
 } // namespace helper

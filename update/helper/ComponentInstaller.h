@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/helper/UpdateJournal.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,8 +12,9 @@ namespace helper {
 // Installs the downloaded application components after the application has ended: "_NEW" files replace
 // their originals, ".INF" lists name further components, ".CAB" files are unpacked, ".EXE" setup programs
 // run, ".PAT" patches are noted (no patch utility is carried) and any other file is SZDD-expanded.
-// Every name is relative to the application directory; names or targets that would reach outside it are
-// refused and logged, the rest is processed all the same.
+// Every name is relative to the application directory; names or targets that would reach outside it (or into the
+// install's journal) are refused and logged, the rest is processed all the same. Every file is put in place through
+// the install's journal, so that an install cut short can be undone.
 class ComponentInstaller
 {
 public:
@@ -28,18 +31,20 @@ public:
     void setProgramRunner(ProgramRunner runner) { m_runProgram = std::move(runner); }
     void setSleeper(Sleeper sleeper) { m_sleep = std::move(sleeper); }
     void setMacroExpander(MacroExpander expander) { m_expandMacros = std::move(expander); }
+    // Called after each file put in place, with the number placed so far.
+    void setPlacedHandler(std::function<void(int placed)> handler) { m_placedHandler = std::move(handler); }
 
     // Processes one component; prefix is the destination directory ("" for the application directory).
     void process(const QString& name, const QString& prefix = QString());
 
-    // Every file that a replacement overwrote is first kept in this folder (by its path below the application
-    // directory), and the folder's "manifest" lists what the run changed, so that the run can be undone.
-    QString backupDir() const { return m_appDir + QStringLiteral("/.update-backup"); }
+    // The install's journal, and the folder in which it keeps every file that a replacement overwrote.
+    UpdateJournal& journal() { return m_journal; }
+    QString backupDir() const { return m_journal.folder(); }
     // Puts every kept file back and removes the files the run added; answers whether all of it worked. The
     // folder is removed afterwards.
-    bool rollBack();
+    bool rollBack() { return m_journal.rollBack(); }
     // Forgets the kept files once the new version has come up.
-    void discardBackup();
+    void discardBackup() { m_journal.discard(); }
 
     // Appends "dd/mm/yyyy hh:nn:ss : message" to the log when logging is on.
     void log(const QString& message) const;
@@ -56,8 +61,8 @@ private:
     bool insideApp(const QString& absolutePath) const;
 
     void replace(const QString& name, const QString& prefix, const QString& source, const QString& destDir);
-    // Keeps the file at destination in the backup folder (or notes that there was none); false when it could not.
-    bool keepForRollBack(const QString& destination);
+    // Puts the file at destination through the journal; logs a failure under the destination's text.
+    bool place(const QString& file, const QString& destination, const QString& destinationText);
     void processList(const QString& name, const QString& source);
     void unpackCabinet(const QString& name, const QString& source, const QString& destDir, const QString& prefix);
     void runSetup(const QString& name, const QString& source, const QString& prefix);
@@ -68,6 +73,8 @@ private:
     ProgramRunner m_runProgram;
     Sleeper m_sleep;
     MacroExpander m_expandMacros;
+    UpdateJournal m_journal;
+    std::function<void(int)> m_placedHandler;
     QStringList m_openLists; // ".INF" files being read, to stop lists that include themselves
 };
 

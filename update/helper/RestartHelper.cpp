@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include <cerrno>
 #include <csignal>
 
 namespace helper {
@@ -66,10 +67,22 @@ RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvir
                           .arg(std::chrono::duration_cast<std::chrono::seconds>(environment.waitLimit).count()));
     sleep(SettleMilliseconds);
 
-    // The backup folder holds this run's changes only: the version before it, until the next update.
-    installer.discardBackup();
-    for (int i = 3; i < arguments.size(); ++i)
-        installer.process(arguments.at(i));
+    // The journal holds this run's changes only. An earlier install that was cut short is undone first (its kept files
+    // are the only way back to a whole version); a finished one is forgotten.
+    UpdateJournal& journal = installer.journal();
+    journal.recover();
+    if (journal.state() == UpdateJournal::State::Complete)
+        journal.discard();
+    if (journal.state() != UpdateJournal::State::None) {
+        // Still at work in another helper, or not to be undone: a second install on top would lose the way back.
+        installer.log(QStringLiteral("upd an earlier install is not finished, nothing installed"));
+    } else {
+        installer.setPlacedHandler(environment.afterPlacing);
+        for (int i = 3; i < arguments.size(); ++i)
+            installer.process(arguments.at(i));
+        if (!journal.complete())
+            installer.log(QStringLiteral("upd io error %1 in journal").arg(errno));
+    }
 
     const QString restart = arguments.at(2);
     if (restart == QLatin1String("null"))
@@ -78,7 +91,7 @@ RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvir
     const auto [program, programArguments] = splitRestartCommand(restart);
     if (program.isEmpty())
         return RestartOutcome::NotRestarted;
-    if (!QFileInfo::exists(installer.backupDir() + QStringLiteral("/manifest"))) {
+    if (!journal.begun()) {
         // Nothing was replaced, so there is nothing to go back to.
         if (environment.startDetached(program, programArguments))
             return RestartOutcome::Restarted;
@@ -96,7 +109,7 @@ RestartOutcome runRestartHelper(const QStringList& arguments, const RestartEnvir
         return RestartOutcome::Restarted;
     }
     installer.log(QStringLiteral("upd new version did not come up, rolling back"));
-    installer.rollBack();
+    journal.rollBack();
     qputenv(RolledBackVariable, "1");
     const bool started = environment.startDetached(program, programArguments);
     qunsetenv(RolledBackVariable);

@@ -32,6 +32,10 @@ struct RestartEnvironment
     // report within the limit, did not come up (and is ended). Default: startAndWatch below.
     std::function<bool(const QString& program, const QStringList& arguments, const QString& marker)> startWatched;
     std::chrono::milliseconds startLimit = std::chrono::seconds(30);
+    // Called after each file the install has put in place, with the number placed so far. A testing aid: the
+    // helper's program ends itself there at once when VELKORN_UPDATE_KILL_AFTER names that number, as a power cut
+    // would end it.
+    std::function<void(int placed)> afterPlacing;
 };
 
 // The program that the update replaced sees this variable set to "1" when the new version did not come up and

@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <vector>
 
@@ -47,6 +48,15 @@ int main(int argc, char** argv)
     environment.startDetached = [](const QString& program, const QStringList& arguments) {
         return platform::startDetached(program, arguments, QDir::currentPath());
     };
+    // Testing aid: VELKORN_UPDATE_KILL_AFTER=k ends the helper at once after the k-th file it has put in place, as a
+    // power cut would, so that tests can see the next start undo the install.
+    bool killAfterSet = false;
+    const int killAfter = qEnvironmentVariableIntValue("VELKORN_UPDATE_KILL_AFTER", &killAfterSet);
+    if (killAfterSet && killAfter > 0)
+        environment.afterPlacing = [killAfter](int placed) {
+            if (placed == killAfter)
+                std::raise(SIGKILL);
+        };
     const RestartOutcome outcome = runRestartHelper(app.arguments().mid(1), environment);
     return outcome == RestartOutcome::BadCommandLine ? 2 : 0;
 }

@@ -4,6 +4,7 @@
 #include "catalog/CatalogDatabase.h"
 #include "platform/EngineLocale.h"
 
+#include "../Started.h"
 #include "../WaitUntil.h"
 
 #include <QCoreApplication>
@@ -122,45 +123,6 @@ QString sql(const QString& file, const QStringList& statements)
     catalog::closeDatabase(name);
     return last;
 }
-
-// A server or the program, with its merged output collected as it comes.
-class Started
-{
-public:
-    Started(const QString& program, const QStringList& arguments, const QProcessEnvironment& env)
-    {
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(program, arguments);
-    }
-    ~Started()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    QString output()
-    {
-        m_process.waitForReadyRead(20);
-        m_output += QString::fromUtf8(m_process.readAll());
-        return m_output;
-    }
-    bool running() const { return m_process.state() != QProcess::NotRunning; }
-    // Asks for an orderly end (the program's close-down) and returns its exit code, -1 when it did not end so.
-    int terminate()
-    {
-        if (m_process.state() != QProcess::NotRunning)
-            m_process.terminate();
-        const bool ended = m_process.state() == QProcess::NotRunning || m_process.waitForFinished(15000);
-        output();
-        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    }
-
-private:
-    QProcess m_process;
-    QString m_output;
-};
 
 class Desktop : public ::testing::Test
 {

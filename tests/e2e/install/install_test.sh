@@ -54,7 +54,9 @@ case $case in
 layout)
     install_prefix
     for f in velkorn upd; do check "$f is an installed program" test -x "$app/$f"; done
-    for f in KATALOG.GDB tr.lng en.lng de.lng; do check "$f is installed" test -s "$app/$f"; done
+    for f in KATALOG.GDB tr.lng en.lng de.lng translations/qtbase_de.qm translations/qtbase_tr.qm; do
+        check "$f is installed" test -s "$app/$f"
+    done
     check "the demo pictures are installed" test -n "$(find "$app/images" -name '*.jpg' | head -n 1)"
     check "the version stamp is the project version" test "$(cat "$app/VERSION")" = "$version"
     check "the installed catalog is readable by everyone" test "$(stat -c %a "$app/KATALOG.GDB")" = 644
@@ -79,7 +81,7 @@ launcher)
     stub_program old
     check "the first start runs the program from the copy" \
         test "$(launch)" = "old started as $copy/velkorn"
-    for f in velkorn upd KATALOG.GDB en.lng de.lng tr.lng VERSION; do
+    for f in velkorn upd KATALOG.GDB en.lng de.lng tr.lng translations/qtbase_tr.qm VERSION; do
         check "the first start copies $f" same "$app/$f" "$copy/$f"
     done
     check "the first start copies the pictures" diff -r "$app/images" "$copy/images"
@@ -122,6 +124,16 @@ launcher)
     check "without XDG_DATA_HOME the copy goes to ~/.local/share" \
         test "$(env -u XDG_DATA_HOME HOME="$work/home" "$prefix/bin/velkorn")" = \
         "older started as $work/home/.local/share/velkorn/velkorn"
+
+    # An update of the copy that the restart helper could not finish is the program's to undo first.
+    mkdir -p "$copy/.update-backup"
+    printf 'velkorn update journal 1\nkept velkorn\n' >"$copy/.update-backup/journal"
+    echo "101.0.0" >"$app/VERSION"
+    stub_program newest
+    check "an unfinished update keeps the copy from being refreshed" \
+        test "$(launch)" = "older started as $copy/velkorn"
+    echo complete >>"$copy/.update-backup/journal"
+    check "a finished update lets the copy be refreshed" test "$(launch)" = "newest started as $copy/velkorn"
     finish
     ;;
 
@@ -169,7 +181,7 @@ deb)
     check "the launcher is in /opt/velkorn" has "-rwxr-xr-x ./opt/velkorn/bin/velkorn"
     check "the program is in /opt/velkorn" has "-rwxr-xr-x ./opt/velkorn/lib/velkorn/velkorn"
     check "the restart helper is in /opt/velkorn" has "-rwxr-xr-x ./opt/velkorn/lib/velkorn/upd"
-    for f in KATALOG.GDB en.lng VERSION; do check "$f is in /opt/velkorn" has "-rw-r--r-- ./opt/velkorn/lib/velkorn/$f"; done
+    for f in KATALOG.GDB en.lng VERSION translations/qtbase_de.qm; do check "$f is in /opt/velkorn" has "-rw-r--r-- ./opt/velkorn/lib/velkorn/$f"; done
     for f in applications/$id.desktop icons/hicolor/scalable/apps/$id.svg metainfo/$id.metainfo.xml; do
         check "the desktop finds $f" has "lrwxrwxrwx ./usr/share/$f -> /opt/velkorn/share/$f"
     done

@@ -1,4 +1,5 @@
 #include "catalog/CatalogDatabase.h"
+#include "catalog/SearchCode.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -59,6 +60,10 @@ protected:
     LookupRun run(const QStringList& arguments)
     {
         QProcess p;
+        // Qt's warning about a missing runtime directory would mix into the command's own messages.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        p.setProcessEnvironment(environment);
         p.start(program, arguments);
         EXPECT_TRUE(p.waitForFinished(60000));
         LookupRun r;
@@ -164,10 +169,56 @@ TEST_F(LookupTest, WritesTheDatasheetOfTheItemACodeNames)
     const QString none = dir.filePath(QStringLiteral("none.pdf"));
     r = run({QStringLiteral("--datasheet=no-such-code-zz"), QStringLiteral("--out"), none});
     EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.errors, QStringLiteral("velkorn-lookup: no item has the code no-such-code-zz\n"));
     EXPECT_FALSE(QFile::exists(none));
-    r = run({QStringLiteral("--datasheet"), ownCode});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.errors.contains(QStringLiteral("velkorn-lookup: usage:")));
+    for (const QStringList& wrong : {QStringList{QStringLiteral("--datasheet"), ownCode},
+                                     QStringList{QStringLiteral("--item"), QStringLiteral("1"), ownCode},
+                                     QStringList{QStringLiteral("--datasheet"), ownCode, QStringLiteral("--item=x"),
+                                                 QStringLiteral("--out"), none}}) {
+        r = run(wrong);
+        EXPECT_EQ(r.exitCode, 2) << qPrintable(wrong.join(' '));
+        EXPECT_TRUE(r.errors.contains(QStringLiteral("velkorn-lookup: usage:")));
+    }
+}
+
+// A code two items carry writes nothing and names both with their own codes and the option that chooses one;
+// --item then writes that item's sheet, and an item that does not carry the code is not found.
+TEST_F(LookupTest, DatasheetOfASharedCodeAsksWhichItem)
+{
+    readItemOne();
+    QString secondOwnCode;
+    {
+        QSqlDatabase db = catalog::openDatabase(catalogPath, QStringLiteral("lookup-test"));
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("select code from item_code where item_id = 2 and code_type_id = 1")));
+        ASSERT_TRUE(q.next());
+        secondOwnCode = q.value(0).toString();
+        ASSERT_TRUE(q.prepare(QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) "
+                                             "select max(id) + 1, 2, 2, ?, ? from item_code")));
+        q.addBindValue(otherCode);
+        q.addBindValue(catalog::normaliseSearchText(otherCode));
+        ASSERT_TRUE(q.exec());
+    }
+    catalog::closeDatabase(QStringLiteral("lookup-test"));
+
+    const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+    LookupRun r = run({QStringLiteral("--datasheet"), otherCode, QStringLiteral("--out"), pdf});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(pdf));
+    const QStringList lines = r.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3) << qPrintable(r.errors);
+    EXPECT_TRUE(lines.first().contains(QStringLiteral("--item ID"))) << qPrintable(lines.first());
+    EXPECT_TRUE(lines.contains(QStringLiteral("  1\t") + ownCode)) << qPrintable(r.errors);
+    EXPECT_TRUE(lines.contains(QStringLiteral("  2\t") + secondOwnCode)) << qPrintable(r.errors);
+
+    r = run({QStringLiteral("--datasheet"), otherCode, QStringLiteral("--item"), QStringLiteral("2"),
+             QStringLiteral("--out"), pdf});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.errors);
+    EXPECT_TRUE(QFile::exists(pdf));
+    r = run({QStringLiteral("--lang"), QStringLiteral("de"), QStringLiteral("--datasheet"), ownCode,
+             QStringLiteral("--item=2"), QStringLiteral("--out"), dir.filePath(QStringLiteral("other.pdf"))});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.errors, QStringLiteral("velkorn-lookup: Artikel 2 hat die Nummer %1 nicht\n").arg(ownCode));
 }
 
 } // namespace

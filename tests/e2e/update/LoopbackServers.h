@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../SilentServer.h"
 #include "UpdateRoutes.h"
 
 #include <httplib.h>
@@ -68,17 +69,7 @@ class RawServer
 public:
     explicit RawServer(std::string response) : m_response(std::move(response))
     {
-        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        int yes = 1;
-        ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::listen(m_socket, 4);
-        socklen_t len = sizeof addr;
-        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&addr), &len);
-        port = ntohs(addr.sin_port);
+        m_socket = listenOnLoopback(port);
         m_thread = std::thread([this] { serve(); });
     }
     ~RawServer()

@@ -1,6 +1,7 @@
 // The hand-off from the synchronisation thread to the application update, against the update routes of
 // velkorn-server on a loopback port: the check runs on the calling thread, the wizard on the main thread while the
 // caller waits, and a shutdown ends both without waiting for a server or a user.
+#include "../SilentServer.h"
 #include "SignedRelease.h"
 #include "UpdateRoutes.h"
 #include "app/ApplicationUpdate.h"
@@ -14,10 +15,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QStackedWidget>
 #include <QWidget>
 
 #include <httplib.h>
@@ -75,30 +76,6 @@ private:
     std::thread m_thread;
     std::mutex m_mutex;
     std::vector<std::string> m_requests;
-};
-
-// Accepts connections and never answers: a server that hangs.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::listen(m_socket, 8);
-        socklen_t len = sizeof addr;
-        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&addr), &len);
-        port = ntohs(addr.sin_port);
-    }
-    ~SilentServer() { ::close(m_socket); }
-
-    int port = 0;
-
-private:
-    int m_socket = -1;
 };
 
 // A port on which nothing listens.
@@ -322,8 +299,7 @@ TEST_F(HandOffTest, StopClosesAnOpenWizardAndReleasesTheWaitingThread)
 }
 
 // A file server that goes silent during the download must not freeze the wizard: its close box ends the transfer at
-// once (the stall limit is a minute) and leaves no temporary file. A termination signal closes the windows the same
-// way.
+// once (the stall limit is a minute) and leaves no temporary file. (A termination signal is the road test's.)
 TEST_F(HandOffTest, TheCloseBoxEndsADownloadFromASilentServer)
 {
     SilentServer silent;

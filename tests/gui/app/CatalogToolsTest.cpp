@@ -46,15 +46,7 @@ protected:
         return cells;
     }
 
-    void clickHeader(QTableView* grid, int column)
-    {
-        QHeaderView* header = grid->horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
-    }
-
     QString clipboard() const { return QGuiApplication::clipboard()->text(); }
-    QString shownCode() const { return m_window->browser()->itemDetails().code; }
 
     void setLastUpdate(const QVariant& value)
     {
@@ -206,17 +198,15 @@ TEST_F(CatalogToolsTest, CatalogDateFollowsTheCommittedCatalogAndAboutShowsItsSi
 {
     setLastUpdate(QDateTime(QDate(2024, 6, 1), QTime(12, 0)));
     TfrmMain* w = start("en");
-    const QString june = QLocale::system().toString(QDate(2024, 6, 1), QLocale::ShortFormat);
     QLabel* line = w->tools()->catalogLine();
-    EXPECT_EQ(line->text(), "Catalog of " + june + "   Version " VELKORN_VERSION_STRING);
+    EXPECT_EQ(line->text(), "Catalog of 1 June 2024   Version " VELKORN_VERSION_STRING);
     EXPECT_TRUE(line->isVisible());
 
     // What the window does when a synchronisation has committed: the lists close, the date is read again.
     setLastUpdate(QDateTime(QDate(2026, 12, 9), QTime(8, 30)));
     w->browser()->closeAll();
     w->tools()->refreshCatalogFacts();
-    EXPECT_TRUE(line->text().startsWith("Catalog of " +
-                                        QLocale::system().toString(QDate(2026, 12, 9), QLocale::ShortFormat) + "   "));
+    EXPECT_TRUE(line->text().startsWith("Catalog of 9 December 2026   "));
 
     w->tools()->showAbout();
     ASSERT_EQ(m_boxes.size(), 1);
@@ -224,16 +214,37 @@ TEST_F(CatalogToolsTest, CatalogDateFollowsTheCommittedCatalogAndAboutShowsItsSi
     QSqlQuery count(w->localDb());
     ASSERT_TRUE(count.exec("select (select count(*) from item), (select count(*) from item_code) from rdb$database"));
     ASSERT_TRUE(count.next());
+    const QLocale english(QLocale::English, QLocale::UnitedKingdom);
     const QStringList about = m_boxes.first().text.split('\n');
     EXPECT_TRUE(about.contains("Version " VELKORN_VERSION_STRING));
-    EXPECT_TRUE(about.contains("Items: " + QLocale::system().toString(count.value(0).toInt())));
-    EXPECT_TRUE(about.contains("Codes: " + QLocale::system().toString(count.value(1).toInt())));
+    EXPECT_TRUE(about.contains("Catalog of 9 December 2026"));
+    EXPECT_TRUE(about.contains("Items: " + english.toString(count.value(0).toInt())));
+    EXPECT_TRUE(about.contains("Codes: " + english.toString(count.value(1).toInt())));
     EXPECT_TRUE(about.contains("Application directory: " + QDir::toNativeSeparators(m_appDir)));
 
     setLastUpdate(QVariant());
     w->browser()->closeAll();
     w->tools()->refreshCatalogFacts();
-    EXPECT_TRUE(line->text().startsWith("Catalog of never updated"));
+    EXPECT_TRUE(line->text().startsWith("Catalog never updated   "));
+}
+
+// The tests run under the C locale: the month's name and the sentence come from the chosen language alone.
+TEST_F(CatalogToolsTest, CatalogDateReadsNaturallyInTheChosenLanguage)
+{
+    setLastUpdate(QDateTime(QDate(2024, 6, 1), QTime(12, 0)));
+    TfrmMain* w = start("tr");
+    EXPECT_TRUE(w->tools()->catalogLine()->text().startsWith(QString::fromUtf8("Katalog tarihi: 1 Haziran 2024   ")));
+    w->tools()->showAbout();
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_TRUE(m_boxes.first().text.split('\n').contains(QString::fromUtf8("Katalog tarihi: 1 Haziran 2024")));
+    setLastUpdate(QVariant());
+    w->browser()->closeAll();
+    w->tools()->refreshCatalogFacts();
+    EXPECT_TRUE(w->tools()->catalogLine()->text().startsWith(QString::fromUtf8("Katalog hiç güncellenmedi   ")));
+
+    setLastUpdate(QDateTime(QDate(2024, 6, 1), QTime(12, 0)));
+    w = restart("de");
+    EXPECT_TRUE(w->tools()->catalogLine()->text().startsWith("Katalogstand: 1. Juni 2024   "));
 }
 
 // Older language files lack the new keys; the window must not show "ERROR" for them but the built-in texts of its
@@ -309,7 +320,7 @@ TEST_F(CatalogToolsTest, GridContextMenuOffersTheThreeCopiesAndCopiesTheClickedR
     QTableView* grid = openFirstOemList();
     const QRect second = grid->visualRect(grid->model()->index(1, 0));
     const QStringList entries = popupEntries([&] { emit grid->customContextMenuRequested(second.center()); }, 2);
-    EXPECT_EQ(entries, QStringList({"Code kopieren", "Alle Codes dieses Artikels kopieren", "Zeile kopieren", "",
+    EXPECT_EQ(entries, QStringList({"Nummer kopieren", "Alle Nummern dieses Artikels kopieren", "Zeile kopieren", "",
                                     "Zum Vergleich hinzufügen"}));
     EXPECT_EQ(clipboard(),
               grid->model()->index(1, 0).data().toString() + "\t" + grid->model()->index(1, 1).data().toString());

@@ -20,13 +20,19 @@ protected:
         window.resize(600, 400);
         box = new QLineEdit(&window);
         box->setGeometry(400, 10, 131, 21);
-        suggestions = new CodeSuggestions(&window, [this](const QString& text, int limit, auto* rows) {
+        suggestions = new CodeSuggestions(&window, [this](const QString& text, int limit, auto* rows, int* total) {
             if (!ready)
                 return false;
-            for (int i = 0; i < 40 && rows->size() < limit; ++i) {
+            *total = 0;
+            for (int i = 0; i < 40; ++i) {
                 const QString code = QStringLiteral("ab%1").arg(i);
-                if (code.contains(text))
-                    rows->append({code, QStringLiteral("Dorvan"), QStringLiteral("VK-%1").arg(i), 100 + i, 2});
+                if (!code.contains(text))
+                    continue;
+                ++*total;
+                // ab7 is an item's own code.
+                const QString own = i == 7 ? code : QStringLiteral("VK-%1").arg(i);
+                if (rows->size() < limit)
+                    rows->append({code, QStringLiteral("Dorvan"), own, 100 + i, i == 7 ? 1 : 2});
             }
             return true;
         });
@@ -56,14 +62,25 @@ protected:
 
 TEST_F(CodeSuggestionsTest, FollowsTheTypedTextWithAtMostTwelveRows)
 {
+    suggestions->setMoreRowsText(QStringLiteral("und %1 weitere"));
     QTest::keyClicks(box, "A");
     EXPECT_TRUE(suggestions->isVisible());
     EXPECT_EQ(suggestions->model().rows().size(), CodeSuggestionModel::Limit);
+    // A last row tells how many more match; it cannot be chosen.
+    EXPECT_EQ(suggestions->moreRowsLine(), QStringLiteral("und 28 weitere"));
+    EXPECT_EQ(suggestions->height(), (CodeSuggestionModel::Limit + 1) * suggestions->rowHeight() + 2);
+    for (int i = 0; i <= CodeSuggestionModel::Limit; ++i)
+        key(Qt::Key_Down);
+    EXPECT_EQ(suggestions->model().current(), CodeSuggestionModel::Limit - 1);
+    // A row whose code is the item's own code shows it once.
+    EXPECT_EQ(suggestions->model().ownCodeShown(7), QString());
+    EXPECT_EQ(suggestions->model().ownCodeShown(8), QStringLiteral("VK-8"));
     // Under the box, right-aligned with it, drawn over the window's other children.
     EXPECT_EQ(suggestions->geometry().top(), box->geometry().bottom() + 1);
     EXPECT_EQ(suggestions->geometry().right(), box->geometry().right());
     QTest::keyClicks(box, "B-3");
     EXPECT_EQ(suggestions->model().rows().size(), 11); // ab3, ab30..ab39
+    EXPECT_EQ(suggestions->moreRowsLine(), QString());
     EXPECT_EQ(suggestions->model().rows().first().code, QStringLiteral("ab3"));
     QTest::keyClicks(box, "x");
     EXPECT_FALSE(suggestions->isVisible());

@@ -22,7 +22,6 @@ class CompareHistoryTest : public MainWindowTest
 {
 protected:
     int shownItem() const { return m_window->browser()->itemDetails().itemId; }
-    QString shownCode() const { return m_window->browser()->itemDetails().code; }
 
     // The item page's list, as a user opens it from the style menu.
     QTableView* openStyleList(int style)
@@ -188,10 +187,7 @@ TEST_F(CompareHistoryTest, HistoryWalksBackAndForthDropsDeletedItemsAndOutlivesT
     EXPECT_TRUE(w->compare()->comparison().isEmpty());
     EXPECT_TRUE(m_boxes.isEmpty());
 
-    m_window.reset();
-    i18n::TLngINISupp::resetSharedState();
-    i18n::TMsgINISupp::resetSharedState();
-    w = start("de");
+    w = restart("de");
     QTest::keyClick(w, Qt::Key_Left, Qt::AltModifier);
     EXPECT_EQ(shownItem(), shown.at(1));
     EXPECT_EQ(currentPage(), "pgCenterItem");

@@ -3,6 +3,7 @@
 #include "app/PageControl.h"
 #include "app/TfrmMain.h"
 #include "catalog/BackgroundCodeIndex.h"
+#include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
@@ -10,8 +11,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QMenu>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -72,6 +75,15 @@ protected:
         return m_window.get();
     }
 
+    // Closes the window and starts the program again.
+    TfrmMain* restart(const QString& language)
+    {
+        m_window.reset();
+        TLngINISupp::resetSharedState();
+        TMsgINISupp::resetSharedState();
+        return start(language);
+    }
+
     bool finishedStartup() const
     {
         const QStringList& steps = m_window->startupSteps();
@@ -88,6 +100,16 @@ protected:
         ASSERT_TRUE(w) << qPrintable(button);
         ASSERT_TRUE(w->isVisible()) << qPrintable(button);
         QTest::mouseClick(w, Qt::LeftButton);
+    }
+
+    // The item the item view has loaded.
+    QString shownCode() const { return m_window->browser()->itemDetails().code; }
+
+    void clickHeader(QTableView* grid, int column)
+    {
+        QHeaderView* header = grid->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
     }
 
     void focus(QWidget* w)

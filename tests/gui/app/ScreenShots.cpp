@@ -1,11 +1,13 @@
 // Grabs every page of the main window in each language and size into PNG files, for looking at the window as a
 // user would. Usage: velkorn-screens <dist dir> <output dir>
 #include "app/CatalogTools.h"
+#include "app/CodeSuggestions.h"
 #include "app/ComparePresenter.h"
 #include "app/DatasheetActions.h"
 #include "app/HistoryPresenter.h"
 #include "app/MeasurePresenter.h"
 #include "app/TfrmMain.h"
+#include "catalog/BackgroundCodeIndex.h"
 #include "catalog/CatalogBrowser.h"
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
@@ -19,12 +21,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 using app::TfrmMain;
@@ -123,11 +127,16 @@ public:
             settle();
             shoot(*w, tag + "-7-item-search");
         }
+        shootDropDown(*w, tag);
         shootTools(*w, tag);
         shootMeasurements(*w, tag);
         shootComparison(*w, tag);
         w->close();
         settle();
+        // Closing the window asked the application to end, and until an application loop has run, every dialog's
+        // own loop would end at once: one short loop lets the next language's dialogs come up.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
     }
 
     // The Tools menu, a grid's context menu, the About box and a picture shown large.
@@ -142,18 +151,20 @@ public:
             shoot(*tools, tag + "-8-menu-tools");
             tools->hide();
         }
-        // Modal windows are grabbed from inside their own loop, then closed.
-        auto grabModal = [this](const QString& name) {
-            auto* poll = new QTimer;
+        // Modal windows are grabbed from inside their own loop, then closed; a window that never came leaves no
+        // timer behind to grab the next one.
+        auto grabModal = [this](const QString& name, const std::function<void()>& open) {
+            QPointer<QTimer> poll = new QTimer;
             QObject::connect(poll, &QTimer::timeout, [this, name, poll] {
                 if (QWidget* modal = QApplication::activeModalWidget()) {
-                    poll->deleteLater();
                     poll->stop();
                     shoot(*modal, name);
                     modal->close();
                 }
             });
             poll->start(100);
+            open();
+            delete poll;
         };
         if (auto* grid = w.findChild<QTableView*>("gridOemCross")) {
             w.tools()->sortList(grid, 1);
@@ -161,8 +172,7 @@ public:
             shoot(w, tag + "-11-sorted-oem");
         }
         widgets::setMessageBoxHandler({});
-        grabModal(tag + "-9-about");
-        w.tools()->showAbout();
+        grabModal(tag + "-9-about", [&w] { w.tools()->showAbout(); });
         widgets::setMessageBoxHandler(
             [](const widgets::BoxRequest& r) { std::fprintf(stderr, "message box: %s\n", qPrintable(r.text)); });
         w.tools()->showPictureLarge(0);
@@ -172,6 +182,26 @@ public:
             viewer->close();
         }
         settle();
+        // Qt's own file dialogs, in the window's language.
+        grabModal(tag + "-12-export-dialog", [&w] { w.tools()->exportListAs(); });
+        grabModal(tag + "-13-datasheet-dialog", [&w] { w.datasheetActions()->btnSaveDatasheetClick(); });
+    }
+
+    // The drop-down under the item page's search box, once the code index is ready.
+    void shootDropDown(TfrmMain& w, const QString& tag)
+    {
+        for (int i = 0; i < 2000 && !w.codeIndex()->isReady(); ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+        w.showPage("pgCenterItem");
+        auto* box = w.findChild<QLineEdit*>("edtSearch");
+        box->setFocus();
+        box->setText("VK 0");
+        emit box->textEdited(box->text());
+        settle();
+        shoot(w, tag + "-7-item-dropdown");
+        w.codeSuggestions()->handleKey(box, Qt::Key_Escape);
     }
 
     void shootDialog()
@@ -187,11 +217,21 @@ private:
     void shootMeasurements(TfrmMain& w, const QString& tag)
     {
         w.measurePresenter()->btnMeasureClick();
-        const QList<std::pair<const char*, const char*>> entries = {
-            {"edtMeasureStroke", "250"}, {"edtMeasureHeight", "340"}, {"edtToleranceHeight", "10"}};
+        settle();
+        shoot(w, tag + "-8-measure-empty");
+        // A wrong entry first, then the form mended.
+        const QList<std::pair<const char*, const char*>> entries = {{"edtMeasureStroke", "12 cm"},
+                                                                    {"edtMeasureHeight", "340"},
+                                                                    {"edtToleranceHeight", "10"},
+                                                                    {"edtMeasureCapacity", "2300-2700"}};
         for (const auto& [name, value] : entries)
             if (auto* box = w.findChild<QLineEdit*>(name))
                 box->setText(value);
+        w.measurePresenter()->btnMeasureFindClick();
+        settle();
+        shoot(w, tag + "-8-measure-wrong");
+        if (auto* box = w.findChild<QLineEdit*>("edtMeasureStroke"))
+            box->setText("250");
         w.measurePresenter()->btnMeasureFindClick();
         settle();
         shoot(w, tag + "-8-measure");

@@ -3,6 +3,7 @@
 #include "widgets/PictureData.h"
 #include "widgets/TImageButton.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -173,4 +174,28 @@ TEST_F(ImageButtonTest, DisabledWithoutDisabledPicture)
     EXPECT_EQ(button.shown(), Shown::Over);
     EXPECT_EQ(button.size(), QSize(22, 12));
     EXPECT_EQ(QColor(render(button).pixel(1, 1)), QColor(Qt::green));
+}
+
+// A screen reader sees a push button with the owner's name and description; its press action clicks an enabled
+// button only.
+TEST_F(ImageButtonTest, ScreenReadersSeeAPushButton)
+{
+    button.setBitmap(bmpBytes(solidImage(20, 10, Qt::red)));
+    button.setAccessibleName(QStringLiteral("Nächster Artikel"));
+    button.setAccessibleDescription(QStringLiteral("Zeigt den nächsten Artikel"));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&button);
+    ASSERT_TRUE(accessible);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Nächster Artikel"));
+    EXPECT_EQ(accessible->text(QAccessible::Description), QStringLiteral("Zeigt den nächsten Artikel"));
+    QAccessibleActionInterface* actions = accessible->actionInterface();
+    ASSERT_TRUE(actions);
+    ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks, QList<QObject*>{&button});
+
+    button.setEnabled(false);
+    EXPECT_TRUE(accessible->state().disabled);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks.size(), 1);
 }

@@ -108,6 +108,16 @@ TEST(MeasurementSearch, CountsAndCapacityRanges)
     EXPECT_EQ(hits[1].matches.at(0).closeness, Closeness::Near);
     capacity.set(Measure::LoadingCapacity, 4300); // 300 kg above the range: beyond ±215 kg, within twice
     EXPECT_EQ(search.find(capacity).value(0).matches.value(0).itemValue, 4000);
+
+    // A range entered as the catalog prints it fits every range it overlaps; outside, its nearer end counts.
+    capacity.setCapacityRange(3900, 4100);
+    const auto overlapping = search.find(capacity);
+    ASSERT_EQ(codes(overlapping), QStringList({"TWO", "FOUR"}));
+    EXPECT_EQ(overlapping[0].matches.at(0).difference, 0);
+    EXPECT_EQ(overlapping[1].matches.at(0).difference, -200);
+    EXPECT_EQ(overlapping[1].matches.at(0).closeness, Closeness::Near); // ±195 kg of 3900
+    capacity.setCapacityRange(4500, 5000);
+    EXPECT_TRUE(search.find(capacity).isEmpty());
 }
 
 TEST(MeasurementSearch, CapacityTextAsTheCatalogWritesIt)
@@ -167,23 +177,55 @@ TEST(MeasurementSearch, LoadsFromTheCatalogAndSheetGroupsCodes)
     EXPECT_EQ(catalog::itemIdForCode(cat.db(), "vk00001a"), 1);
     EXPECT_EQ(catalog::itemIdForCode(cat.db(), "81 43601 6011"), 1);
     EXPECT_EQ(catalog::itemIdForCode(cat.db(), "nothing"), 0);
+    // A code two items carry names both; an item's own code names it alone.
+    cat.addCode(2, 3, "81.43601-6011");
+    cat.addCode(2, 2, "VK-00001-A");
+    EXPECT_EQ(catalog::itemIdsForCode(cat.db(), "81 43601 6011"), QVector<int>({1, 2}));
+    EXPECT_EQ(catalog::itemIdForCode(cat.db(), "81 43601 6011"), 0);
+    EXPECT_EQ(catalog::itemIdsForCode(cat.db(), "VK 00001 A"), QVector<int>({1}));
 }
 
-TEST(MeasurementSearch, EnteredNumbersInEitherNotation)
+// What a mechanic types into the form's boxes: either decimal sign, the box's unit, a capacity range as the
+// catalog prints it; anything else is named for the line under the form.
+TEST(MeasurementSearch, EnteredNumbersInEitherNotationAndWhatIsWrongWithTheRest)
 {
-    std::optional<double> value;
-    ASSERT_TRUE(catalog::parseEnteredNumber(" 157,5 ", &value));
-    EXPECT_EQ(value, 157.5);
-    ASSERT_TRUE(catalog::parseEnteredNumber("89 mm", &value));
-    EXPECT_EQ(value, 89);
-    ASSERT_TRUE(catalog::parseEnteredNumber("3.200", &value)); // a capacity in kg with a thousands point
-    EXPECT_EQ(value, 3200);
-    ASSERT_TRUE(catalog::parseEnteredNumber("5 %", &value));
-    EXPECT_EQ(value, 5);
-    ASSERT_TRUE(catalog::parseEnteredNumber("", &value));
-    EXPECT_FALSE(value.has_value());
-    for (const char* wrong : {"abc", "-3", "1.2.3", "12 cm"})
-        EXPECT_FALSE(catalog::parseEnteredNumber(wrong, &value)) << wrong;
+    using catalog::EntryProblem;
+    using catalog::readEntry;
+    const catalog::EntryRule length = catalog::valueRule(Measure::OperationSpace);
+    const catalog::EntryRule capacity = catalog::valueRule(Measure::LoadingCapacity);
+    const catalog::EntryRule count = catalog::valueRule(Measure::StudCount);
+    const catalog::EntryRule tolerance = catalog::toleranceRule(Measure::AssemblyHeight);
+    EXPECT_EQ(readEntry(" 157,5 ", length).value, 157.5);
+    EXPECT_EQ(readEntry("89 MM", length).value, 89);
+    EXPECT_EQ(readEntry("3.200", capacity).value, 3200); // a capacity in kg with a thousands point
+    const catalog::Entry percent = readEntry("5 %", tolerance);
+    EXPECT_EQ(percent.value, 5);
+    EXPECT_TRUE(percent.percent);
+    const catalog::Entry blank = readEntry("  ", length);
+    EXPECT_EQ(blank.problem, EntryProblem::None);
+    EXPECT_FALSE(blank.value.has_value());
+    const catalog::Entry range = readEntry(QString::fromUtf8("2300 – 2700 kg"), capacity);
+    EXPECT_EQ(range.problem, EntryProblem::None);
+    EXPECT_EQ(range.value, 2300);
+    EXPECT_EQ(range.high, 2700);
+
+    const QList<std::tuple<const char*, catalog::EntryRule, EntryProblem>> wrong = {
+        {"abc", length, EntryProblem::NotANumber},
+        {"1.2.3", length, EntryProblem::NotANumber},
+        {"x", tolerance, EntryProblem::NotANumber},
+        {"2 studs", count, EntryProblem::NotANumber},
+        {"-3", length, EntryProblem::Negative},
+        {"12 cm", length, EntryProblem::WrongUnit},
+        {"5 %", length, EntryProblem::WrongUnit},
+        {"2,5", count, EntryProblem::NotWhole},
+        {"3200-2800", length, EntryProblem::RangeNotAllowed},
+        {"3200-2800", capacity, EntryProblem::ReversedRange},
+    };
+    for (const auto& [text, rule, problem] : wrong) {
+        const catalog::Entry entry = readEntry(text, rule);
+        EXPECT_EQ(entry.problem, problem) << text;
+        EXPECT_FALSE(entry.value.has_value()) << text;
+    }
 }
 
 // The demo catalog is what dealers try the page on: a worn spring measured a few millimetres off still finds its

@@ -88,6 +88,11 @@ TEST(Datasheet, PdfCarriesEveryCodeAndTheLanguagesLabels)
                 EXPECT_TRUE(text.contains(label)) << qPrintable(label);
             EXPECT_FALSE(text.contains("ERROR"));
         }
+        // The pressure rows name their value without the item view's colon.
+        const QString max = language == "tr" ? "Maks" : "Max";
+        EXPECT_TRUE(text.contains((language == "tr" ? "Çalışma Basıncı " : "Betriebsdruck ") + max))
+            << qPrintable(text);
+        EXPECT_FALSE(text.contains(max + ":"));
         // OEM codes come before the competitors' codes.
         EXPECT_LT(text.indexOf("81.43601-6011"), text.indexOf("Gş-3234.2"));
     }

@@ -3,6 +3,7 @@
 #include "update/helper/ComponentInstaller.h"
 #include "update/helper/ProcessWaiter.h"
 #include "update/helper/RestartHelper.h"
+#include "update/helper/UpdateJournal.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,6 +22,7 @@ using helper::RestartEnvironment;
 using helper::RestartOutcome;
 using helper::runRestartHelper;
 using helper::splitRestartCommand;
+using helper::UpdateJournal;
 using namespace std::chrono_literals;
 
 namespace {
@@ -65,6 +67,7 @@ protected:
             m_rolledBackFlags.append(qgetenv(helper::RolledBackVariable));
             return m_newVersionComesUp;
         };
+        env.afterPlacing = m_afterPlacing;
         return runRestartHelper(arguments, env);
     }
 
@@ -80,6 +83,7 @@ protected:
     QList<QStringList> m_started;
     QList<QByteArray> m_rolledBackFlags;
     bool m_newVersionComesUp = true;
+    std::function<void(int)> m_afterPlacing;
 };
 
 TEST_F(HelperTest, ReplacesComponentsAndRestarts)
@@ -270,7 +274,7 @@ TEST_F(HelperTest, ReplacementsAreKeptAndCanBeRolledBack)
     first.process("velkorn_NEW");
     EXPECT_EQ(readAll(app("velkorn")), "newer program");
     EXPECT_EQ(readAll(app("data/catalog.dat")), "new data");
-    EXPECT_EQ(readAll(first.backupDir() + "/velkorn"), "old program");
+    EXPECT_EQ(readAll(first.journal().keptPath("velkorn")), "old program");
 
     EXPECT_TRUE(first.rollBack());
     EXPECT_EQ(readAll(app("velkorn")), "old program");
@@ -286,6 +290,143 @@ TEST_F(HelperTest, ReplacementsAreKeptAndCanBeRolledBack)
     EXPECT_EQ(run({"4242", "L", "null", "velkorn_NEW"}), RestartOutcome::NotRestarted);
     EXPECT_TRUE(installer().rollBack());
     EXPECT_EQ(readAll(app("velkorn")), "new program");
+}
+
+// The old version of an install of four files (a program, a file named by a list, an added file, a file from a
+// cabinet), and the downloads of the new one.
+class JournalTest : public HelperTest
+{
+protected:
+    void writeOldVersion()
+    {
+        writeProgram(app("velkorn"), "old program");
+        writeAll(app("data/catalog.dat"), "old data");
+        writeAll(app("lib/plugin.so"), "old plugin");
+        QFile::remove(app("added.txt"));
+    }
+    static void writeProgram(const QString& path, const QByteArray& bytes)
+    {
+        writeAll(path, bytes);
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+    }
+    void writeDownloads()
+    {
+        writeAll(app("velkorn_NEW"), "new program");
+        writeAll(app("catalog.dat_NEW"), "new data");
+        writeAll(app("added.txt_NEW"), "added");
+        CabWriter cab;
+        cab.add("lib\\plugin.so", "new plugin");
+        writeAll(app("plugins.cab"), cab.build());
+        writeAll(app("list.inf"), "[FILES]\nCOUNT=1\nFILE1=catalog.dat_NEW\nTARGET1={APP}\\data\n");
+    }
+    RestartOutcome install()
+    {
+        writeDownloads();
+        return run({"4242", "L", "null", "velkorn_NEW", "list.inf", "added.txt_NEW", "plugins.cab"});
+    }
+    void expectVersion(const QByteArray& program, const QByteArray& data, const QByteArray& plugin, bool added)
+    {
+        EXPECT_EQ(readAll(app("velkorn")), program);
+        EXPECT_TRUE(QFileInfo(app("velkorn")).isExecutable());
+        EXPECT_EQ(readAll(app("data/catalog.dat")), data);
+        EXPECT_EQ(readAll(app("lib/plugin.so")), plugin);
+        EXPECT_EQ(QFileInfo::exists(app("added.txt")), added);
+    }
+    void expectNewVersion() { expectVersion("new program", "new data", "new plugin", true); }
+};
+
+// The helper is stopped after each file of an install in turn, as a power cut would stop it: the next start finds the
+// journal unfinished and puts the whole old version back, modes included, and the next install goes through. The new
+// program has its final mode the moment it takes the old one's name, and a start while the helper is at work leaves
+// the install alone.
+TEST_F(JournalTest, AnInstallCutShortAfterAnyFileIsUndoneAtTheNextStart)
+{
+    struct Killed
+    {
+    };
+    for (int k = 1; k <= 4; ++k) {
+        SCOPED_TRACE(k);
+        writeOldVersion();
+        bool executableWhenPlaced = false;
+        UpdateJournal::Recovery duringInstall = UpdateJournal::Recovery::Nothing;
+        m_afterPlacing = [&](int placed) {
+            if (placed == 1) {
+                executableWhenPlaced = QFileInfo(app("velkorn")).isExecutable();
+                duringInstall = UpdateJournal(m_dir.path()).recover(0ms);
+            }
+            if (placed == k)
+                throw Killed{};
+        };
+        EXPECT_THROW(install(), Killed);
+        m_afterPlacing = {};
+        EXPECT_TRUE(executableWhenPlaced);
+        EXPECT_EQ(duringInstall, UpdateJournal::Recovery::Busy);
+
+        EXPECT_EQ(UpdateJournal(m_dir.path()).recover(), UpdateJournal::Recovery::Restored);
+        expectVersion("old program", "old data", "old plugin", false);
+        EXPECT_FALSE(QFileInfo::exists(app(".update-backup")));
+        EXPECT_EQ(install(), RestartOutcome::NotRestarted);
+        expectNewVersion();
+        EXPECT_EQ(UpdateJournal(m_dir.path()).recover(), UpdateJournal::Recovery::Nothing);
+    }
+    // The helper undoes a cut-short install itself before it installs the next.
+    writeOldVersion();
+    m_afterPlacing = [](int placed) {
+        if (placed == 2)
+            throw Killed{};
+    };
+    EXPECT_THROW(install(), Killed);
+    m_afterPlacing = {};
+    writeAll(app("velkorn_NEW"), "new program");
+    EXPECT_EQ(run({"4242", "L", "null", "velkorn_NEW"}), RestartOutcome::NotRestarted);
+    expectVersion("new program", "old data", "old plugin", false);
+}
+
+// A journal that is cut off inside its first line or garbled cannot say what to undo: the files stay as they are,
+// the start says that the update was not completed, the journal is set aside, and the next install goes through.
+// A last line that was being written announced a change that never began, so the lines before it are undone.
+TEST_F(JournalTest, AJournalThatCannotBeReadLeavesTheFilesAsTheyAre)
+{
+    const QByteArray header = "velkorn update journal 1\n";
+    struct Case
+    {
+        const char* name;
+        const char* file; // the journal's name in the folder, or none
+        QByteArray text;
+        bool keptFile; // the old program lies in the folder
+        UpdateJournal::Recovery recovery;
+    };
+    using R = UpdateJournal::Recovery;
+    const QList<Case> cases = {
+        {"empty", "journal", "", false, R::NotRestored},
+        {"cut in its first line", "journal", "velkorn upd", false, R::NotRestored},
+        {"garbage", "journal", QByteArray("\x00\xff\x13 kept\n\x80", 10), true, R::NotRestored},
+        {"unknown line", "journal", header + "moved velkorn\n", true, R::NotRestored},
+        {"name outside", "journal", header + "kept ../velkorn\n", true, R::NotRestored},
+        {"name not encoded", "journal", header + "kept a b\n", true, R::NotRestored},
+        {"lines lost", "journal", header, true, R::NotRestored},
+        {"lost", nullptr, {}, true, R::NotRestored},
+        {"not yet named", "journal.new", header, false, R::Nothing},
+        {"last line cut off", "journal", header + "kept velkorn\nadded ne", true, R::Restored},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeOldVersion();
+        writeAll(app("velkorn"), "new program");
+        QDir(app(".update-backup")).removeRecursively();
+        QDir().mkpath(app(".update-backup"));
+        if (c.file)
+            writeAll(app(".update-backup/") + c.file, c.text);
+        if (c.keptFile)
+            writeProgram(UpdateJournal(m_dir.path()).keptPath("velkorn"), "old program");
+
+        EXPECT_EQ(UpdateJournal(m_dir.path()).recover(), c.recovery);
+        EXPECT_EQ(readAll(app("velkorn")), c.recovery == R::Restored ? "old program" : "new program");
+        EXPECT_EQ(QFileInfo::exists(app(".update-unfinished")), c.recovery == R::NotRestored);
+        QDir(app(".update-unfinished")).removeRecursively();
+        EXPECT_EQ(install(), RestartOutcome::NotRestarted);
+        expectNewVersion();
+    }
 }
 
 TEST_F(HelperTest, SetupProgramsRunAndAreDeleted)
