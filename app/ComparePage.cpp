@@ -92,13 +92,7 @@ ComparePage::ComparePage()
     column->setContentsMargins(12, 8, 12, 8);
 
     auto* top = new QHBoxLayout;
-    lblCompareTitle = new QLabel(pgCompare);
-    lblCompareTitle->setObjectName("lblCompareTitle");
-    QFont titleFont = lblCompareTitle->font();
-    titleFont.setBold(true);
-    titleFont.setPointSize(titleFont.pointSize() + 2);
-    lblCompareTitle->setFont(titleFont);
-    lblCompareTitle->setStyleSheet("color: rgb(204,17,17);");
+    lblCompareTitle = pageTitle(pgCompare, "lblCompareTitle");
     top->addWidget(lblCompareTitle);
     top->addSpacing(16);
     lblCompareLegend = new QLabel(pgCompare);

@@ -1,6 +1,5 @@
 #include "app/ComparePresenter.h"
 
-#include "app/Anchors.h"
 #include "app/BarMenu.h"
 #include "app/CatalogPresenter.h"
 #include "app/CodeSuggestions.h"
@@ -22,7 +21,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTableWidget>
@@ -49,15 +47,13 @@ QIcon compareIcon()
     return QIcon(pixmap);
 }
 
-// A file name from the items' codes: characters that no file system takes become '_'.
+// A file name from the items' codes, as the datasheet's is made from one.
 QString suggestedName(const QVector<catalog::ItemSheet>& sheets)
 {
     QStringList codes;
     for (const catalog::ItemSheet& sheet : sheets)
         codes << sheet.code;
-    QString name = codes.join(QStringLiteral(" - "));
-    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
-    return name + QStringLiteral(".pdf");
+    return DatasheetActions::fileNameFor(codes.join(QStringLiteral(" - ")));
 }
 
 } // namespace
@@ -91,16 +87,10 @@ ComparePresenter::ComparePresenter(MainWindowLayout& layout, CatalogPresenter& c
     // The button stands on the header left of the Prev/Next piece, and shows whether the item is compared.
     QWidget* arrows = m_layout.btnPrev->parentWidget();
     QWidget* header = arrows->parentWidget();
-    btnCompareItem = new QToolButton(header);
-    btnCompareItem->setObjectName("btnCompareItem");
-    btnCompareItem->setIcon(compareIcon());
-    btnCompareItem->setIconSize(QSize(26, 26));
+    btnCompareItem =
+        headerButton(header, "btnCompareItem", compareIcon(), arrows->x() - 32,
+                     " QToolButton { border-radius: 3px; } QToolButton:checked { background: rgb(204,17,17); }");
     btnCompareItem->setCheckable(true);
-    btnCompareItem->setStyleSheet("QToolButton { border: none; background: transparent; border-radius: 3px; }"
-                                  " QToolButton:checked { background: rgb(204,17,17); }");
-    btnCompareItem->setCursor(Qt::PointingHandCursor);
-    btnCompareItem->setGeometry(arrows->x() - 32, 5, 26, 26);
-    Anchors::anchor(btnCompareItem, Anchors::TopRight, header->size());
     connect(btnCompareItem, &QToolButton::clicked, this, &ComparePresenter::toggleShownItem);
 
     connect(m_page.btnCompareSavePdf, &QPushButton::clicked, this, &ComparePresenter::btnCompareSavePdfClick);

@@ -1,6 +1,5 @@
 #include "app/MeasurePresenter.h"
 
-#include "app/Anchors.h"
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
 #include "app/MainWindowLayout.h"
@@ -213,14 +212,7 @@ MeasurePresenter::MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& c
     // The button stands on the header's decoration just left of the search box.
     QWidget* searchArea = m_layout.edtSearch->parentWidget();
     QWidget* header = searchArea->parentWidget();
-    btnMeasureSearch = new QToolButton(header);
-    btnMeasureSearch->setObjectName("btnMeasureSearch");
-    btnMeasureSearch->setIcon(calliperIcon());
-    btnMeasureSearch->setIconSize(QSize(26, 26));
-    btnMeasureSearch->setStyleSheet("QToolButton { border: none; background: transparent; }");
-    btnMeasureSearch->setCursor(Qt::PointingHandCursor);
-    btnMeasureSearch->setGeometry(searchArea->x() - 30, 5, 26, 26);
-    Anchors::anchor(btnMeasureSearch, Anchors::TopRight, header->size());
+    btnMeasureSearch = headerButton(header, "btnMeasureSearch", calliperIcon(), searchArea->x() - 30);
     connect(btnMeasureSearch, &QToolButton::clicked, this, &MeasurePresenter::btnMeasureClick);
 
     // Texts come from message lookup, not from the language files' form sections.

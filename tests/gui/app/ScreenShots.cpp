@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
@@ -263,6 +264,13 @@ private:
         w.compare()->askFileName = [pdf](const QString&) { return pdf; };
         w.compare()->btnCompareSavePdfClick();
         std::printf("%s\n", qPrintable(pdf));
+        // A compared item on the item page: the button beside its code is pressed.
+        const int first = w.compare()->comparison().itemIds().value(0);
+        if (auto* show = w.findChild<QPushButton*>(QStringLiteral("btnCompareShow%1").arg(first))) {
+            show->click();
+            settle();
+            shoot(w, tag + "-13-compared-item");
+        }
         for (QMenu* menu : {w.compare()->btnCompare, w.history()->btnHistory}) {
             menu->popup(w.mapToGlobal(QPoint(0, 120)));
             settle();
