@@ -30,6 +30,8 @@ QString builtInText(const char* key)
                            "has been restored."},
         {"updateNotCompleted", "The last program update was interrupted and not completed. The previous version "
                                "could not be restored, so the program files stay as they are."},
+        {"updateRolledBack", "The new version of the program did not start, so the update was rolled back. The "
+                             "previous version is running."},
         {"accWebSite", "Velkorn web site"},
         {"accWebSiteHint", "Opens the maker's web site in your web browser"},
         {"accSearchHint", "Shows every item that carries the code typed in the search box"},
