@@ -210,13 +210,29 @@ QString IniFile::value(const QString& section, const QString& key, const QString
     const int index = findEntry(section, key);
     if (index < 0)
         return defaultValue;
-    QString text = m_lines.at(index).value;
-    if (text.size() >= 2) {
-        const QChar first = text.front();
-        if ((first == QLatin1Char('"') || first == QLatin1Char('\'')) && text.back() == first)
-            text = text.mid(1, text.size() - 2);
+    return unquoted(m_lines.at(index).value).left(MaxValueLength);
+}
+
+QString IniFile::unquoted(const QString& value)
+{
+    if (value.size() >= 2) {
+        const QChar first = value.front();
+        if ((first == QLatin1Char('"') || first == QLatin1Char('\'')) && value.back() == first)
+            return value.mid(1, value.size() - 2);
     }
-    return text.left(MaxValueLength);
+    return value;
+}
+
+std::optional<std::pair<QString, QString>> IniFile::firstCutEntry() const
+{
+    QString section;
+    for (const Line& line : m_lines) {
+        if (line.kind == Line::Section)
+            section = line.name;
+        else if (line.kind == Line::Entry && unquoted(line.value).size() > MaxValueLength)
+            return std::make_pair(section, line.name);
+    }
+    return std::nullopt;
 }
 
 bool IniFile::write(const QString& section, const QString& key, const QString& value)

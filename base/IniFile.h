@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <utility>
+
 namespace base {
 
 // A profile (INI) file read and written by the rules of the Windows profile
@@ -35,6 +38,9 @@ public:
     QStringList keys(const QString& section) const;
     bool contains(const QString& section, const QString& key) const;
     QString value(const QString& section, const QString& key, const QString& defaultValue = {}) const;
+    // The section and key of the first entry whose value value() cuts; empty when none is cut. A reader that must
+    // not act on half a value refuses the file instead.
+    std::optional<std::pair<QString, QString>> firstCutEntry() const;
 
     // Writes key=value to disk at once: an existing key (any case) is changed in place,
     // a new one is appended at the end of its section; the section and the file are
@@ -61,6 +67,8 @@ private:
     };
 
     static Line parseLine(const QByteArray& raw);
+    // An entry's value as value() answers it before the cut: one pair of enclosing quotes removed.
+    static QString unquoted(const QString& value);
     // Index of the entry for (section, key), or -1.
     int findEntry(const QString& section, const QString& key) const;
     bool save() const;

@@ -71,6 +71,42 @@ bool writeNewFile(const QString& path, const QByteArray& bytes)
     return ::close(fd) == 0;
 }
 
+FileRead readRegularFile(const QString& path, qint64 maxSize, QByteArray& bytes)
+{
+    bytes.clear();
+    // O_NONBLOCK: opening a pipe must not wait for a writer before fstat can tell that it is one.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ELOOP ? FileRead::Link
+                              : (errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Failed);
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } const closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return FileRead::Failed;
+    if (!S_ISREG(st.st_mode))
+        return FileRead::NotAFile;
+    if (st.st_size > maxSize)
+        return FileRead::TooLarge;
+    bytes.resize(qsizetype(st.st_size));
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return FileRead::Failed;
+        if (n == 0)
+            break; // the file shrank meanwhile: what was there is what counts
+        done += n;
+    }
+    bytes.truncate(done);
+    return FileRead::Read;
+}
+
 void removePrivateDir(const QString& dir)
 {
     // QDir lists links as entries and removes the link, not what it points to.

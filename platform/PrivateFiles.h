@@ -16,6 +16,21 @@ QString makePrivateDir(const QString& fallbackBase, const QString& prefix);
 // exists under the name, a symbolic link included, so nothing is ever written through a planted link.
 bool writeNewFile(const QString& path, const QByteArray& bytes);
 
+// What readRegularFile found.
+enum class FileRead
+{
+    Read,
+    Missing,
+    Link,     // a symbolic link, which is not followed
+    NotAFile, // a folder, a device, a pipe
+    TooLarge,
+    Failed,
+};
+
+// Reads the regular file at path, at most maxSize bytes, without following a link at its last step: what is read is
+// the file that lies there, and anything else is answered for what it is without being opened for reading.
+FileRead readRegularFile(const QString& path, qint64 maxSize, QByteArray& bytes);
+
 // Removes a folder made by makePrivateDir with the files directly in it (not following links).
 void removePrivateDir(const QString& dir);
 

@@ -51,6 +51,8 @@ bool ControlFile::open(const QString& path)
     for (const QString& name : order) {
         auto ini = std::make_shared<IniFile>(path);
         ini->loadFromBytes(chunks.value(name));
+        if (!m_cutValue)
+            m_cutValue = ini->firstCutEntry();
         m_sections.insert(name, ini);
     }
     m_open = true;
@@ -60,6 +62,7 @@ bool ControlFile::open(const QString& path)
 void ControlFile::close()
 {
     m_sections.clear();
+    m_cutValue.reset();
     m_open = false;
 }
 

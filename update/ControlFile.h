@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace base {
 class IniFile;
@@ -34,11 +36,15 @@ public:
     bool flag(const QString& section, const QString& key) const;
     bool present(const QString& section, const QString& key) const;
     int sectionCount() const { return m_sections.size(); }
+    // The section and key of the first value longer than the profile reader's limit, which text() would answer cut
+    // short; empty when there is none.
+    std::optional<std::pair<QString, QString>> cutValue() const { return m_cutValue; }
 
 private:
     QString m_path;
     bool m_open = false;
     QHash<QString, std::shared_ptr<base::IniFile>> m_sections; // by case-folded section name
+    std::optional<std::pair<QString, QString>> m_cutValue;
 };
 
 } // namespace update

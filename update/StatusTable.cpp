@@ -65,6 +65,9 @@ StatusEntry statusEntry(int id)
         {965, {"", 3, 0}},
         // Files that the publisher did not vouch for: refused before anything is done with them.
         {966, {"Refused update file : %s", 11, 4}},
+        // A control file that cannot be carried out as a whole (a value cut short, a path outside the Application
+        // directory): refused before anything is fetched or run.
+        {967, {"Refused update control file : %s", 11, 4}},
     };
     return table.value(id);
 }

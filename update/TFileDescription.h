@@ -16,14 +16,15 @@ struct TFileDescription
     QString NewCustomVer;
     QString NewDate;
     QString NewTime;
-    QString LocalVersion;
+    QString LocalVersion; // resolved path of the local file it is compared with; empty when none
     QString Description;
-    QString TargetDir;
+    QString TargetDir; // resolved, with a final '/'
     bool Compressed = false;
     qint32 FileSize = 0;
     bool Mandatory = false;
     bool Hidden = false;
     update::FileDigest Sha256; // key "sha256"
+    QString LocalPath;         // where the file is placed, resolved when the control file was read
     bool Selected = true;      // the user's choice in the wizard
 };
 

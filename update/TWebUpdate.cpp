@@ -132,6 +132,9 @@ int TWebUpdate::FetchControlFile()
     url = ExpandMacros(url);
 
     m_controlFile.close();
+    m_plan = InstallPlan();
+    m_refused = false;
+    m_placed = false;
     m_appUpdate = false;
     m_restartCommand.clear();
     m_componentText.clear();
@@ -148,11 +151,18 @@ int TWebUpdate::FetchControlFile()
     if (!refusal.isEmpty()) {
         QFile::remove(m_controlFilePath);
         QFile::remove(m_controlFilePath + ".minisig");
+        m_refused = true;
         ReportStatus(927);
         AppendLogLine("Refused update control file " + url + ": " + refusal);
         return 5;
     }
     m_controlFile.open(m_controlFilePath);
+    // Everything that the run will place or start is read now, before anything else of the file is used.
+    m_plan = InstallPlan(m_controlFile, planPlaces());
+    if (!m_plan.problem().isEmpty()) {
+        refuseControlFile(url, m_plan.problem());
+        return 5;
+    }
 
     int result = 0;
     if (SignatureCheck && m_controlFile.text("update", "signature") != Signature) {
@@ -203,6 +213,20 @@ QString TWebUpdate::controlFileRefusal(const QString& url)
     return {};
 }
 
+InstallPlan::Places TWebUpdate::planPlaces()
+{
+    InstallPlan::Places places;
+    places.appDir = QDir::currentPath(); // as {APP} expands
+    places.textDir = m_userTempDir;
+    places.expandMacros = [this](const QString& text) { return ExpandMacros(text); };
+    places.fileNameFromUrl = [this](const QString& url) { return FileNameFromUrl(url); };
+    places.programs = programFiles;
+    if (QCoreApplication::instance())
+        places.runningProgram = QCoreApplication::applicationFilePath();
+    places.extractCab = ExtractCAB;
+    return places;
+}
+
 int TWebUpdate::EvaluateUpdate()
 {
     int verdict = verdictNoUpdate;
@@ -212,7 +236,7 @@ int TWebUpdate::EvaluateUpdate()
     if (!date.isEmpty()) {
         ReportStatus(928);
         m_releaseStamp = ParseDateTime(date, m_controlFile.text("update", "time"));
-        m_localVersionPath = pathKey("update", "localversion");
+        m_localVersionPath = m_plan.localVersion();
         m_localStamp = ReadLastStamp();
         if (m_localStamp >= m_releaseStamp) {
             ReportStatus(930);
@@ -228,7 +252,7 @@ int TWebUpdate::EvaluateUpdate()
     if (verdict == verdictNoUpdate) {
         QString newVersion = m_controlFile.text("update", "newversion");
         const qint32 newSize = m_controlFile.integer("update", "newsize", 0);
-        QString local = pathKey("update", "localversion");
+        QString local = m_plan.localVersion();
         const qint32 newChecksum = m_controlFile.integer("update", "newchecksum", -1);
         if (!local.isEmpty() && (!newVersion.isEmpty() || newSize > 0 || newChecksum != -1)) {
             if (newChecksum != -1) {
@@ -364,11 +388,6 @@ QString TWebUpdate::FileNameFromUrl(const QString& url)
     return name;
 }
 
-QString TWebUpdate::pathKey(const QString& section, const QString& key)
-{
-    return update::toLocalPath(ExpandMacros(m_controlFile.text(section, key)));
-}
-
 void TWebUpdate::ReportStatus(int id, const QString& argument, int statusCode, int errCode)
 {
     const QString text = update::statusText(id, argument);
@@ -452,15 +471,24 @@ bool TWebUpdate::DownloadFile(const QString& url, const QString& targetDir, bool
 
 std::optional<TWebUpdate::Staged> TWebUpdate::fetchToTemp(const QString& url, const QString& targetDir)
 {
+    if (UpdateType != fileUpdate)
+        return fetchInto(url, withSeparator(update::toLocalPath(targetDir)) + FileNameFromUrl(url));
+    // A copy's target that names a file is used unchanged; a directory gets the source's file name.
+    const QString target = update::toLocalPath(targetDir);
+    const bool directory = target.isEmpty() || target.endsWith('/') || QFileInfo(target).isDir();
+    return fetchLocal(url, directory ? withSeparator(target) + FileNameFromUrl(update::toLocalPath(url)) : target);
+}
+
+std::optional<TWebUpdate::Staged> TWebUpdate::fetchInto(const QString& url, const QString& localPath)
+{
     if (UpdateType == fileUpdate)
-        return fetchLocal(url, targetDir);
+        return fetchLocal(url, localPath);
     ReportStatus(915, url);
-    const QString localPath = withSeparator(update::toLocalPath(targetDir)) + FileNameFromUrl(url);
     QByteArray sha256;
     const QString tempPath = fetchHttp(url, localPath, sha256);
     if (tempPath.isEmpty())
         return std::nullopt;
-    return Staged{tempPath, localPath, targetDir, sha256};
+    return Staged{tempPath, localPath, QFileInfo(localPath).path(), sha256};
 }
 
 QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath, QByteArray& sha256)
@@ -605,14 +633,9 @@ QString TWebUpdate::fetchHttp(const QString& url, const QString& localPath, QByt
     return finished;
 }
 
-std::optional<TWebUpdate::Staged> TWebUpdate::fetchLocal(const QString& url, const QString& targetDir)
+std::optional<TWebUpdate::Staged> TWebUpdate::fetchLocal(const QString& url, const QString& localPath)
 {
     const QString source = update::toLocalPath(url);
-    const QString target = update::toLocalPath(targetDir);
-    const QFileInfo targetInfo(target);
-    const QString localPath = (target.isEmpty() || target.endsWith('/') || targetInfo.isDir())
-                                  ? withSeparator(target) + FileNameFromUrl(source)
-                                  : target;
     const QString targetDirectory = QFileInfo(localPath).path();
     if (!QFileInfo::exists(source)) {
         ReportStatus(913, source);

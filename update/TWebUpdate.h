@@ -3,6 +3,7 @@
 #include "base/StopToken.h"
 #include "update/ControlFile.h"
 #include "update/EngineDialogs.h"
+#include "update/InstallPlan.h"
 #include "update/TFileList.h"
 #include "update/UpdateFormats.h"
 #include "update/WebUpdateTypes.h"
@@ -79,6 +80,10 @@ public:
 
     // Where the newest accepted release time is kept (see ReleaseGuard); empty: the engine's settings place.
     QString releaseStateFile;
+
+    // Programs in the Application directory (file names) that an update never replaces by a lower version than the
+    // running one, whatever its sections say; the program that appname names and the running program count as well.
+    QStringList programFiles{QStringLiteral("velkorn"), QStringLiteral("upd")};
 
     // A PEM bundle that server certificates are checked against instead of the system's store; set only by tests.
     QString caBundle;
@@ -170,6 +175,7 @@ public:
     bool appUpdate() const { return m_appUpdate; }
     bool componentDownloaded() const { return m_componentDownloaded; }
     bool silentRestart() const { return m_silentRestart; }
+    // Also set when the run refused a file: a refused file ends the run as a cancel does.
     bool cancelled() const { return m_cancelled; }
     void setCancelled(bool cancelled) { m_cancelled = cancelled; }
     bool sessionOpen() const { return m_sessionOpen; }
@@ -179,6 +185,8 @@ public:
     QString componentText() const { return m_componentText; }
     QString controlFilePath() const { return m_controlFilePath; }
     const ControlFile& controlFile() const { return m_controlFile; }
+    // True once the run has refused a file or the control file: every later step then does nothing.
+    bool refused() const { return m_refused; }
 
     // The user's temporary directory (where the control file, release notes and helper go), with a final "/".
     QString userTempDirectory() const { return m_userTempDir; }
@@ -207,25 +215,32 @@ private:
         QByteArray sha256; // of the bytes as they arrived; empty when not computed on the way
     };
     std::optional<Staged> fetchToTemp(const QString& url, const QString& targetDir);
+    std::optional<Staged> fetchInto(const QString& url, const QString& localPath);
     QString fetchHttp(const QString& url, const QString& localPath, QByteArray& sha256);
-    std::optional<Staged> fetchLocal(const QString& source, const QString& targetDir);
-    // Fetches a listed file and checks it against its SHA-256 (and, for the program, its version) before it is
-    // placed, expanded or run; a refused file is deleted, reported, logged and shown.
-    std::optional<Staged> fetchChecked(const QString& url, const QString& targetDir, const update::FileDigest& digest,
-                                       bool& refused);
+    std::optional<Staged> fetchLocal(const QString& source, const QString& localPath);
+    // Fetches a file of the plan and checks it before it is placed, expanded or run; a refused file is deleted and
+    // refused.
+    std::optional<Staged> fetchChecked(const QString& url, const TFileDescription& file);
     // Why the control file just fetched may not be read (signature, release time, name); empty when it may.
     QString controlFileRefusal(const QString& url);
-    // Why a downloaded program file may not replace the running one; empty when it may.
-    QString programRefusal(const QString& fileName, const QString& path) const;
-    void refuseFile(const QString& name, const QString& reason, bool tellUser);
+    // Ends the run over a file that may not be placed or run: reported, logged and shown, and every later step of
+    // the run does nothing.
+    enum class Disposal
+    {
+        Deleted,    // the download was deleted
+        NotFetched, // it was not even fetched
+        NotRun,     // a program that lies in the Application directory and was left there
+    };
+    void refuseFile(const QString& name, const QString& reason, Disposal disposal);
+    void refuseControlFile(const QString& url, const QString& reason);
     // Whether url is on the update host itself (scheme, host and port of URL), the only place credentials go.
     bool onUpdateHost(const QString& url) const;
-    // Starts a command line of section action only when its program has the SHA-256 given under digestKey.
-    bool startChecked(const QString& commandLine, const QString& digestKey);
+    // Starts a program of section action from a checked copy; false (and the run refused) when it may not run.
+    bool startProgram(const InstallPlan::Program& program);
+    InstallPlan::Places planPlaces();
     bool finishDownload(const QString& tempPath, const QString& localPath, const QString& targetDir, bool compressed);
     void expandCompressed(const QString& localPath, const QString& targetDir);
     QString newTempFile(const QString& directory);
-    QString pathKey(const QString& section, const QString& key);
     void processPendingEvents();
     std::optional<QStringList> fetchTextFile(const QString& sectionBase, int statusId);
     bool postUpdateInfo();
@@ -239,6 +254,9 @@ private:
     bool m_stampFromRegistry = false;
     QString m_controlFilePath;
     ControlFile m_controlFile;
+    InstallPlan m_plan;
+    bool m_refused = false;
+    bool m_placed = false; // a file of this run has been placed
     QString m_restartCommand;
     QString m_componentText;
     bool m_appUpdate = false;

@@ -8,7 +8,6 @@
 #include "update/FileDigest.h"
 #include "update/HttpTransfer.h"
 #include "update/LastUrlRegistry.h"
-#include "update/ReleaseGuard.h"
 #include "update/StatusTable.h"
 #include "update/archive/Cabinet.h"
 #include "update/archive/Szdd.h"
@@ -43,15 +42,6 @@ QString lineBreaks(QString text)
     return text;
 }
 
-// Starts a command line without waiting; the first word is the program.
-bool startCommandLine(const QString& commandLine)
-{
-    const QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty())
-        return false;
-    return platform::startDetached(words.first(), words.mid(1), QDir::currentPath());
-}
-
 QStringList readLines(const QString& path)
 {
     QFile file(path);
@@ -73,6 +63,8 @@ QStringList readLines(const QString& path)
 
 int TWebUpdate::RunPreUpdateActions()
 {
+    if (m_refused)
+        return -1;
     const QString msg = m_controlFile.text("action", "msg");
     if (!msg.isEmpty()) {
         ReportStatus(934);
@@ -84,11 +76,8 @@ int TWebUpdate::RunPreUpdateActions()
         ReportStatus(935);
         platform::openWithDesktop(htmlDialog); // no HTML dialog here: the browser shows the page
     }
-    const QString runBefore = ExpandMacros(m_controlFile.text("action", "runbefore"));
-    if (!runBefore.isEmpty() && !startChecked(runBefore, "runbeforesha256")) {
-        m_appUpdate = false;
+    if (!m_plan.runBefore().path.isEmpty() && !startProgram(m_plan.runBefore()))
         return -1;
-    }
     if (OnCustomProcess)
         OnCustomProcess(this, m_controlFile.text("custom", "processmsg"), m_controlFile.text("custom", "processparam"));
     QString showUrl = ExpandMacros(m_controlFile.text("action", "showURL"));
@@ -111,14 +100,21 @@ int TWebUpdate::RunPreUpdateActions()
 
 std::optional<QStringList> TWebUpdate::fetchTextFile(const QString& sectionBase, int statusId)
 {
+    if (m_refused)
+        return std::nullopt;
     const QString section = sectionBase + LanguageID;
-    const QString url = m_controlFile.text(section, "file");
-    if (url.isEmpty())
+    TFileDescription text;
+    text.URL = m_controlFile.text(section, "file");
+    if (text.URL.isEmpty())
         return std::nullopt;
     ReportStatus(statusId);
-    bool refused = false;
-    const auto staged =
-        fetchChecked(url, m_userTempDir, update::parseSha256(m_controlFile.text(section, "sha256")), refused);
+    text.Sha256 = update::parseSha256(m_controlFile.text(section, "sha256"));
+    text.LocalPath = m_plan.textPath(text.URL);
+    if (text.LocalPath.isEmpty()) {
+        refuseFile(text.URL, "its name cannot be a file in the temporary folder", Disposal::NotFetched);
+        return std::nullopt;
+    }
+    const auto staged = fetchChecked(text.URL, text);
     if (!staged || !finishDownload(staged->tempPath, staged->localPath, staged->targetDir, false))
         return std::nullopt;
     const QStringList lines = readLines(staged->localPath);
@@ -139,33 +135,12 @@ std::optional<QStringList> TWebUpdate::FetchLicense()
 int TWebUpdate::LoadFileList()
 {
     FileList.clear();
-    const qint32 count = m_controlFile.integer("files", "count", 0);
-    if (count <= 0)
+    if (m_refused || m_controlFile.integer("files", "count", 0) <= 0)
         return 0;
     ReportStatus(943);
-    // A count beyond the sections that the file holds would only add empty entries; capping it keeps a
-    // bogus count from exhausting memory.
-    const int n = std::min<qint64>(count, m_controlFile.sectionCount());
-    for (int i = 1; i <= n; ++i) {
-        const QString section = "file" + QString::number(i);
-        TFileDescription& d = FileList.add();
-        d.URL = ExpandMacros(m_controlFile.text(section, "url"));
-        d.NewVersion = m_controlFile.text(section, "newversion");
-        d.NewSize = m_controlFile.integer(section, "newsize", 0);
-        d.NewCheckSum = m_controlFile.integer(section, "newchecksum", -1);
-        d.NewCustomVer = m_controlFile.text(section, "customversion");
-        d.NewDate = m_controlFile.text(section, "date");
-        d.NewTime = m_controlFile.text(section, "time");
-        d.LocalVersion = ExpandMacros(m_controlFile.text(section, "localversion"));
-        d.Description = m_controlFile.text(section, "descr");
-        d.TargetDir = withSeparator(update::toLocalPath(ExpandMacros(m_controlFile.text(section, "targetdir"))));
-        d.Compressed = m_controlFile.flag(section, "compressed");
-        d.FileSize = m_controlFile.integer(section, "filesize", 0);
-        d.Mandatory = m_controlFile.flag(section, "mandatory");
-        d.Hidden = m_controlFile.flag(section, "hidden");
-        d.Sha256 = update::parseSha256(m_controlFile.text(section, "sha256"));
-    }
-    return n;
+    for (const TFileDescription& file : m_plan.files())
+        FileList.add() = file;
+    return FileList.count();
 }
 
 int TWebUpdate::FilterFileList()
@@ -207,10 +182,13 @@ int TWebUpdate::FilterFileList()
 
 int TWebUpdate::DownloadFiles()
 {
+    if (m_refused)
+        return -1;
     TWebUpdateUpdate mode = UpdateUpdate;
     int result = 0;
-    // Every file first arrives in a temporary file and is checked; only when none was refused are they placed,
-    // so that one file the publisher did not vouch for leaves the installation as it was.
+    // Every file first arrives in a temporary file and is checked; only when none was refused, and the program that
+    // runs afterwards is the published one, are they placed: one file the publisher did not vouch for leaves the
+    // installation as it was.
     struct Arrived
     {
         int index;
@@ -227,9 +205,8 @@ int TWebUpdate::DownloadFiles()
                 QFile::remove(a.staged.tempPath);
         }
     } discard{arrived};
-    bool refused = false;
-    for (int p = 0; p < FileList.count() && !refused; ++p) {
-        TFileDescription& item = FileList.item(p);
+    for (int p = 0; p < FileList.count() && !m_refused; ++p) {
+        const TFileDescription& item = FileList.item(p);
         if (mode == wuuPromptAll) {
             const QString text = update::statusText(909, {}) + FileNameFromUrl(item.URL);
             if (!ask({QString(), text, update::DialogIcon::Question}))
@@ -243,13 +220,10 @@ int TWebUpdate::DownloadFiles()
         QString url = item.URL;
         if (OnBeforeFileDownload)
             OnBeforeFileDownload(this, p + 1, item.Description, url);
-        const QString target = update::toLocalPath(item.TargetDir);
-        if (!target.isEmpty() && !QDir(target).exists())
-            QDir().mkpath(target);
-
-        if (auto staged = fetchChecked(url, item.TargetDir, item.Sha256, refused)) {
+        // The place is the one the plan resolved; a handler that changes the URL changes only where it comes from.
+        if (auto staged = item.LocalPath.isEmpty() ? std::nullopt : fetchChecked(url, item)) {
             arrived.push_back({p, url, *staged});
-        } else {
+        } else if (!m_refused) {
             result = -1;
             ReportStatus(946, url);
             m_appUpdate = false;
@@ -257,101 +231,107 @@ int TWebUpdate::DownloadFiles()
         if (mode == wuuPromptOnce)
             mode = wuuSilent;
     }
-    if (refused)
+    if (m_refused)
         return -1;
+
+    QList<InstallPlan::Arrival> arrivals;
+    for (const Arrived& a : arrived)
+        arrivals.append({&FileList.item(a.index), a.staged.tempPath, a.staged.sha256});
+    int from = -1;
+    const QString runAfter = m_plan.runAfterRefusal(arrivals, from);
+    if (!runAfter.isEmpty()) {
+        if (from >= 0)
+            refuseFile(arrived.at(size_t(from)).url, runAfter, Disposal::Deleted);
+        else
+            refuseFile(m_plan.runAfter().path, runAfter, Disposal::NotRun);
+        return -1;
+    }
 
     std::vector<Arrived> placing;
     placing.swap(arrived);
     for (const Arrived& a : placing) {
         const TFileDescription& item = FileList.item(a.index);
+        QDir().mkpath(a.staged.targetDir);
+        m_placed = true;
         if (!finishDownload(a.staged.tempPath, a.staged.localPath, a.staged.targetDir, item.Compressed)) {
             result = -1;
             ReportStatus(946, a.url);
             m_appUpdate = false;
             continue;
         }
-        const QString name = FileNameFromUrl(a.url);
-        const QString target = update::toLocalPath(item.TargetDir);
+        const QString name = QFileInfo(a.staged.localPath).fileName();
         if (isComponent(name)) {
             m_componentDownloaded = true;
             ReportStatus(962, name);
         } else if (ExtractCAB && !item.Compressed &&
                    QFileInfo(name).suffix().compare("CAB", Qt::CaseInsensitive) == 0) {
-            const QString cab = withSeparator(target) + name;
-            if (!archive::extractCabinet(cab, target, nullptr))
-                ReportStatus(947, cab);
+            if (!archive::extractCabinet(a.staged.localPath, a.staged.targetDir, nullptr))
+                ReportStatus(947, a.staged.localPath);
             else if (!KeepIntermediateFiles)
-                QFile::remove(cab);
+                QFile::remove(a.staged.localPath);
         }
     }
     return result;
 }
 
-std::optional<TWebUpdate::Staged> TWebUpdate::fetchChecked(const QString& url, const QString& targetDir,
-                                                           const update::FileDigest& digest, bool& refused)
+std::optional<TWebUpdate::Staged> TWebUpdate::fetchChecked(const QString& url, const TFileDescription& file)
 {
-    refused = false;
-    std::optional<Staged> staged = fetchToTemp(url, targetDir);
+    std::optional<Staged> staged = fetchInto(url, file.LocalPath);
     if (!staged)
         return std::nullopt;
-    QString reason;
-    if (!digest.valid())
-        reason = digest.state == update::FileDigest::State::Absent ? "no SHA-256 is published for it"
-                                                                   : "its published SHA-256 is not readable";
-    else if ((staged->sha256.isEmpty() ? update::fileSha256(staged->tempPath) : staged->sha256) != digest.bytes)
-        reason = "its bytes differ from the published SHA-256";
-    else
-        reason = programRefusal(QFileInfo(staged->localPath).fileName(), staged->tempPath);
+    const QString reason = m_plan.fileRefusal(file, staged->tempPath, staged->sha256);
     if (reason.isEmpty())
         return staged;
     QFile::remove(staged->tempPath);
-    refused = true;
-    refuseFile(url, reason, true);
+    refuseFile(url, reason, Disposal::Deleted);
     return std::nullopt;
 }
 
-QString TWebUpdate::programRefusal(const QString& fileName, const QString& path) const
+void TWebUpdate::refuseFile(const QString& name, const QString& reason, Disposal disposal)
 {
-    // The program is the file named by appname, or its "_NEW" replacement; other files carry no version rule.
-    const QString program =
-        QFileInfo(update::toLocalPath(QProcess::splitCommand(m_restartCommand).value(0))).fileName();
-    if (program.isEmpty() || (fileName.compare(program, Qt::CaseInsensitive) != 0 &&
-                              fileName.compare(program + "_NEW", Qt::CaseInsensitive) != 0))
-        return {};
-    switch (update::checkProgramVersion(GetFileVersion(path), update::runningProgramVersion())) {
-    case update::ProgramVersionVerdict::Allowed:
-        return {};
-    case update::ProgramVersionVerdict::Lower:
-        return "its program version is lower than the running one";
-    case update::ProgramVersionVerdict::Unknown:
-        break;
-    }
-    return "its program version cannot be read";
-}
-
-void TWebUpdate::refuseFile(const QString& name, const QString& reason, bool tellUser)
-{
+    m_refused = true;
+    m_cancelled = true;
+    m_appUpdate = false;
     ReportStatus(966, name);
     AppendLogLine("Refused update file " + name + ": " + reason);
-    if (tellUser && showMessage)
+    if (!showMessage)
+        return;
+    QString outcome = disposal == Disposal::Deleted      ? "It was deleted"
+                      : disposal == Disposal::NotFetched ? "It was not fetched"
+                                                         : "It was not run";
+    outcome += m_placed ? "." : " and nothing was installed.";
+    const QString what = disposal == Disposal::NotRun ? "The program " : "The update file ";
+    showMessage({QString(),
+                 what + QFileInfo(update::toLocalPath(name)).fileName() + " was refused: " + reason + ". " + outcome,
+                 update::DialogIcon::Error});
+}
+
+void TWebUpdate::refuseControlFile(const QString& url, const QString& reason)
+{
+    m_controlFile.close();
+    m_plan = InstallPlan();
+    QFile::remove(m_controlFilePath);
+    QFile::remove(m_controlFilePath + ".minisig");
+    m_refused = true;
+    m_cancelled = true;
+    m_appUpdate = false;
+    ReportStatus(967, reason);
+    AppendLogLine("Refused update control file " + url + ": " + reason);
+    if (showMessage)
         showMessage({QString(),
-                     "The update file " + QFileInfo(update::toLocalPath(name)).fileName() + " was refused: " + reason +
+                     "The update control file " + update::fileNameFromUrl(url) + " was refused: " + reason +
                          ". It was deleted and nothing was installed.",
                      update::DialogIcon::Error});
 }
 
-bool TWebUpdate::startChecked(const QString& commandLine, const QString& digestKey)
+bool TWebUpdate::startProgram(const InstallPlan::Program& program)
 {
-    const QString program = update::toLocalPath(QProcess::splitCommand(commandLine).value(0));
-    const update::FileDigest digest = update::parseSha256(m_controlFile.text("action", digestKey));
-    if (!update::fileMatches(program, digest)) {
-        refuseFile(program,
-                   digest.valid() ? "its bytes differ from the published SHA-256"
-                                  : "no readable SHA-256 is published for it",
-                   true);
+    const InstallPlan::Copy copy = m_plan.copyProgram(program, m_userTempDir);
+    if (!copy.refusal.isEmpty()) {
+        refuseFile(program.path, copy.refusal, Disposal::NotRun);
         return false;
     }
-    startCommandLine(commandLine);
+    platform::startDetached(copy.path, program.arguments, QDir::currentPath());
     return true;
 }
 
@@ -414,11 +394,9 @@ int TWebUpdate::FinishUpdate()
         if (!LastURLEntry.Key.isEmpty() && !LastURLEntry.Section.isEmpty() && LastURLEntry.Save)
             update::writeLastUrlValue(LastURLEntry, "LastURL", updateUrl);
     }
-    const QString runAfter = ExpandMacros(m_controlFile.text("action", "runafter"));
-    if (!runAfter.isEmpty() && !startChecked(runAfter, "runaftersha256")) {
-        m_appUpdate = false; // a run that was refused anything restarts nothing
-        return -1;
-    }
+    // Checked before anything was placed, and again on the copy that runs.
+    if (!m_plan.runAfter().path.isEmpty() && !startProgram(m_plan.runAfter()))
+        return -1; // a run that was refused anything restarts nothing
     ReportStatus(948);
     return 0;
 }
@@ -468,6 +446,8 @@ QString TWebUpdate::restartHelperCommandLine() const
 
 void TWebUpdate::LaunchRestart()
 {
+    if (m_refused)
+        return;
     ReportStatus(959, QDir::currentPath());
     if (QueryCancel())
         return;

@@ -128,10 +128,12 @@ Figures runOnce(const QString& dir, qint64 megabytes)
     // the file, whose SHA-256 is checked before it is placed (the digest is the publisher's, made beforehand).
     const QString controlFile = updates + "/velkorn.INF";
     QFile inf(controlFile);
+    // Targets lie in the Application directory, which is the current one, as in the program.
+    QDir::setCurrent(dir);
     const QByteArray list = QString("[update]\nunconditional=1\n[files]\ncount=1\n[file1]\nurl=http://127.0.0.1:%1/"
-                                    "big.bi_\ntargetdir=%2\nsha256=%3\n")
+                                    "big.bi_\ntargetdir={APP}\\target\nsha256=%2\n")
                                 .arg(port)
-                                .arg(target, testsigning::fileSha256Hex(updates + "/big.bi_"))
+                                .arg(testsigning::fileSha256Hex(updates + "/big.bi_"))
                                 .toUtf8();
     if (!inf.open(QIODevice::WriteOnly) || inf.write(list) < 0 ||
         (inf.close(), !testsigning::signRelease(controlFile))) {

@@ -85,6 +85,10 @@ const Entry kEntries[] = {
      "program files stay as they are.",
      "Die letzte Aktualisierung des Programms wurde unterbrochen und nicht abgeschlossen. Die vorherige Version konnte "
      "nicht wiederhergestellt werden; die Programmdateien bleiben, wie sie sind."},
+    {"updateRolledBack", "Programın yeni sürümü başlamadı, bu yüzden güncelleme geri alındı. Önceki sürüm çalışıyor.",
+     "The new version of the program did not start, so the update was rolled back. The previous version is running.",
+     "Die neue Programmversion ist nicht gestartet, deshalb wurde die Aktualisierung rückgängig gemacht. Die vorherige "
+     "Version läuft."},
     {"accWebSite", "Velkorn web sitesi", "Velkorn web site", "Velkorn-Website"},
     {"accWebSiteHint", "Üreticinin web sitesini tarayıcınızda açar", "Opens the maker's web site in your web browser",
      "Öffnet die Website des Herstellers im Browser"},

@@ -117,4 +117,21 @@ bool extractCabinet(const QString& cab, const QString& targetDir, QString* error
     return true;
 }
 
+QStringList cabinetEntries(const QString& cab)
+{
+    std::unique_ptr<mscab_decompressor, DecompressorDeleter> decompressor(mspack_create_cab_decompressor(nullptr));
+    if (!decompressor || !QFileInfo(cab).isFile())
+        return {};
+    mscab_decompressor* d = decompressor.get();
+    const QByteArray cabName = QFile::encodeName(cab);
+    mscabd_cabinet* cabinet = d->open(d, cabName.constData());
+    if (!cabinet)
+        return {};
+    QStringList names;
+    for (const mscabd_file* file = cabinet->files; file; file = file->next)
+        names << entryName(file);
+    d->close(d, cabinet);
+    return names;
+}
+
 } // namespace archive

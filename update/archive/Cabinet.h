@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Microsoft cabinet (.CAB) unpacking through libmspack.
 namespace archive {
@@ -10,5 +11,9 @@ namespace archive {
 // names hold "..", an absolute path or a drive are refused: the whole unpacking then fails before
 // anything is written. False (and error set when given) on any failure.
 bool extractCabinet(const QString& cab, const QString& targetDir, QString* error);
+
+// The names of the cabinet's files as extractCabinet would write them below its target ("/" as separator); empty
+// when the file is not a readable cabinet.
+QStringList cabinetEntries(const QString& cab);
 
 } // namespace archive

@@ -233,13 +233,13 @@ bool isSzdd(const QString& path)
     return readHeader(path, &header);
 }
 
-QString expandedSzddName(const QString& path)
+QString expandedSzddName(const QString& path, const QString& asName)
 {
     QByteArray header;
     if (!readHeader(path, &header))
         return {};
     const char stored = header.at(9);
-    QString name = path;
+    QString name = asName.isNull() ? path : asName;
     if (stored != '\0' && name.endsWith(QLatin1Char('_')))
         name[name.size() - 1] = QLatin1Char(stored);
     return name;

@@ -15,8 +15,9 @@ bool isSzdd(const QString& path);
 bool expandSzdd(const QString& src, const QString& dst, QString* error);
 
 // The name the header gives for the expanded file: the stored character replaces a trailing "_"
-// ("upd.ex_" with 'e' -> "upd.exe"). Empty when the file is not SZDD.
-QString expandedSzddName(const QString& path);
+// ("upd.ex_" with 'e' -> "upd.exe"). Empty when the file is not SZDD. With `asName`, the name for the file once it
+// is called so (a download still in its temporary file).
+QString expandedSzddName(const QString& path, const QString& asName = QString());
 
 // Compresses data into an SZDD image; lastChar is the header's stored last character of the name.
 QByteArray compressSzdd(const QByteArray& data, char lastChar = '\0');

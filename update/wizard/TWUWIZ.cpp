@@ -399,6 +399,10 @@ void TWUWIZ::ControlButtonClick()
         return;
     }
     const std::optional<QStringList> whatsNew = transfer([this] { return engine->FetchWhatsNew(); });
+    if (engine->cancelled()) { // the text was refused (or its download cancelled): the run ends here
+        CloseWizard();
+        return;
+    }
     if (whatsNew && !whatsNew->isEmpty()) {
         WhatsNewMemo->setPlainText(whatsNew->join(QLatin1Char('\n')));
         showPage(2);
@@ -427,6 +431,10 @@ void TWUWIZ::ControlButtonClick()
 bool TWUWIZ::offerLicense()
 {
     const std::optional<QStringList> license = transfer([this] { return engine->FetchLicense(); });
+    if (engine->cancelled()) { // as for the release notes
+        CloseWizard();
+        return true;
+    }
     if (!license || license->isEmpty())
         return false;
     EULAMemo->setPlainText(license->join(QLatin1Char('\n')));

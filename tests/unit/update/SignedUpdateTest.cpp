@@ -149,6 +149,11 @@ TEST_F(SignedUpdate, ListedFilesMustHaveTheirPublishedDigest)
     verdictFor(("[whatsnew]\nfile=" + server + "notes.txt\nsha256=" + testsigning::sha256Hex("truth") + "\n").toUtf8());
     EXPECT_FALSE(upd.FetchWhatsNew().has_value());
     EXPECT_TRUE(QDir(tmp).entryList({"notes.txt"}).isEmpty());
+    // ... and end the run: nothing after them is fetched or placed.
+    EXPECT_TRUE(upd.refused() && upd.cancelled());
+    EXPECT_EQ(upd.LoadFileList(), 0);
+    EXPECT_EQ(upd.DownloadFiles(), -1);
+    EXPECT_EQ(upd.FinishUpdate(), -1);
 }
 
 TEST_F(SignedUpdate, ProgramsOfTheActionSectionRunOnlyWithTheirPublishedDigest)
@@ -156,26 +161,33 @@ TEST_F(SignedUpdate, ProgramsOfTheActionSectionRunOnlyWithTheirPublishedDigest)
     const QString mark = root.filePath("ran");
     const QByteArray genuine = "#!/bin/sh\necho genuine > '" + mark.toUtf8() + "'\n";
     const QString digest = testsigning::sha256Hex(genuine);
-    writeFile(server + "before.sh", "#!/bin/sh\necho swapped > '" + mark.toUtf8() + "'\n");
-    QFile::setPermissions(server + "before.sh", QFile::permissions(server + "before.sh") | QFile::ExeOwner);
-    verdictFor(
-        (announcement + "[action]\nrunbefore=" + server + "before.sh\nrunbeforesha256=" + digest + "\n").toUtf8());
+    const QString program = app + "before.sh";
+    writeFile(program, "#!/bin/sh\necho swapped > '" + mark.toUtf8() + "'\n");
+    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
+    verdictFor((announcement + "[action]\nrunbefore=" + program + "\nrunbeforesha256=" + digest + "\n").toUtf8());
     EXPECT_EQ(upd.RunPreUpdateActions(), -1);
     EXPECT_FALSE(upd.appUpdate());
-    EXPECT_TRUE(readFile(upd.LogFileName).contains("Refused update file " + server.toUtf8() + "before.sh"));
+    EXPECT_TRUE(readFile(upd.LogFileName).contains("Refused update file " + program.toUtf8()));
 
-    verdictFor((announcement + "[action]\nrunafter=" + server + "before.sh\n").toUtf8());
+    verdictFor((announcement + "[action]\nrunafter=" + program + "\n").toUtf8());
     EXPECT_EQ(upd.FinishUpdate(), -1);
     QThread::msleep(300);
     EXPECT_FALSE(QFile::exists(mark));
 
-    writeFile(server + "before.sh", genuine);
-    verdictFor(
-        (announcement + "[action]\nrunbefore=" + server + "before.sh\nrunbeforesha256=" + digest + "\n").toUtf8());
+    writeFile(program, genuine);
+    verdictFor((announcement + "[action]\nrunbefore=" + program + "\nrunbeforesha256=" + digest + "\n").toUtf8());
     EXPECT_EQ(upd.RunPreUpdateActions(), 0);
     for (int i = 0; i < 100 && !QFile::exists(mark); ++i)
         QThread::msleep(50);
     EXPECT_EQ(readFile(mark), "genuine\n");
+
+    // Outside the Application directory nothing is run, whatever its digest: the control file is refused.
+    writeFile(server + "before.sh", genuine);
+    EXPECT_EQ(
+        verdictFor(
+            (announcement + "[action]\nrunbefore=" + server + "before.sh\nrunbeforesha256=" + digest + "\n").toUtf8()),
+        -1);
+    EXPECT_TRUE(readFile(upd.LogFileName).contains("Refused update control file"));
 }
 
 // Whatever the control file says, the program is never replaced by a lower version, nor by a file whose version
