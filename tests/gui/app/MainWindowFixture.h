@@ -66,7 +66,8 @@ protected:
         if (size.isValid())
             m_window->resize(size);
         m_window->show();
-        for (int i = 0; i < 200 && !finishedStartup(); ++i) {
+        // Up to five seconds: a machine busy with other tests takes longer than the second start-up needs alone.
+        for (int i = 0; i < 2500 && !finishedStartup(); ++i) {
             QCoreApplication::processEvents();
             QThread::msleep(2);
         }
