@@ -9,8 +9,8 @@
 #include "catalog/CodeIndex.h"
 #include "catalog/ItemSheet.h"
 #include "catalog/SearchCode.h"
-#include "datasheet/AddedTexts.h"
 #include "datasheet/Datasheet.h"
+#include "i18n/texts/BuiltInTexts.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -100,7 +100,7 @@ int writeDatasheet(const QString& catalogPath, const QString& language, const QS
         lng = base::IniFile(QFileInfo(catalogPath).absolutePath() + QLatin1Char('/') + fileName);
     lng.load();
     datasheet::SheetTexts texts;
-    texts.msg = datasheet::withBuiltInTexts(
+    texts.msg = i18n::withBuiltInTexts(
         [&lng](const QString& key) {
             return lng.value(QStringLiteral("Project_Messages"), key, QStringLiteral("ERROR"));
         },
