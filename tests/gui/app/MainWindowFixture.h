@@ -113,10 +113,16 @@ protected:
                           QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
     }
 
+    // Focus goes to a widget only once its window is active, which takes a while on a busy machine.
     void focus(QWidget* w)
     {
-        w->setFocus(Qt::MouseFocusReason);
-        QCoreApplication::processEvents();
+        w->window()->activateWindow();
+        for (int i = 0; i < 500 && QApplication::focusWidget() != w; ++i) {
+            w->setFocus(Qt::MouseFocusReason);
+            QCoreApplication::processEvents();
+            if (QApplication::focusWidget() != w)
+                QThread::msleep(10);
+        }
         ASSERT_EQ(QApplication::focusWidget(), w);
     }
 
