@@ -283,21 +283,23 @@ bool ApplicationUpdate::eventFilter(QObject* watched, QEvent* event)
 
 void ApplicationUpdate::confirmStart()
 {
-    // Names shared with the restart helper (update/helper/RestartHelper.h).
+    // The name is shared with the restart helper (update/helper/RestartHelper.h).
     const QByteArray marker = qgetenv("VELKORN_UPDATE_MARKER");
-    if (!marker.isEmpty()) {
-        QFile started(QFile::decodeName(marker));
-        if (!started.open(QIODevice::WriteOnly))
-            qWarning("velkorn: cannot tell the restart helper that the update came up");
-        qunsetenv("VELKORN_UPDATE_MARKER"); // not for programs started from here
-    }
-    if (qgetenv("VELKORN_UPDATE_ROLLED_BACK") == "1") {
-        qunsetenv("VELKORN_UPDATE_ROLLED_BACK");
-        wizard::showEngineMessage({QString(),
-                                   QStringLiteral("The new version did not start, so the update was rolled back. "
-                                                  "The previous version is running."),
-                                   update::DialogIcon::Error});
-    }
+    if (marker.isEmpty())
+        return;
+    QFile started(QFile::decodeName(marker));
+    if (!started.open(QIODevice::WriteOnly))
+        qWarning("velkorn: cannot tell the restart helper that the update came up");
+    qunsetenv("VELKORN_UPDATE_MARKER"); // not for programs started from here
+}
+
+bool ApplicationUpdate::takeRollBackNotice()
+{
+    // Set by the restart helper when it put the old files back and started this version again.
+    if (qgetenv("VELKORN_UPDATE_ROLLED_BACK") != "1")
+        return false;
+    qunsetenv("VELKORN_UPDATE_ROLLED_BACK");
+    return true;
 }
 
 } // namespace app

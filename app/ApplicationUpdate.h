@@ -51,9 +51,11 @@ public:
     ~ApplicationUpdate() override;
 
     // Right after an update, once the window is shown: tells the restart helper that this version came up (it
-    // rolls the update back otherwise), or, when the helper had to roll back and start this version again, tells
-    // the user so.
+    // rolls the update back otherwise).
     static void confirmStart();
+    // True once, when the restart helper rolled an update back and started this version again; the user is told
+    // after the language is chosen.
+    static bool takeRollBackNotice();
 
     // The language whose text set the wizard shows.
     void setLanguage(const i18n::Language& language);

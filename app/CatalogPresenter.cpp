@@ -74,10 +74,7 @@ void CatalogPresenter::bind(const QString& connectionName, const catalog::Catalo
     m_browser->setCodeIndex(m_codeIndex);
     m_codeIndex->rebuild();
     m_suggestions = CodeSuggestions::forIndex(m_window, m_codeIndex, {m_layout.edtSearch, m_layout.dxEdit1});
-    connect(m_suggestions, &CodeSuggestions::itemChosen, this, [this](int itemId) {
-        runCatalogAction([&] { m_browser->showItem(itemId); });
-        m_layout.showPage(MainPage::CenterItem);
-    });
+    connect(m_suggestions, &CodeSuggestions::itemChosen, this, &CatalogPresenter::openItem);
 }
 
 bool CatalogPresenter::suggestionKey(QLineEdit* box, int key)
@@ -143,6 +140,14 @@ void CatalogPresenter::openCodeTypeList(QAction* codeTypeEntry)
     setColumnCaption("grdColCode2", codeTypeEntry->text());
     const int tag = codeTypeEntry->data().toInt();
     openList(catalog::ListPage::OemCross, [this, tag] { m_browser->buttonClick(tag); });
+}
+
+void CatalogPresenter::openItem(int itemId)
+{
+    if (!m_browser)
+        return;
+    runCatalogAction([&] { m_browser->showItem(itemId); });
+    m_layout.showPage(MainPage::CenterItem);
 }
 
 void CatalogPresenter::stepBack()

@@ -57,6 +57,8 @@ public:
     void openStyleList(int styleTag);
     void openUsageList(int usageTag);
     void openCodeTypeList(QAction* codeTypeEntry);
+    // Shows an item on the item page without touching the lists (a database failure ends in a message box).
+    void openItem(int itemId);
     void stepBack();
     void stepForward();
     void search();

@@ -1,7 +1,6 @@
 #include "app/CatalogTools.h"
 
 #include "app/DataText.h"
-#include "app/ExtraTexts.h"
 #include "app/ItemCopying.h"
 #include "app/MainWindowLayout.h"
 #include "app/PictureBox.h"
@@ -94,7 +93,7 @@ CatalogTools::~CatalogTools()
 
 QString CatalogTools::text(const char* key) const
 {
-    return extraText(m_msg, key);
+    return m_msg(QString::fromLatin1(key));
 }
 
 void CatalogTools::buildMenu()

@@ -1,10 +1,11 @@
 #include "app/CodeSuggestions.h"
 
-#include "app/ExtraTexts.h"
 #include "catalog/BackgroundCodeIndex.h"
+#include "i18n/texts/BuiltInTexts.h"
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -19,7 +20,8 @@ const QColor TypeText(90, 90, 90);
 } // namespace
 
 CodeSuggestions::CodeSuggestions(QWidget* window, CodeSuggestionModel::Finder finder)
-    : QWidget(window), m_model(std::move(finder)), m_moreRowsText(builtInText("moreCodes"))
+    : QWidget(window), m_model(std::move(finder)),
+      m_moreRowsText(i18n::builtInText(QString(), QStringLiteral("moreCodes")))
 {
     setObjectName("codeSuggestions");
     setFocusPolicy(Qt::NoFocus);
@@ -81,7 +83,10 @@ int CodeSuggestions::shownRows() const
 
 bool CodeSuggestions::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_box && (event->type() == QEvent::FocusOut || event->type() == QEvent::Hide)) {
+    // A context menu (the row's, the box's) takes the focus for a moment without leaving the box.
+    const bool left =
+        event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
+    if (watched == m_box && (left || event->type() == QEvent::Hide)) {
         m_model.close();
         refresh();
     }
@@ -165,8 +170,15 @@ void CodeSuggestions::mouseMoveEvent(QMouseEvent* event)
 
 void CodeSuggestions::mousePressEvent(QMouseEvent* event)
 {
+    const int row = rowAt(int(event->position().y()));
     if (event->button() == Qt::LeftButton)
-        open(m_model.choose(rowAt(int(event->position().y()))));
+        open(m_model.choose(row));
+    if (event->button() == Qt::RightButton && row >= 0 && !m_addToComparison.isEmpty()) {
+        const int itemId = m_model.rows().at(row).itemId;
+        QMenu menu;
+        menu.addAction(m_addToComparison, this, [this, itemId] { emit addToComparison(itemId); });
+        menu.exec(event->globalPosition().toPoint());
+    }
 }
 
 } // namespace app

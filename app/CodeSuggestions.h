@@ -32,6 +32,9 @@ public:
     // A key pressed in an attached box; true when the drop-down used it and nothing else may act on it.
     bool handleKey(QLineEdit* box, int key);
 
+    // The entry of a row's context menu that adds the row's item to the comparison; no menu while it is empty.
+    void setAddToComparisonText(const QString& text) { m_addToComparison = text; }
+
     const CodeSuggestionModel& model() const { return m_model; }
     int rowHeight() const;
 
@@ -42,6 +45,7 @@ public:
 
 signals:
     void itemChosen(int itemId);
+    void addToComparison(int itemId);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,6 +63,7 @@ private:
     CodeSuggestionModel m_model;
     QPointer<QLineEdit> m_box;
     QString m_moreRowsText;
+    QString m_addToComparison;
 };
 
 } // namespace app

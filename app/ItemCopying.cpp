@@ -4,7 +4,8 @@
 #include "app/DataText.h"
 #include "app/MainWindowLayout.h"
 #include "catalog/CatalogBrowser.h"
-#include "datasheet/Datasheet.h"
+#include "catalog/ItemDetails.h"
+#include "catalog/QueryTableModel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -139,7 +140,7 @@ QStringList ItemCopying::technicalRow(int row) const
     static const char* const pressures[8] = {nullptr, "Label8", "Label6", "Label7", nullptr, nullptr, nullptr, nullptr};
     QString caption = labelText(captions[row]);
     if (pressures[row])
-        caption = datasheet::pressureRowCaption(caption, labelText(pressures[row]));
+        caption = catalog::pressureRowCaption(caption, labelText(pressures[row]));
     return {caption, units[row] ? labelText(units[row]) : QString(), m_layout.values[row]->text()};
 }
 
@@ -167,6 +168,28 @@ void ItemCopying::copyTechnicalData(int row)
     toClipboard(lines.join(QLatin1Char('\n')));
 }
 
+int ItemCopying::itemIdOfRow(const QTableView* grid, int row) const
+{
+    if (!m_browser)
+        return 0;
+    if (grid == m_layout.dxDBGrid1)
+        return m_browser->itemDetails().itemId;
+    const auto* model = qobject_cast<const catalog::QueryTableModel*>(grid->model());
+    const catalog::TQuery* list = model ? model->query() : nullptr;
+    if (!list || !list->isActive() || row < 0 || row >= list->recordCount() || !list->hasField("ITEM_ID"))
+        return 0;
+    return list->value(row, list->fieldIndex("ITEM_ID")).toInt();
+}
+
+void ItemCopying::execMenu(QMenu& menu, int itemId, const QPoint& globalPos)
+{
+    if (addMenuEntries && itemId > 0) {
+        menu.addSeparator();
+        addMenuEntries(menu, itemId);
+    }
+    menu.exec(globalPos);
+}
+
 void ItemCopying::showGridMenu(QTableView* grid, const QPoint& pos)
 {
     const QModelIndex at = grid->indexAt(pos);
@@ -177,7 +200,7 @@ void ItemCopying::showGridMenu(QTableView* grid, const QPoint& pos)
     menu.addAction(m_text("copyCode"), this, [=] { copyCode(grid, row, at.column()); });
     menu.addAction(m_text("copyAllCodes"), this, &ItemCopying::copyAllCodes);
     menu.addAction(withCopyKey(m_text("copyRow")), this, [=] { copyRow(grid, row); });
-    menu.exec(grid->viewport()->mapToGlobal(pos));
+    execMenu(menu, itemIdOfRow(grid, row), grid->viewport()->mapToGlobal(pos));
 }
 
 void ItemCopying::showHeaderCodeMenu(const QPoint& pos)
@@ -187,7 +210,7 @@ void ItemCopying::showHeaderCodeMenu(const QPoint& pos)
     QMenu menu;
     menu.addAction(withCopyKey(m_text("copyCode")), this, [this] { copyCode(); });
     menu.addAction(m_text("copyAllCodes"), this, &ItemCopying::copyAllCodes);
-    menu.exec(m_layout.DBText1->mapToGlobal(pos));
+    execMenu(menu, m_browser ? m_browser->itemDetails().itemId : 0, m_layout.DBText1->mapToGlobal(pos));
 }
 
 void ItemCopying::showTechnicalMenu(const QPoint& pos)
@@ -200,7 +223,7 @@ void ItemCopying::showTechnicalMenu(const QPoint& pos)
     menu.addAction(m_text("copyAllCodes"), this, &ItemCopying::copyAllCodes);
     QAction* copyRow = menu.addAction(m_text("copyRow"), this, [this, row] { copyTechnicalData(row); });
     copyRow->setEnabled(row >= 0);
-    menu.exec(m_details->mapToGlobal(pos));
+    execMenu(menu, m_browser ? m_browser->itemDetails().itemId : 0, m_details->mapToGlobal(pos));
 }
 
 bool ItemCopying::eventFilter(QObject* watched, QEvent* event)

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QMenu;
 class QPoint;
 class QTableView;
 class QWidget;
@@ -46,6 +47,11 @@ public:
     // Caption and unit of each technical data row as the table shows them, "Total Weight (kg)".
     QStringList technicalCaptions() const;
 
+    // Entries other functions add to these menus for the item a menu concerns: a list row's item, or the item shown.
+    std::function<void(QMenu& menu, int itemId)> addMenuEntries;
+    // The item of a grid's row: a list's ITEM_ID, the item shown for its codes list; 0 for none.
+    int itemIdOfRow(const QTableView* grid, int row) const;
+
     // The grid of the list opened last, if any.
     QTableView* currentListGrid() const;
     // The grid the Tools menu's "Copy row" acts on.
@@ -61,6 +67,7 @@ private:
     void showTechnicalMenu(const QPoint& pos);
     QStringList technicalRow(int row) const;
     QString labelText(const char* name) const;
+    void execMenu(QMenu& menu, int itemId, const QPoint& globalPos);
 
     MainWindowLayout& m_layout;
     std::function<QString(const char*)> m_text;

@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 using i18n::Language;
@@ -143,6 +144,31 @@ QWidget* newPage(const QString& name)
 void styleListGrid(QTableView* grid)
 {
     styleGrid(grid);
+}
+
+QLabel* pageTitle(QWidget* page, const QString& name)
+{
+    auto* title = new QLabel(page);
+    title->setObjectName(name);
+    QFont font = title->font();
+    font.setBold(true);
+    font.setPointSize(font.pointSize() + 2);
+    title->setFont(font);
+    title->setStyleSheet("color: rgb(204,17,17);");
+    return title;
+}
+
+QToolButton* headerButton(QWidget* header, const QString& name, const QIcon& icon, int x, const QString& style)
+{
+    auto* button = new QToolButton(header);
+    button->setObjectName(name);
+    button->setIcon(icon);
+    button->setIconSize(QSize(26, 26));
+    button->setStyleSheet("QToolButton { border: none; background: transparent; }" + style);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setGeometry(x, 5, 26, 26);
+    Anchors::anchor(button, Anchors::TopRight, header->size());
+    return button;
 }
 
 MainWindowLayout::MainWindowLayout(QWidget* window) : m_window(window)

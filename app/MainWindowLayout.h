@@ -12,12 +12,15 @@
 #include <memory>
 
 class QAction;
+class QIcon;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QObject;
 class QScrollBar;
 class QTableView;
+class QToolButton;
 class QWidget;
 
 namespace app {
@@ -44,6 +47,11 @@ using catalog::ListPage;
 // The look of the list grids (font, red header, selection colours, tips for cut-off texts), for grids of other
 // pages that list items too.
 void styleListGrid(QTableView* grid);
+// The title line of a page of our own (measurements, comparison): bold, larger, in the list headers' red.
+QLabel* pageTitle(QWidget* page, const QString& name);
+// A 26 × 26 picture button on the item page's header bar at `x`, kept at its distance from the bar's right edge.
+// `style` is added to the button's style sheet (the look of its states).
+QToolButton* headerButton(QWidget* header, const QString& name, const QIcon& icon, int x, const QString& style = {});
 
 // One component per language, in the order of Language::all().
 template <typename T> struct LanguageArt

@@ -61,13 +61,7 @@ MeasurePage::MeasurePage()
     pgMeasure->setObjectName("pgMeasure");
     auto* column = new QVBoxLayout(pgMeasure);
     column->setContentsMargins(12, 8, 12, 8);
-    lblMeasureTitle = new QLabel(pgMeasure);
-    lblMeasureTitle->setObjectName("lblMeasureTitle");
-    QFont titleFont = lblMeasureTitle->font();
-    titleFont.setBold(true);
-    titleFont.setPointSize(titleFont.pointSize() + 2);
-    lblMeasureTitle->setFont(titleFont);
-    lblMeasureTitle->setStyleSheet("color: rgb(204,17,17);");
+    lblMeasureTitle = pageTitle(pgMeasure, "lblMeasureTitle");
     column->addWidget(lblMeasureTitle);
 
     auto* row = new QHBoxLayout;

@@ -1,9 +1,7 @@
 #include "app/MeasurePresenter.h"
 
-#include "app/Anchors.h"
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
-#include "app/ExtraTexts.h"
 #include "app/MainWindowLayout.h"
 #include "app/PageControl.h"
 #include "catalog/CatalogBrowser.h"
@@ -214,14 +212,7 @@ MeasurePresenter::MeasurePresenter(MainWindowLayout& layout, CatalogPresenter& c
     // The button stands on the header's decoration just left of the search box.
     QWidget* searchArea = m_layout.edtSearch->parentWidget();
     QWidget* header = searchArea->parentWidget();
-    btnMeasureSearch = new QToolButton(header);
-    btnMeasureSearch->setObjectName("btnMeasureSearch");
-    btnMeasureSearch->setIcon(calliperIcon());
-    btnMeasureSearch->setIconSize(QSize(26, 26));
-    btnMeasureSearch->setStyleSheet("QToolButton { border: none; background: transparent; }");
-    btnMeasureSearch->setCursor(Qt::PointingHandCursor);
-    btnMeasureSearch->setGeometry(searchArea->x() - 30, 5, 26, 26);
-    Anchors::anchor(btnMeasureSearch, Anchors::TopRight, header->size());
+    btnMeasureSearch = headerButton(header, "btnMeasureSearch", calliperIcon(), searchArea->x() - 30);
     connect(btnMeasureSearch, &QToolButton::clicked, this, &MeasurePresenter::btnMeasureClick);
 
     // Texts come from message lookup, not from the language files' form sections.
@@ -297,7 +288,7 @@ void MeasurePresenter::btnMeasureFindClick()
     if (m_hits.isEmpty())
         showFound(m_msg("measureNothing"), false);
     else if (m_hits.size() == 1)
-        showFound(extraText(m_msg, "measureFound1"), false);
+        showFound(m_msg("measureFound1"), false);
     else
         showFound(m_msg("measureFound").arg(m_hits.size()), false);
 }
@@ -322,7 +313,7 @@ void MeasurePresenter::showFound(const QString& text, bool fault)
 
 QString MeasurePresenter::faultText(const MeasurePage::Fault& fault) const
 {
-    const auto text = [this](const char* key) { return extraText(m_msg, key); };
+    const auto text = [this](const char* key) { return m_msg(QString::fromLatin1(key)); };
     QString box = m_msg(measureKey(fault.measure));
     if (fault.tolerance)
         box = text("measureToleranceOf").arg(box);

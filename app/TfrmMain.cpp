@@ -7,8 +7,9 @@
 #include "app/CatalogPresenter.h"
 #include "app/CatalogTools.h"
 #include "app/CodeSuggestions.h"
+#include "app/ComparePresenter.h"
 #include "app/DatasheetActions.h"
-#include "app/ExtraTexts.h"
+#include "app/HistoryPresenter.h"
 #include "app/MainWindowLayout.h"
 #include "app/MeasurePresenter.h"
 #include "app/PageControl.h"
@@ -16,12 +17,12 @@
 #include "app/ServerHosts.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
-#include "datasheet/AddedTexts.h"
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
 #include "i18n/QtTranslations.h"
 #include "i18n/SilentCancel.h"
+#include "i18n/texts/BuiltInTexts.h"
 #include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
 #include "sync/CatalogSync.h"
@@ -69,14 +70,16 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
     m_layout = std::make_unique<app::MainWindowLayout>(this);
     m_presenter = new app::CatalogPresenter(
         *m_layout, currentGrid, [this](const QString& key) { return msg(key); }, this);
+    const auto texts = [this](const QString& key) { return msg(key); };
     m_tools = new app::CatalogTools(
-        *m_layout, [this](const QString& key) { return msg(key); },
-        [this] { return m_language ? m_language->locale() : QLocale(); }, this);
-    const auto withAddedTexts =
-        datasheet::withBuiltInTexts([this](const QString& key) { return msg(key); }, [this] { return languageCode; });
-    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, *m_tools, currentGrid, withAddedTexts, this);
+        *m_layout, texts, [this] { return m_language ? m_language->locale() : QLocale(); }, this);
+    m_measure = new app::MeasurePresenter(*m_layout, *m_presenter, *m_tools, currentGrid, texts, this);
     m_datasheet = new app::DatasheetActions(
-        *m_presenter, *m_layout, withAddedTexts, [this] { return languageCode; }, this);
+        *m_presenter, *m_layout, texts, [this] { return languageCode; }, this);
+    m_compare = new app::ComparePresenter(*m_layout, *m_presenter, *m_datasheet, *m_tools->copying(), texts, this);
+    m_compare->addContextMenu(m_measure->page().grdMeasure);
+    m_compare->addContextMenu(m_measure->page().grdMeasureResults);
+    m_history = new app::HistoryPresenter(*m_presenter, texts, this);
     wireHandlers();
     FormCreate();
     qApp->installEventFilter(this);
@@ -222,9 +225,7 @@ void TfrmMain::runStartup()
     MIS->OpenMessages();
     if (!startupNotice.isEmpty()) {
         step("startupNotice");
-        const auto text = [this](const QString& key) { return msg(key); };
-        widgets::showMessageBox({this, extraText(text, "updateCaption"),
-                                 extraText(text, startupNotice.toLatin1().constData()), widgets::BoxIcon::Warning});
+        widgets::showMessageBox({this, msg("updateCaption"), msg(startupNotice), widgets::BoxIcon::Warning});
     }
     // A termination request while a box was open has shut the window down already.
     if (m_shutdownDone)
@@ -233,8 +234,7 @@ void TfrmMain::runStartup()
     step("openDatabase");
     if (!openCatalogDatabase()) {
         // Which catalog could not be opened matters once it may lie on a server; never its password.
-        const QString where = extraText([this](const QString& key) { return msg(key); }, "catalogLocation")
-                                  .arg(m_catalogLocation.displayName());
+        const QString where = msg("catalogLocation").arg(m_catalogLocation.displayName());
         widgets::showMessageBox({this, msg("msg001"), msg("msg002") + "\r\n" + where, widgets::BoxIcon::Error});
         terminateApplication();
         return;
@@ -279,6 +279,8 @@ void TfrmMain::runStartup()
 
     step("showIntro");
     m_layout->showPage(MainPage::Intro);
+    // From here on every item the user is shown goes into the history; the one start-up loaded stays out.
+    m_history->start();
 
     // The window itself holds the keyboard focus at first: a search box that the window's activation hands the
     // focus to would lose its prompt before the user has looked at it.
@@ -301,6 +303,7 @@ bool TfrmMain::openCatalogDatabase()
     m_presenter->bind(LocalDbConnection, m_catalogLocation, m_applicationDir,
                       [this](QThread* thread) { m_jobs->add(thread); });
     m_tools->bind(m_presenter->browser(), LocalDbConnection, m_applicationDir);
+    m_compare->bindCatalog();
     return true;
 }
 
@@ -337,10 +340,10 @@ void TfrmMain::setCaptionsFromMessages()
     m_tools->setCaptions();
     m_measure->applyTexts();
     m_datasheet->applyTexts();
+    m_compare->applyTexts();
+    m_history->applyTexts();
 
-    const auto withAddedTexts =
-        datasheet::withBuiltInTexts([this](const QString& key) { return msg(key); }, languageCode);
-    const auto text = [&withAddedTexts](const char* key) { return app::extraText(withAddedTexts, key); };
+    const auto text = [this](const char* key) { return msg(QString::fromLatin1(key)); };
     if (CodeSuggestions* drop = codeSuggestions())
         drop->setMoreRowsText(text("moreCodes"));
     app::applyAccessibleTexts(ui, *m_measure, codeSuggestions(), text);
@@ -348,7 +351,7 @@ void TfrmMain::setCaptionsFromMessages()
 
 QString TfrmMain::msg(const QString& key) const
 {
-    return MIS->MessageText(key);
+    return i18n::withBuiltInText(MIS->MessageText(key), languageCode, key);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)
@@ -411,6 +414,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         auto* target = qobject_cast<QWidget*>(watched);
         if (target && target->window() == this && (target == focus || (!focus && target == this))) {
             const int key = static_cast<QKeyEvent*>(event)->key();
+            // Alt+Left and Alt+Right walk the history, not the list.
+            if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier &&
+                (key == Qt::Key_Left || key == Qt::Key_Right))
+                return QWidget::eventFilter(watched, event);
             const bool inSearchBox = target == m_layout->edtSearch || target == m_layout->dxEdit1;
             // An open drop-down under a search box takes the box's keys first (Escape closes only the drop-down).
             if (inSearchBox && m_presenter->suggestionKey(static_cast<QLineEdit*>(target), key))

@@ -38,7 +38,9 @@ class PictureBox;
 class ApplicationUpdate;
 class CatalogPresenter;
 class CatalogTools;
+class ComparePresenter;
 class DatasheetActions;
+class HistoryPresenter;
 class MainWindowLayout;
 class MeasurePresenter;
 
@@ -83,6 +85,9 @@ public:
     // "Find by measurements" and the datasheet of the item shown.
     app::MeasurePresenter* measurePresenter() const { return m_measure; }
     app::DatasheetActions* datasheetActions() const { return m_datasheet; }
+    // The comparison of up to three items, and the history of the items shown (Alt+Left, Alt+Right).
+    app::ComparePresenter* compare() const { return m_compare; }
+    app::HistoryPresenter* history() const { return m_history; }
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
 
@@ -99,7 +104,8 @@ public:
     bool terminateRequested() const { return m_terminateRequested; }
     bool shutdownDone() const { return m_shutdownDone; }
 
-    // Message lookup in the chosen language (MIS); "ERROR" before a language is loaded.
+    // Message lookup in the chosen language (MIS); "ERROR" before a language is loaded. Keys that came after the
+    // first language files fall back on their built-in texts where the file lacks them.
     QString msg(const QString& key) const;
     QString columnCaption(const QString& column) const;
     // The menu bar's entries and sub-menus by component name.
@@ -166,6 +172,8 @@ private:
     app::CatalogTools* m_tools = nullptr;
     app::MeasurePresenter* m_measure = nullptr;
     app::DatasheetActions* m_datasheet = nullptr;
+    app::ComparePresenter* m_compare = nullptr;
+    app::HistoryPresenter* m_history = nullptr;
 };
 
 } // namespace app

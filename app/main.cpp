@@ -18,7 +18,9 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const QString updateNotice = app::recoverInterruptedUpdate(platform::executableDir(), arguments);
+    QString updateNotice = app::recoverInterruptedUpdate(platform::executableDir(), arguments);
+    if (updateNotice.isEmpty() && app::ApplicationUpdate::takeRollBackNotice())
+        updateNotice = QStringLiteral("updateRolledBack");
 
     VelkornApplication application(argc, argv);
     application.setApplicationName("Velkorn");

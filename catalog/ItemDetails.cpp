@@ -36,6 +36,14 @@ QStringList technicalValues(const ItemDetails& d)
             d.loadingCapacity};
 }
 
+QString pressureRowCaption(const QString& pressure, const QString& which)
+{
+    QString value = which.trimmed();
+    if (value.endsWith(QLatin1Char(':')))
+        value.chop(1);
+    return pressure.trimmed() + QLatin1Char(' ') + value.trimmed();
+}
+
 QString numberedKey(const QString& base, const QVariant& number)
 {
     return number.isNull() || !number.isValid() ? base : base + QString::number(number.toLongLong());

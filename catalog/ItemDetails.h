@@ -37,6 +37,10 @@ ItemDetails itemDetailsOf(const std::function<QVariant(const char*)>& field, con
 // maximum and minimum, operating space, assembly height, piston type, loading capacity.
 QStringList technicalValues(const ItemDetails& details);
 
+// The name of an operating-pressure row, as the sheets and copied rows give it: the pressure's caption and which
+// value the row holds, without the colon that the item view's caption ends in ("Operating Pressure Max").
+QString pressureRowCaption(const QString& pressure, const QString& which);
+
 // The message key of a numbered name: `base` and the number in decimal ("type3", "pistonType1"); a null number
 // gives the bare base.
 QString numberedKey(const QString& base, const QVariant& number);

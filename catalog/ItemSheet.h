@@ -37,6 +37,9 @@ struct ItemSheet
 
 // The item with the given identifier; false when it has no type-1 code. Throws DatabaseError.
 bool loadItemSheet(const QSqlDatabase& db, int itemId, ItemSheet* sheet);
+// Several items in one go (four statements, whatever their number), in the order asked; items without a type-1
+// code are left out. Throws DatabaseError.
+QVector<ItemSheet> loadItemSheets(const QSqlDatabase& db, const QVector<int>& itemIds);
 
 // The items a typed code names, compared in search form: the item whose own code it is, else every item carrying it
 // as any other code, in id order. Throws DatabaseError.

@@ -4,103 +4,17 @@
 #include "catalog/ItemDetails.h"
 #include "catalog/PictureFiles.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QTextDocument>
-#include <QUrl>
 
 namespace datasheet {
 
 namespace {
 
-// The document is laid out in pixels of 1/96 inch and sized in pixels throughout, so that the page looks the same
-// whatever screen the program runs on; painting scales it to the device.
-constexpr double kDocumentDpi = 96;
-constexpr int kPageWidthPx = 680; // A4 less 15 mm margins, at 96 dpi
-
-QString esc(const QString& text)
-{
-    return text.toHtmlEscaped();
-}
-
 QString artSuffix(const QString& languageCode)
 {
     return languageCode.toUpper();
 }
-
-// The window's banner: the tiled band, the logo at the left and the language's slogan at the right.
-QImage banner(const QString& languageCode)
-{
-    const QImage tile = QImage::fromData(assets::readArt(QStringLiteral("bannerTile.jpg")));
-    const QImage logo = QImage::fromData(assets::readArt(QStringLiteral("logo.jpg")));
-    const QImage slogan =
-        QImage::fromData(assets::readArt(QStringLiteral("slogan%1.jpg").arg(artSuffix(languageCode))));
-    QImage image(917, 97, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    if (!tile.isNull())
-        p.drawTiledPixmap(image.rect(), QPixmap::fromImage(tile));
-    if (!logo.isNull())
-        p.drawImage(0, 0, logo);
-    if (!slogan.isNull())
-        p.drawImage(image.width() - slogan.width(), 0, slogan);
-    return image;
-}
-
-class Html
-{
-public:
-    Html(QTextDocument& doc, const SheetTexts& texts) : m_doc(doc), m_texts(texts) {}
-
-    QString msg(const QString& key) const { return m_texts.msg ? m_texts.msg(key) : key; }
-    QString caption(const QString& name) const
-    {
-        const QString text = m_texts.caption ? m_texts.caption(name) : QString();
-        return text.isEmpty() ? name : text;
-    }
-    QString number(const QVariant& value) const { return catalog::formatMeasure(value, m_texts.locale); }
-
-    // Adds an image to the document and returns its tag, at most maxWidth × maxHeight pixels, never enlarged.
-    QString image(const QString& name, const QImage& image, int maxWidth, int maxHeight)
-    {
-        if (image.isNull())
-            return {};
-        m_doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
-        QSizeF size = image.size();
-        if (size.width() > maxWidth || size.height() > maxHeight)
-            size.scale(maxWidth, maxHeight, Qt::KeepAspectRatio);
-        return QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\">")
-            .arg(name)
-            .arg(qRound(size.width()))
-            .arg(qRound(size.height()));
-    }
-
-    void heading(const QString& text)
-    {
-        out += QStringLiteral("<h2 style=\"font-size:15px; color:#cc1111; margin-top:12px; margin-bottom:4px\">%1"
-                              "</h2>")
-                   .arg(esc(text));
-    }
-
-    void row(const QString& label, const QString& unit, const QString& value)
-    {
-        if (value.isEmpty())
-            return;
-        out += QStringLiteral("<tr><td width=\"230\">%1</td><td width=\"60\">%2</td><td align=\"right\" "
-                              "width=\"200\">%3</td></tr>")
-                   .arg(esc(label), esc(unit), esc(value));
-    }
-
-    QString out;
-
-private:
-    QTextDocument& m_doc;
-    const SheetTexts& m_texts;
-};
 
 QString count(const QVariant& value)
 {
@@ -109,28 +23,12 @@ QString count(const QVariant& value)
 
 } // namespace
 
-QString pressureRowCaption(const QString& pressure, const QString& which)
-{
-    QString value = which.trimmed();
-    if (value.endsWith(QLatin1Char(':')))
-        value.chop(1);
-    return pressure.trimmed() + QLatin1Char(' ') + value.trimmed();
-}
-
 std::unique_ptr<QTextDocument> buildDatasheet(const catalog::ItemSheet& sheet, const SheetTexts& texts,
                                               const QString& imagesDir)
 {
-    auto doc = std::make_unique<QTextDocument>();
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(12);
-    doc->setDefaultFont(font);
-    doc->setDocumentMargin(0);
-    doc->setDefaultStyleSheet(QStringLiteral("td { padding: 2px 4px; } th { padding: 2px 4px; text-align: left; }"));
-    Html h(*doc, texts);
-
-    h.out += h.image(QStringLiteral("banner"), banner(texts.languageCode), kPageWidthPx, 97);
-    h.out += QStringLiteral("<p style=\"font-size:11px; color:#666666; margin-top:6px\">%1</p>")
-                 .arg(esc(h.msg(QStringLiteral("sheetTitle"))));
+    const auto esc = &SheetDocument::esc;
+    SheetDocument h(texts);
+    h.banner(h.msg(QStringLiteral("sheetTitle")));
     h.out += QStringLiteral("<h1 style=\"font-size:24px; margin:0px\">%1</h1>").arg(esc(sheet.code));
     h.out += QStringLiteral("<p style=\"font-size:14px; margin-top:2px\">%1</p>")
                  .arg(esc(h.msg(QStringLiteral("type%1").arg(sheet.style))));
@@ -152,9 +50,10 @@ std::unique_ptr<QTextDocument> buildDatasheet(const catalog::ItemSheet& sheet, c
           h.number(sheet.totalWeight));
     const QString pressure = h.caption(QStringLiteral("lblOperationPressure"));
     const QString bar = h.caption(QStringLiteral("Label2"));
-    h.row(pressureRowCaption(pressure, h.caption(QStringLiteral("Label8"))), bar, h.number(sheet.pressureDefault));
-    h.row(pressureRowCaption(pressure, h.caption(QStringLiteral("Label6"))), bar, h.number(sheet.pressureMax));
-    h.row(pressureRowCaption(pressure, h.caption(QStringLiteral("Label7"))), bar, h.number(sheet.pressureMin));
+    h.row(catalog::pressureRowCaption(pressure, h.caption(QStringLiteral("Label8"))), bar,
+          h.number(sheet.pressureDefault));
+    h.row(catalog::pressureRowCaption(pressure, h.caption(QStringLiteral("Label6"))), bar, h.number(sheet.pressureMax));
+    h.row(catalog::pressureRowCaption(pressure, h.caption(QStringLiteral("Label7"))), bar, h.number(sheet.pressureMin));
     h.row(h.caption(QStringLiteral("lblOperationSpace")), h.caption(QStringLiteral("Label3")),
           h.number(sheet.operationSpace));
     h.row(h.caption(QStringLiteral("lblAssemblyHeight")), h.caption(QStringLiteral("Label4")),
@@ -211,62 +110,15 @@ std::unique_ptr<QTextDocument> buildDatasheet(const catalog::ItemSheet& sheet, c
         h.out += QStringLiteral("</table>");
     }
 
-    if (sheet.catalogDate.isValid())
-        h.out += QStringLiteral("<p style=\"font-size:11px; color:#666666; margin-top:14px\">%1: %2</p>")
-                     .arg(esc(h.msg(QStringLiteral("sheetCatalogDate"))),
-                          esc(texts.locale.toString(sheet.catalogDate.date(), QLocale::ShortFormat)));
-
-    doc->setHtml(h.out);
-    doc->setTextWidth(kPageWidthPx);
-    return doc;
-}
-
-void paintDatasheet(QTextDocument& document, QPagedPaintDevice& device)
-{
-    const QPageLayout layout = device.pageLayout();
-    const double scale = device.logicalDpiX() / kDocumentDpi;
-    const QRectF paint = layout.paintRectPixels(device.logicalDpiX());
-    const QSizeF page(paint.width() / scale, paint.height() / scale);
-    document.setPageSize(page);
-    QPainter painter(&device);
-    const int pages = document.pageCount();
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0)
-            device.newPage();
-        painter.save();
-        painter.scale(scale, scale);
-        painter.translate(0, -i * page.height());
-        document.drawContents(&painter, QRectF(0, i * page.height(), page.width(), page.height()));
-        painter.restore();
-    }
+    h.catalogDate(sheet.catalogDate);
+    return h.finish();
 }
 
 bool writeDatasheetPdf(const catalog::ItemSheet& sheet, const SheetTexts& texts, const QString& imagesDir,
                        const QString& filePath, QString* error)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
     const std::unique_ptr<QTextDocument> doc = buildDatasheet(sheet, texts, imagesDir);
-    {
-        QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-        writer.setResolution(300);
-        writer.setTitle(sheet.code);
-        writer.setCreator(QStringLiteral("Velkorn"));
-        paintDatasheet(*doc, writer);
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeSheetPdf(*doc, sheet.code, filePath, error);
 }
 
 } // namespace datasheet

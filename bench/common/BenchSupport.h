@@ -32,12 +32,16 @@ inline double processCpuMs()
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-// Wall-clock and CPU time per run; on a shared, loaded machine the CPU time is the steadier figure.
-inline Figures measure(int runs, const std::function<void(int)>& body)
+// Wall-clock and CPU time per run; on a shared, loaded machine the CPU time is the steadier figure. `prepare`, when
+// given, runs before each run untimed.
+inline Figures measure(int runs, const std::function<void(int)>& body,
+                       const std::function<void(int)>& prepare = nullptr)
 {
     std::vector<double> times;
     std::vector<double> cpu;
     for (int i = 0; i < runs; ++i) {
+        if (prepare)
+            prepare(i);
         QElapsedTimer timer;
         const double cpuStart = processCpuMs();
         timer.start();

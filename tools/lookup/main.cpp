@@ -12,8 +12,8 @@
 #include "catalog/CodeIndex.h"
 #include "catalog/ItemSheet.h"
 #include "catalog/SearchCode.h"
-#include "datasheet/AddedTexts.h"
 #include "datasheet/Datasheet.h"
+#include "i18n/texts/BuiltInTexts.h"
 #include "platform/EngineConfiguration.h"
 
 #include <QDir>
@@ -112,7 +112,7 @@ int writeDatasheet(const catalog::CatalogLocation& location, const QString& lang
         lng.load();
     }
     datasheet::SheetTexts texts;
-    texts.msg = datasheet::withBuiltInTexts(
+    texts.msg = i18n::withBuiltInTexts(
         [&lng](const QString& key) {
             return lng.value(QStringLiteral("Project_Messages"), key, QStringLiteral("ERROR"));
         },

@@ -250,3 +250,21 @@ TEST_P(InterruptedInstallTest, TheNextStartRestoresTheOldVersionAndTheUpdateThen
 INSTANTIATE_TEST_SUITE_P(AfterEachReplacement, InterruptedInstallTest, ::testing::Values(1, 2));
 
 } // namespace
+
+// When the new version did not come up, the restart helper puts the old files back and starts the old program with
+// this variable set; the old program tells the user in the chosen language, once its language is known.
+TEST_F(UpdateRoadTest, AStartAfterARollBackSaysSoInTheChosenLanguage)
+{
+    installProgram();
+    ASSERT_GT(startServer(), 0) << serverLog().toStdString();
+    startProgram(m_catalogHost, "dialogs", {{"VELKORN_UPDATE_ROLLED_BACK", "1"}, {"VELKORN_LANGUAGE", "de"}});
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return output().contains("dialog shown: QMessageBox: Programmaktualisierung: Die neue Programmversion ist "
+                                     "nicht gestartet");
+        },
+        30000))
+        << output().toStdString();
+    ::kill(pid_t(m_program.processId()), SIGTERM);
+    ASSERT_TRUE(m_program.waitForFinished(10000));
+}

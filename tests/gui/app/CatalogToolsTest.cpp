@@ -20,7 +20,6 @@
 #include <QScreen>
 #include <QSqlQuery>
 #include <QTableView>
-#include <QTimer>
 
 using app::DataText;
 using app::PictureBox;
@@ -51,18 +50,10 @@ protected:
 
     void setLastUpdate(const QVariant& value)
     {
-        // Through a connection of its own, as the synchronisation writes.
-        {
-            QSqlDatabase db = catalog::openDatabase(m_appDir + "KATALOG.GDB", "writer");
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec("delete from params"));
-            if (!value.isNull()) {
-                ASSERT_TRUE(q.prepare("insert into params (last_update) values (?)"));
-                q.addBindValue(value);
-                ASSERT_TRUE(q.exec());
-            }
-        }
-        catalog::closeDatabase("writer");
+        QStringList statements{"delete from params"};
+        if (!value.isNull())
+            statements << "insert into params (last_update) values (?)";
+        changeCatalog(statements, {value});
     }
 };
 
@@ -256,7 +247,8 @@ TEST_F(CatalogToolsTest, CatalogDateReadsNaturallyInTheChosenLanguage)
     EXPECT_TRUE(w->tools()->catalogLine()->text().startsWith("Katalogstand: 1. Juni 2024   "));
 }
 
-// Older language files lack the new keys; the window must not show "ERROR" for them.
+// Older language files lack the new keys; the window must not show "ERROR" for them but the built-in texts of its
+// language.
 TEST_F(CatalogToolsTest, LanguageFileWithoutTheNewKeysFallsBackToBuiltInTexts)
 {
     QFile lng(m_appDir + "de.lng");
@@ -271,9 +263,9 @@ TEST_F(CatalogToolsTest, LanguageFileWithoutTheNewKeysFallsBackToBuiltInTexts)
     lng.close();
 
     TfrmMain* w = start("de");
-    EXPECT_EQ(w->tools()->menu()->title(), "Tools");
+    EXPECT_EQ(w->tools()->menu()->title(), "Extras");
     EXPECT_FALSE(w->tools()->catalogLine()->text().contains("ERROR"));
-    EXPECT_TRUE(w->tools()->rowCount(ListPage::Style)->text().endsWith(" rows"));
+    EXPECT_TRUE(w->tools()->rowCount(ListPage::Style)->text().endsWith(" Zeilen"));
     EXPECT_EQ(w->subMenu("btnStyle")->title(), "Bauform"); // the file's own texts still apply
 }
 
@@ -326,18 +318,10 @@ TEST_F(CatalogToolsTest, GridContextMenuOffersTheThreeCopiesAndCopiesTheClickedR
 {
     start("de");
     QTableView* grid = openFirstOemList();
-    QStringList entries;
-    QTimer::singleShot(50, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_TRUE(menu);
-        for (QAction* entry : menu->actions())
-            entries << entry->text().section('\t', 0, 0);
-        menu->actions().at(2)->trigger();
-        menu->close();
-    });
     const QRect second = grid->visualRect(grid->model()->index(1, 0));
-    emit grid->customContextMenuRequested(second.center());
-    EXPECT_EQ(entries, QStringList({"Nummer kopieren", "Alle Nummern dieses Artikels kopieren", "Zeile kopieren"}));
+    const QStringList entries = popupEntries([&] { emit grid->customContextMenuRequested(second.center()); }, 2);
+    EXPECT_EQ(entries, QStringList({"Nummer kopieren", "Alle Nummern dieses Artikels kopieren", "Zeile kopieren", "",
+                                    "Zum Vergleich hinzufügen"}));
     EXPECT_EQ(clipboard(),
               grid->model()->index(1, 0).data().toString() + "\t" + grid->model()->index(1, 1).data().toString());
 }

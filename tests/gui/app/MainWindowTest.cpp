@@ -304,11 +304,7 @@ TEST_F(MainWindowTest, SearchFromTheIntroductionPageShowsTheFirstHitOnTheItemPag
 TEST_F(MainWindowTest, SearchDropDownOpensTheChosenItemAndEscapeKeepsTheWindow)
 {
     TfrmMain* w = start("en");
-    for (int i = 0; i < 2000 && !w->codeIndex()->isReady(); ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    ASSERT_TRUE(w->codeIndex()->isReady());
+    waitForCodeIndex();
     w->showPage("pgCenterItem");
     auto* box = child<QLineEdit>("edtSearch");
     focus(box);

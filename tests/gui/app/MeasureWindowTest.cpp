@@ -5,7 +5,10 @@
 #include "app/MeasurePresenter.h"
 #include "base/IniFile.h"
 #include "catalog/TQuery.h"
-#include "datasheet/AddedTexts.h"
+#include "i18n/LngINISupp.h"
+#include "i18n/MsgINISupp.h"
+#include "i18n/texts/BuiltInTexts.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -237,9 +240,9 @@ TEST_F(MeasureWindowTest, TextsInEachLanguageAndWithAnOlderLanguageFile)
 {
     for (const QString language : {"tr", "de"}) {
         TfrmMain& w = *restart(language);
-        EXPECT_EQ(w.measurePresenter()->btnMeasure->text(), datasheet::builtInText(language, "btnMeasure"));
-        EXPECT_EQ(w.datasheetActions()->btnDatasheet->title(), datasheet::builtInText(language, "btnDatasheet"));
-        EXPECT_EQ(child<QPushButton>("btnMeasureFind")->text(), datasheet::builtInText(language, "measureFind"));
+        EXPECT_EQ(w.measurePresenter()->btnMeasure->text(), i18n::builtInText(language, "btnMeasure"));
+        EXPECT_EQ(w.datasheetActions()->btnDatasheet->title(), i18n::builtInText(language, "btnDatasheet"));
+        EXPECT_EQ(child<QPushButton>("btnMeasureFind")->text(), i18n::builtInText(language, "measureFind"));
     }
     m_window.reset();
 
@@ -251,7 +254,7 @@ TEST_F(MeasureWindowTest, TextsInEachLanguageAndWithAnOlderLanguageFile)
     QByteArray kept;
     for (const QByteArray& line : lines) {
         const QString key = QString::fromLatin1(line.left(line.indexOf('=')));
-        if (!datasheet::addedKeys().contains(key))
+        if (!i18n::builtInKeys().contains(key))
             kept += line + '\n';
     }
     QFile file(m_appDir + "en.lng");

@@ -2,7 +2,9 @@
 // user would. Usage: velkorn-screens <dist dir> <output dir>
 #include "app/CatalogTools.h"
 #include "app/CodeSuggestions.h"
+#include "app/ComparePresenter.h"
 #include "app/DatasheetActions.h"
+#include "app/HistoryPresenter.h"
 #include "app/MeasurePresenter.h"
 #include "app/TfrmMain.h"
 #include "catalog/BackgroundCodeIndex.h"
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
@@ -74,6 +77,8 @@ public:
         }
         TLngINISupp::resetSharedState();
         TMsgINISupp::resetSharedState();
+        // The history of items shown goes beside the copy, not into the user's configuration folder.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(appDir + "config"));
         auto w = std::make_unique<TfrmMain>(appDir);
         w->languageSelector = [language] { return language; };
         w->startFeedThread = [] {};
@@ -126,6 +131,7 @@ public:
         shootDropDown(*w, tag);
         shootTools(*w, tag);
         shootMeasurements(*w, tag);
+        shootComparison(*w, tag);
         w->close();
         settle();
         // Closing the window asked the application to end, and until an application loop has run, every dialog's
@@ -238,6 +244,37 @@ private:
             menu->popup(w.mapToGlobal(QPoint(0, 120)));
             settle();
             shoot(*menu, tag + "-0-menu-btnDatasheet");
+            menu->hide();
+        }
+    }
+
+    // Three items of one style side by side, then the comparison and history menus.
+    void shootComparison(TfrmMain& w, const QString& tag)
+    {
+        w.menuEntry("btnSTYLE2")->trigger();
+        for (int i = 0; i < 3; ++i) {
+            w.compare()->toggleShownItem();
+            w.btnNextClick();
+        }
+        w.compare()->showComparison();
+        settle();
+        shoot(w, tag + "-12-compare");
+        // The comparison's PDF beside the pictures of the page.
+        const QString pdf = m_out + "/" + tag + "-12-compare.pdf";
+        w.compare()->askFileName = [pdf](const QString&) { return pdf; };
+        w.compare()->btnCompareSavePdfClick();
+        std::printf("%s\n", qPrintable(pdf));
+        // A compared item on the item page: the button beside its code is pressed.
+        const int first = w.compare()->comparison().itemIds().value(0);
+        if (auto* show = w.findChild<QPushButton*>(QStringLiteral("btnCompareShow%1").arg(first))) {
+            show->click();
+            settle();
+            shoot(w, tag + "-13-compared-item");
+        }
+        for (QMenu* menu : {w.compare()->btnCompare, w.history()->btnHistory}) {
+            menu->popup(w.mapToGlobal(QPoint(0, 120)));
+            settle();
+            shoot(*menu, tag + "-0-menu-" + menu->objectName());
             menu->hide();
         }
     }

@@ -1,6 +1,6 @@
 #include "datasheet/Datasheet.h"
 #include "base/IniFile.h"
-#include "datasheet/AddedTexts.h"
+#include "i18n/texts/BuiltInTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@ datasheet::SheetTexts shippedTexts(const QString& language)
         std::make_shared<base::IniFile>(QStringLiteral(VELKORN_DIST_DIR "/") + language + QStringLiteral(".lng"));
     EXPECT_TRUE(ini->load());
     datasheet::SheetTexts texts;
-    texts.msg = datasheet::withBuiltInTexts(
+    texts.msg = i18n::withBuiltInTexts(
         [ini](const QString& key) { return ini->value("Project_Messages", key, "ERROR"); }, language);
     texts.caption = [ini](const QString& name) { return ini->value("frmMain", name); };
     texts.languageCode = language;
@@ -121,27 +121,4 @@ TEST(Datasheet, PicturesStopAtTheFirstMissingFileAndEmptyPartsAreLeftOut)
     EXPECT_TRUE(doc->resource(QTextDocument::ImageResource, QUrl("studs")).isNull());
     EXPECT_FALSE(doc->toPlainText().contains("Bağlantı"));
     EXPECT_FALSE(doc->toPlainText().contains("Kullanım Alanı"));
-}
-
-// Language files from before the measurement page lack its keys: the built-in texts stand in, in the file's
-// language, and a key the file has wins over the built-in text.
-TEST(AddedTexts, BuiltInTextsStandInForKeysTheFileLacks)
-{
-    const auto oldFile = [](const QString& key) {
-        return key == "btnDatasheet" ? QStringLiteral("Blatt") : QStringLiteral("ERROR");
-    };
-    const auto de = datasheet::withBuiltInTexts(oldFile, "de");
-    EXPECT_EQ(de("btnMeasure"), "Nach Maßen suchen");
-    EXPECT_EQ(de("btnDatasheet"), "Blatt");
-    EXPECT_EQ(de("noSuchKey"), "ERROR");
-    EXPECT_EQ(datasheet::withBuiltInTexts(oldFile, "tr")("btnMeasure"), "Ölçüyle Bul");
-
-    // The shipped files carry every added key, each in its own words.
-    for (const char* language : {"tr", "en", "de"}) {
-        base::IniFile ini(QStringLiteral(VELKORN_DIST_DIR "/") + language + ".lng");
-        ASSERT_TRUE(ini.load());
-        for (const QString& key : datasheet::addedKeys())
-            EXPECT_EQ(ini.value("Project_Messages", key, "ERROR"), datasheet::builtInText(language, key))
-                << language << " " << qPrintable(key);
-    }
 }

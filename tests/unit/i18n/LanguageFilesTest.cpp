@@ -35,7 +35,7 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
                 "exportFailed showPicture about aboutCaption catalogDate catalogNeverUpdated "
                 "programVersion itemCount codeCount applicationDir catalogLocation rowCount rowCount1 measureFound1 "
                 "measureToleranceOf measureNotNumber measureNegative measureWrongUnit measureNotWhole "
-                "measureNoRange measureReversedRange updateCaption updateRestored updateNotCompleted "
+                "measureNoRange measureReversedRange updateCaption updateRestored updateNotCompleted updateRolledBack "
                 "accWebSite accWebSiteHint accSearchHint accPrevHint accNextHint accPageForward "
                 "accPageForwardHint accPageBack accPageBackHint accSearchBox accSearchBoxHint accMenuBar "
                 "accMenuBarHint accItemList accItemListHint accCodeList accCodeListHint accPicture "
