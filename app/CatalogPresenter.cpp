@@ -46,8 +46,8 @@ CatalogPresenter::CatalogPresenter(MainWindowLayout& layout, QPointer<QTableView
     }
 }
 
-void CatalogPresenter::bind(const QString& connectionName, const QString& applicationDir,
-                            const std::function<void(QThread*)>& threadStarted)
+void CatalogPresenter::bind(const QString& connectionName, const catalog::CatalogLocation& location,
+                            const QString& applicationDir, const std::function<void(QThread*)>& threadStarted)
 {
     if (m_browser)
         return;
@@ -69,7 +69,7 @@ void CatalogPresenter::bind(const QString& connectionName, const QString& applic
     connect(m_browser, &catalog::CatalogBrowser::picturesLoaded, this, &CatalogPresenter::showPictures);
     connect(m_browser, &catalog::CatalogBrowser::allClosed, this, &CatalogPresenter::clearItem);
 
-    m_codeIndex = new catalog::BackgroundCodeIndex(applicationDir + "KATALOG.GDB", this);
+    m_codeIndex = new catalog::BackgroundCodeIndex(location, this);
     m_codeIndex->threadStarted = threadStarted;
     m_browser->setCodeIndex(m_codeIndex);
     m_codeIndex->rebuild();

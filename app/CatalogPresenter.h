@@ -17,6 +17,7 @@ class QTableView;
 class QWidget;
 namespace catalog {
 class BackgroundCodeIndex;
+class CatalogLocation;
 class CatalogBrowser;
 class QueryTableModel;
 struct ItemDetails;
@@ -42,8 +43,9 @@ public:
     CatalogPresenter(MainWindowLayout& layout, QPointer<QTableView>& currentGrid, MessageLookup msg, QWidget* window);
 
     // Once the database is open: the browser on `connectionName`, its queries bound to the grids, and the code
-    // index built in the background (its thread handed to `threadStarted`) behind the search and the drop-down.
-    void bind(const QString& connectionName, const QString& applicationDir,
+    // index built in the background from `location` (its thread handed to `threadStarted`) behind the search and the
+    // drop-down.
+    void bind(const QString& connectionName, const catalog::CatalogLocation& location, const QString& applicationDir,
               const std::function<void(QThread*)>& threadStarted);
     catalog::CatalogBrowser* browser() const { return m_browser; }
     catalog::BackgroundCodeIndex* codeIndex() const { return m_codeIndex; }

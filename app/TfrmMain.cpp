@@ -53,6 +53,7 @@ TfrmMain::TfrmMain(const QString& applicationDir, QWidget* parent)
 {
     if (!m_applicationDir.endsWith('/'))
         m_applicationDir += '/';
+    m_catalogLocation = catalog::CatalogLocation::localFile(m_applicationDir + catalog::CatalogLocation::FileName);
     setObjectName("frmMain");
     setWindowTitle("Velkorn");
     languageSelector = [] { return SelectLanguage(); };
@@ -232,7 +233,9 @@ void TfrmMain::runStartup()
 
     step("openDatabase");
     if (!openCatalogDatabase()) {
-        widgets::showMessageBox({this, msg("msg001"), msg("msg002"), widgets::BoxIcon::Error});
+        // Which catalog could not be opened matters once it may lie on a server; never its password.
+        const QString where = msg("catalogLocation").arg(m_catalogLocation.displayName());
+        widgets::showMessageBox({this, msg("msg001"), msg("msg002") + "\r\n" + where, widgets::BoxIcon::Error});
         terminateApplication();
         return;
     }
@@ -291,13 +294,14 @@ bool TfrmMain::openCatalogDatabase()
     if (QSqlDatabase::contains(LocalDbConnection))
         catalog::closeDatabase(LocalDbConnection);
     try {
-        catalog::openDatabase(m_applicationDir + "KATALOG.GDB", LocalDbConnection);
+        catalog::openDatabase(m_catalogLocation, LocalDbConnection);
     } catch (const catalog::DatabaseError&) {
         // The box that start-up shows says all the user needs; the driver's text is not for them.
         return false;
     }
     platform::reassertTerminationHandler();
-    m_presenter->bind(LocalDbConnection, m_applicationDir, [this](QThread* thread) { m_jobs->add(thread); });
+    m_presenter->bind(LocalDbConnection, m_catalogLocation, m_applicationDir,
+                      [this](QThread* thread) { m_jobs->add(thread); });
     m_tools->bind(m_presenter->browser(), LocalDbConnection, m_applicationDir);
     m_compare->bindCatalog();
     return true;
@@ -381,6 +385,7 @@ void TfrmMain::startCatalogSync()
     m_sync = new catalogsync::CatalogSync(this, m_stop);
     catalogsync::SyncSettings settings;
     settings.appDir = m_applicationDir;
+    settings.catalog = m_catalogLocation;
     settings.catalogHost = catalogHost;
     settings.catalogPath = catalogPath;
     settings.catalogSeparator = catalogSeparator;

@@ -2,6 +2,7 @@
 
 #include "app/ProfileScrollRule.h"
 #include "base/StopToken.h"
+#include "catalog/CatalogLocation.h"
 #include "i18n/Language.h"
 
 #include <QPointer>
@@ -67,6 +68,10 @@ public:
     const std::optional<i18n::Language>& language() const { return m_language; }
     QSqlDatabase localDb() const;
     static constexpr const char* LocalDbConnection = "localDb";
+    // Where start-up opens the catalog, and the synchronisation and the code index with it: KATALOG.GDB in the
+    // Application directory unless set before start-up.
+    const catalog::CatalogLocation& catalogLocation() const { return m_catalogLocation; }
+    void setCatalogLocation(const catalog::CatalogLocation& location) { m_catalogLocation = location; }
 
     // Threads using the database register here; shutdown stops and awaits them before disconnecting.
     BackgroundJobs* backgroundJobs() const { return m_jobs; }
@@ -147,6 +152,7 @@ private:
     void startCatalogSync();
 
     QString m_applicationDir;
+    catalog::CatalogLocation m_catalogLocation;
     std::optional<i18n::Language> m_language;
     QStringList m_steps;
     bool m_startupRequested = false;

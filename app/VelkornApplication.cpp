@@ -1,6 +1,6 @@
 #include "app/VelkornApplication.h"
 
-#include "platform/EngineLocale.h"
+#include "platform/EngineConfiguration.h"
 #include "platform/Platform.h"
 #include "widgets/MessageBox.h"
 
@@ -17,7 +17,7 @@ namespace app {
 
 VelkornApplication::VelkornApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    platform::pinEngineLocale();
+    platform::configureEngine();
     // The desktop's own way of opening addresses and files, for the layers below that know no windows.
     platform::setDesktopOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); });
 }

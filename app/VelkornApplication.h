@@ -5,8 +5,9 @@
 namespace app {
 
 // The application object. Events are delivered through notify(), which is the one place where a silent
-// cancellation from the language components is dropped and any other failure of a handler is shown. It also pins
-// the C library's locale for the database engine as soon as Qt has adopted the user's.
+// cancellation from the language components is dropped and any other failure of a handler is shown. It also sets up
+// the database engine (its locale, and a catalog file shared with other processes) as soon as Qt has adopted the
+// user's locale.
 class VelkornApplication : public QApplication
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 #include "app/TfrmMain.h"
 #include "app/UpdateRecovery.h"
 #include "app/VelkornApplication.h"
+#include "catalog/CatalogLocation.h"
 #include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
     VelkornApplication application(argc, argv);
     application.setApplicationName("Velkorn");
     TfrmMain frmMain(platform::executableDir());
+    frmMain.setCatalogLocation(catalog::CatalogLocation::fromSettings(platform::executableDir()));
     frmMain.startupNotice = updateNotice;
     // Testing aid: VELKORN_LANGUAGE=en|de|tr answers the language dialog, for unattended runs and screenshots.
     const QString language = qEnvironmentVariable("VELKORN_LANGUAGE");

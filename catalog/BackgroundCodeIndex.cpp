@@ -11,8 +11,8 @@ namespace {
 QAtomicInteger<quint64> g_connectionCounter;
 }
 
-BackgroundCodeIndex::BackgroundCodeIndex(const QString& databasePath, QObject* parent)
-    : QObject(parent), m_databasePath(databasePath)
+BackgroundCodeIndex::BackgroundCodeIndex(CatalogLocation location, QObject* parent)
+    : QObject(parent), m_location(std::move(location))
 {
 }
 
@@ -35,13 +35,13 @@ void BackgroundCodeIndex::rebuild()
     m_threads.removeAll(nullptr);
 
     const quint64 generation = ++m_generation;
-    const QString path = m_databasePath;
-    QThread* thread = QThread::create([this, path, generation] {
+    const CatalogLocation location = m_location;
+    QThread* thread = QThread::create([this, location, generation] {
         const QString connection = QStringLiteral("code-index-%1").arg(++g_connectionCounter);
         std::shared_ptr<const CodeIndex> built;
         QString failure;
         try {
-            const QSqlDatabase db = openDatabase(path, connection);
+            const QSqlDatabase db = openDatabase(location, connection);
             built = std::make_shared<const CodeIndex>(
                 CodeIndex::load(db, [] { return QThread::currentThread()->isInterruptionRequested(); }));
         } catch (const DatabaseError& e) {

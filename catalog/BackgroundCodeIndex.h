@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/CatalogLocation.h"
 #include "catalog/CodeIndex.h"
 
 #include <QList>
@@ -13,8 +14,8 @@ class QThread;
 
 namespace catalog {
 
-// Keeps a CodeIndex of the catalog file up to date without holding up the window: every build runs on its own
-// thread with its own connection to the file (a connection belongs to the thread that opened it), and the
+// Keeps a CodeIndex of the catalog up to date without holding up the window: every build runs on its own
+// thread with its own connection to the catalog (a connection belongs to the thread that opened it), and the
 // finished index is taken over on the owner's thread. Until one is ready, index() is empty and callers search
 // the database.
 class BackgroundCodeIndex : public QObject
@@ -22,7 +23,7 @@ class BackgroundCodeIndex : public QObject
     Q_OBJECT
 
 public:
-    explicit BackgroundCodeIndex(const QString& databasePath, QObject* parent = nullptr);
+    explicit BackgroundCodeIndex(CatalogLocation location, QObject* parent = nullptr);
     // Stops and awaits the builds still running.
     ~BackgroundCodeIndex() override;
 
@@ -43,7 +44,7 @@ signals:
 private:
     void adopt(quint64 generation, std::shared_ptr<const CodeIndex> index, const QString& failure);
 
-    QString m_databasePath;
+    CatalogLocation m_location;
     quint64 m_generation = 0;
     std::shared_ptr<const CodeIndex> m_index;
     QList<QPointer<QThread>> m_threads;

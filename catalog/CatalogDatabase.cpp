@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
 
 namespace catalog {
 
 namespace {
 const char* const kDriver = "QIBASE";
-const char* const kUser = "SYSDBA";
-const char* const kPassword = "catalogpw";
 } // namespace
 
 QString errorText(const QSqlError& error)
@@ -23,16 +23,46 @@ QString errorText(const QSqlError& error)
     return driver + QLatin1Char('\n') + database;
 }
 
-QSqlDatabase openDatabase(const QString& filePath, const QString& connectionName)
+QSqlQuery runQuery(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
 {
-    // Checked here because an attach must never be allowed to leave a new file behind.
-    const QFileInfo info(filePath);
-    if (!info.exists())
-        throw DatabaseError(QStringLiteral("I/O error during \"open\" operation for file \"%1\": no such file")
-                                .arg(QDir::toNativeSeparators(filePath)));
-    if (!info.isFile() || !info.isReadable())
-        throw DatabaseError(QStringLiteral("I/O error during \"open\" operation for file \"%1\"")
-                                .arg(QDir::toNativeSeparators(filePath)));
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw DatabaseError(errorText(query.lastError()));
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw DatabaseError(errorText(query.lastError()));
+    return query;
+}
+
+namespace {
+
+// What every catalog has; a database without them is something else (another program's, a bare security database).
+bool isCatalog(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("select count(*) from rdb$relations where rdb$relation_name in "
+                                     "('ITEM', 'ITEM_CODE', 'ITEM_CODE_TYPE', 'ITEM_PICTURES', 'PARAMS')")) &&
+           query.next() && query.value(0).toInt() == 5;
+}
+
+} // namespace
+
+QSqlDatabase openDatabase(const CatalogLocation& location, const QString& connectionName)
+{
+    const QString where = location.displayName();
+    if (!location.problem().isEmpty())
+        throw DatabaseError(location.problem());
+    if (!location.isServer()) {
+        // Checked here because an attach must never be allowed to leave a new file behind.
+        const QFileInfo info(location.path());
+        if (!info.exists())
+            throw DatabaseError(
+                QStringLiteral("I/O error during \"open\" operation for file \"%1\": no such file").arg(where));
+        if (!info.isFile() || !info.isReadable())
+            throw DatabaseError(QStringLiteral("I/O error during \"open\" operation for file \"%1\"").arg(where));
+    }
 
     if (QSqlDatabase::contains(connectionName))
         closeDatabase(connectionName);
@@ -45,19 +75,33 @@ QSqlDatabase openDatabase(const QString& filePath, const QString& connectionName
             if (failure.isEmpty())
                 failure = QStringLiteral("The database driver %1 is not available").arg(QString::fromLatin1(kDriver));
         } else {
-            // No host name: the client library opens the file in-process.
-            db.setDatabaseName(info.absoluteFilePath());
-            db.setUserName(QString::fromLatin1(kUser));
-            db.setPassword(QString::fromLatin1(kPassword));
-            if (db.open())
-                return db;
-            failure = errorText(db.lastError());
-            if (failure.isEmpty())
-                failure = QStringLiteral("Unable to open database \"%1\"").arg(filePath);
+            // Without a host name the client library opens the file in-process.
+            if (location.isServer()) {
+                db.setHostName(location.host());
+                db.setPort(location.port());
+            }
+            db.setDatabaseName(location.path());
+            db.setUserName(location.user());
+            db.setPassword(location.password());
+            if (db.open()) {
+                if (isCatalog(db))
+                    return db;
+                failure = QStringLiteral("not a Velkorn catalog");
+                db.close();
+            } else {
+                failure = errorText(db.lastError());
+                if (failure.isEmpty())
+                    failure = QStringLiteral("Unable to open database \"%1\"").arg(where);
+            }
         }
     }
     QSqlDatabase::removeDatabase(connectionName);
     throw DatabaseError(failure);
+}
+
+QSqlDatabase openDatabase(const QString& filePath, const QString& connectionName)
+{
+    return openDatabase(CatalogLocation::localFile(filePath), connectionName);
 }
 
 void closeDatabase(const QString& connectionName)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "catalog/CatalogLocation.h"
+
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 #include <stdexcept>
 
 namespace catalog {
@@ -14,9 +18,12 @@ public:
     QString message() const { return QString::fromStdString(what()); }
 };
 
-// Opens an existing catalog file in-process (no server): "SYSDBA"/"catalogpw", dialect 1, no login prompt.
-// Never creates the file. Throws DatabaseError when the file is missing, unreadable or not a database.
-// The connection belongs to the calling thread.
+// Opens the catalog at `location` (a local file in-process, or a database on a server) as its user, dialect 1, no
+// login prompt, under the connection name given, which then belongs to the calling thread. Never creates a file.
+// Throws DatabaseError when the location is wrong or unreachable, the login is refused, or what it names is not a
+// catalog; the message says why (the database client's words) and never holds the password.
+QSqlDatabase openDatabase(const CatalogLocation& location, const QString& connectionName);
+// The local catalog file as "SYSDBA"/"catalogpw".
 QSqlDatabase openDatabase(const QString& filePath, const QString& connectionName);
 
 // Closes and removes the named connection; any transaction still open is committed first.
@@ -24,5 +31,8 @@ void closeDatabase(const QString& connectionName);
 
 // The database client's text for the last failure of a query or connection.
 QString errorText(const class QSqlError& error);
+
+// A forward-only query of `sql` with the values bound in order, executed; throws DatabaseError when it fails.
+QSqlQuery runQuery(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
 } // namespace catalog

@@ -1,9 +1,12 @@
 #include "catalog/CodeIndex.h"
 
 #include "catalog/CatalogDatabase.h"
+#include "catalog/SearchCode.h"
 
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVariant>
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -295,47 +298,90 @@ CodeIndex CodeIndex::build(const std::vector<CodeRecord>& codes, std::vector<int
     return index;
 }
 
+namespace {
+
+QVector<QPair<int, QString>> readTypes(const QSqlDatabase& db)
+{
+    QVector<QPair<int, QString>> types;
+    QSqlQuery query = runQuery(db, QStringLiteral("select code_type_id, type from item_code_type"));
+    while (query.next())
+        types.append({query.value(0).toInt(), query.value(1).toString()});
+    return types;
+}
+
+// The row of ITEM_CODE in the query's first five columns: id, item_id, code_type_id, code, search_code.
+CodeRecord codeRecord(const QSqlQuery& query)
+{
+    CodeRecord r;
+    r.id = query.value(0).toInt();
+    const QVariant item = query.value(1);
+    const QVariant type = query.value(2);
+    const QVariant search = query.value(4);
+    r.itemId = item.toInt();
+    r.nullItem = item.isNull();
+    r.codeTypeId = type.toInt();
+    r.nullType = type.isNull();
+    r.code = query.value(3).toString();
+    r.searchCode = search.toString();
+    r.nullSearchCode = search.isNull();
+    return r;
+}
+
+} // namespace
+
+CodeIndex CodeIndex::loadMatching(const QSqlDatabase& db, const QStringList& normalisedTexts)
+{
+    std::vector<CodeRecord> codes;
+    std::vector<int> itemIds;
+    QSet<int> seenCodes;
+    QSet<int> seenItems;
+    for (const QString& text : normalisedTexts) {
+        // Each matching code comes with itself and with its item's own codes; an item that does not exist, or a
+        // code without one, joins nothing, as in the whole index. One pass over the codes, probing only the hits:
+        // the optimizer would rather walk every item and probe all its codes, which costs half as much again.
+        QSqlQuery query = runQuery(
+            db,
+            QStringLiteral("select o.id, o.item_id, o.code_type_id, o.code, o.search_code, i.id from item_code m "
+                           "join item i on i.id = m.item_id join item_code o on o.item_id = m.item_id and "
+                           "(o.code_type_id = 1 or o.id = m.id) where m.search_code like cast(? as varchar(%1)) "
+                           "plan join (m natural, i index (pk_item), o index (ix_item_code_item, pk_item_code))")
+                .arg(kSearchParameterLength),
+            {QStringLiteral("%") + text + QStringLiteral("%")});
+        while (query.next()) {
+            const int itemId = query.value(5).toInt();
+            if (!seenItems.contains(itemId)) {
+                seenItems.insert(itemId);
+                itemIds.push_back(itemId);
+            }
+            CodeRecord r = codeRecord(query);
+            if (!seenCodes.contains(r.id)) {
+                seenCodes.insert(r.id);
+                codes.push_back(std::move(r));
+            }
+        }
+        if (query.lastError().isValid())
+            throw DatabaseError(errorText(query.lastError()));
+    }
+    return build(codes, std::move(itemIds), readTypes(db));
+}
+
 CodeIndex CodeIndex::load(const QSqlDatabase& db, const StopRequested& stop)
 {
     auto stopped = [&] { return stop && stop(); };
-    auto run = [&](QSqlQuery& query, const char* sql) {
-        query.setForwardOnly(true);
-        if (!query.exec(QString::fromLatin1(sql)))
-            throw DatabaseError(errorText(query.lastError()));
-    };
 
-    QVector<QPair<int, QString>> types;
-    {
-        QSqlQuery query(db);
-        run(query, "select code_type_id, type from item_code_type");
-        while (query.next())
-            types.append({query.value(0).toInt(), query.value(1).toString()});
-    }
+    const QVector<QPair<int, QString>> types = readTypes(db);
     std::vector<int> itemIds;
     {
-        QSqlQuery query(db);
-        run(query, "select id from item");
+        QSqlQuery query = runQuery(db, QStringLiteral("select id from item"));
         while (query.next())
             itemIds.push_back(query.value(0).toInt());
     }
     std::vector<CodeRecord> codes;
     {
-        QSqlQuery query(db);
-        run(query, "select id, item_id, code_type_id, code, search_code from item_code");
+        QSqlQuery query =
+            runQuery(db, QStringLiteral("select id, item_id, code_type_id, code, search_code from item_code"));
         while (query.next()) {
-            CodeRecord r;
-            r.id = query.value(0).toInt();
-            const QVariant item = query.value(1);
-            const QVariant type = query.value(2);
-            const QVariant search = query.value(4);
-            r.itemId = item.toInt();
-            r.nullItem = item.isNull();
-            r.codeTypeId = type.toInt();
-            r.nullType = type.isNull();
-            r.code = query.value(3).toString();
-            r.searchCode = search.toString();
-            r.nullSearchCode = search.isNull();
-            codes.push_back(std::move(r));
+            codes.push_back(codeRecord(query));
             if ((codes.size() & 0xFFF) == 0 && stopped())
                 return {};
         }

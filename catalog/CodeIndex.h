@@ -59,6 +59,10 @@ public:
     // Reads ITEM, ITEM_CODE and ITEM_CODE_TYPE on the given connection (which must belong to the calling thread).
     // Throws DatabaseError. Returns an empty index early once stop() answers true.
     static CodeIndex load(const QSqlDatabase& db, const StopRequested& stop = {});
+    // Reads only what the search for these normalised texts needs: the codes that match one of them, the own codes
+    // of their items, and the code types. Its search() answers those texts exactly as the whole index does, at the
+    // cost of one pass over the codes per text instead of reading them all. Throws DatabaseError.
+    static CodeIndex loadMatching(const QSqlDatabase& db, const QStringList& normalisedTexts);
 
     // The rows whose search code matches "%" + text + "%": those whose search code starts with the text first, then
     // the rest, each group ordered by printed code. At most `limit` rows when limit >= 0; `total`, when given, receives

@@ -13,19 +13,6 @@ namespace catalog {
 
 namespace {
 
-QSqlQuery run(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throw DatabaseError(errorText(query.lastError()));
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        throw DatabaseError(errorText(query.lastError()));
-    return query;
-}
-
 int usage(const QVariant& value)
 {
     const int v = value.toInt();
@@ -55,16 +42,17 @@ QVector<ItemSheet> loadItemSheets(const QSqlDatabase& db, const QVector<int>& it
     }
     const QString in = marks.join(QLatin1Char(','));
     QHash<int, ItemSheet> byId;
-    QSqlQuery item = run(db,
-                         QStringLiteral("select item.id, item_code.code, item.type, item.piston_type, "
-                                        "item.total_weight, item.operation_pressure_default, "
-                                        "item.operation_pressure_max, item.operation_pressure_min, "
-                                        "item.operation_space, item.assembly_height, item.loading_capacity, item.stud, "
-                                        "item.diameter_between_studs, item.bolt, item.diameter_between_bolts, "
-                                        "item.vehicle1, item.vehicle2 from item inner join item_code on "
-                                        "item.id=item_code.item_id and item_code.code_type_id=1 where item.id in (%1)")
-                             .arg(in),
-                         ids);
+    QSqlQuery item =
+        runQuery(db,
+                 QStringLiteral("select item.id, item_code.code, item.type, item.piston_type, "
+                                "item.total_weight, item.operation_pressure_default, "
+                                "item.operation_pressure_max, item.operation_pressure_min, "
+                                "item.operation_space, item.assembly_height, item.loading_capacity, item.stud, "
+                                "item.diameter_between_studs, item.bolt, item.diameter_between_bolts, "
+                                "item.vehicle1, item.vehicle2 from item inner join item_code on "
+                                "item.id=item_code.item_id and item_code.code_type_id=1 where item.id in (%1)")
+                     .arg(in),
+                 ids);
     while (item.next()) {
         ItemSheet s;
         s.itemId = item.value(0).toInt();
@@ -89,7 +77,7 @@ QVector<ItemSheet> loadItemSheets(const QSqlDatabase& db, const QVector<int>& it
     if (byId.isEmpty())
         return {};
 
-    QSqlQuery pictures = run(
+    QSqlQuery pictures = runQuery(
         db, QStringLiteral("select item_id, picture_url from item_pictures where item_id in (%1) order by id").arg(in),
         ids);
     while (pictures.next()) {
@@ -98,13 +86,14 @@ QVector<ItemSheet> loadItemSheets(const QSqlDatabase& db, const QVector<int>& it
             it->pictureUrls << pictures.value(1).toString();
     }
 
-    QSqlQuery codes = run(db,
-                          QStringLiteral("select c.item_id, t.code_type_id, t.type, t.prefix, c.code from item_code c "
-                                         "inner join item_code_type t on c.code_type_id=t.code_type_id "
-                                         "where c.item_id in (%1) and c.code_type_id<>1 order by c.item_id, t.type, "
-                                         "c.code")
-                              .arg(in),
-                          ids);
+    QSqlQuery codes =
+        runQuery(db,
+                 QStringLiteral("select c.item_id, t.code_type_id, t.type, t.prefix, c.code from item_code c "
+                                "inner join item_code_type t on c.code_type_id=t.code_type_id "
+                                "where c.item_id in (%1) and c.code_type_id<>1 order by c.item_id, t.type, "
+                                "c.code")
+                     .arg(in),
+                 ids);
     int lastItem = -1;
     int lastType = -1;
     while (codes.next()) {
@@ -124,7 +113,7 @@ QVector<ItemSheet> loadItemSheets(const QSqlDatabase& db, const QVector<int>& it
     }
 
     QDateTime catalogDate;
-    QSqlQuery params = run(db, QStringLiteral("select last_update from params"), {});
+    QSqlQuery params = runQuery(db, QStringLiteral("select last_update from params"), {});
     if (params.next())
         catalogDate = params.value(0).toDateTime();
     QVector<ItemSheet> sheets;
@@ -145,10 +134,11 @@ QVector<int> itemIdsForCode(const QSqlDatabase& db, const QString& code)
     const QString searchCode = normaliseSearchText(code);
     if (searchCode.isEmpty())
         return {};
-    QSqlQuery query = run(db,
-                          QStringLiteral("select distinct item_id, code_type_id from item_code where search_code=? "
-                                         "order by code_type_id, item_id"),
-                          {searchCode});
+    QSqlQuery query =
+        runQuery(db,
+                 QStringLiteral("select distinct item_id, code_type_id from item_code where search_code=? "
+                                "order by code_type_id, item_id"),
+                 {searchCode});
     QVector<int> own;
     QVector<int> items;
     while (query.next()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/PathRules.h"
+#include "catalog/CatalogLocation.h"
 #include "sync/HttpTransfer.h"
 
 #include <QString>
@@ -11,14 +12,18 @@ namespace catalogsync {
 // Where the synchronisation finds the catalog server and the local catalog.
 struct SyncSettings
 {
-    QString appDir;                 // Application directory, with a trailing '/'
-    QString catalogHost;            // "host[:port]" (http) or "http://host[:port]" or "https://host[:port]"
-    QString catalogPath;            // written right after the host; empty by default
-    QString catalogSeparator = "/"; // between the path and a feed's relative path
-    QString databaseFile;           // empty: appDir + "KATALOG.GDB"
-    TransferOptions transfer;       // the stop flag is set by CatalogSync
+    QString appDir;                   // Application directory, with a trailing '/'
+    QString catalogHost;              // "host[:port]" (http) or "http://host[:port]" or "https://host[:port]"
+    QString catalogPath;              // written right after the host; empty by default
+    QString catalogSeparator = "/";   // between the path and a feed's relative path
+    catalog::CatalogLocation catalog; // no path set: appDir + "KATALOG.GDB"
+    TransferOptions transfer;         // the stop flag is set by CatalogSync
 
-    QString database() const { return databaseFile.isEmpty() ? appDir + QStringLiteral("KATALOG.GDB") : databaseFile; }
+    catalog::CatalogLocation database() const
+    {
+        return catalog.path().isEmpty() ? catalog::CatalogLocation::localFile(appDir + QStringLiteral("KATALOG.GDB"))
+                                        : catalog;
+    }
     // the host's address + path + separator + relative
     QString address(const QString& relative) const
     {

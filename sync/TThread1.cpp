@@ -15,11 +15,11 @@ namespace {
 
 const char* const kConnection = "velkorn-sync-download";
 
-QDateTime readLastUpdate(const QString& databaseFile)
+QDateTime readLastUpdate(const catalog::CatalogLocation& location)
 {
     QDateTime value;
     {
-        QSqlDatabase db = catalog::openDatabase(databaseFile, QString::fromLatin1(kConnection));
+        QSqlDatabase db = catalog::openDatabase(location, QString::fromLatin1(kConnection));
         QSqlQuery query(db);
         if (query.exec(QStringLiteral("select last_update from params")) && query.next())
             value = naiveDateTime(query.value(0));

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n libgl-dev
-    libqt6sql6-ibase firebird3.0-server-core firebird-dev firebird3.0-utils locales
+    libqt6sql6-ibase firebird3.0-server-core firebird3.0-server firebird-dev firebird3.0-utils locales
     libcurl4-openssl-dev libxml2-dev libmspack-dev libcpp-httplib-dev libsodium-dev libssl-dev minisign openssl
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth

@@ -6,7 +6,7 @@
 
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
-#include "platform/EngineLocale.h"
+#include "platform/EngineConfiguration.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,7 +26,7 @@ using bench::report;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    platform::pinEngineLocale();
+    platform::configureEngine();
     QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (path.isEmpty())
         path = bench::defaultBenchCatalog();

@@ -176,7 +176,7 @@ void benchCatalog(const QString& path)
     std::printf("%s\n", qPrintable(path));
     const long rssBefore = residentKb();
     // Built as the window builds it: on its own thread with its own connection.
-    catalog::BackgroundCodeIndex background(path);
+    catalog::BackgroundCodeIndex background(catalog::CatalogLocation::localFile(path));
     QElapsedTimer timer;
     const double cpuStart = bench::processCpuMs();
     timer.start();
@@ -215,7 +215,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("VELKORN_CATALOG_HOST", "127.0.0.1:9");
-    app::VelkornApplication application(argc, argv); // as the program: drops the language components' silent cancellations
+    // As the program: drops the language components' silent cancellations.
+    app::VelkornApplication application(argc, argv);
     QStringList paths = application.arguments().mid(1);
     if (paths.isEmpty())
         paths << bench::defaultBenchCatalog();

@@ -15,8 +15,8 @@
 #include "sync/FeedApplier.h"
 
 #include "catalog/CatalogDatabase.h"
-#include "platform/EngineLocale.h"
 #include "catalog/DatabaseCreator.h"
+#include "platform/EngineConfiguration.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -264,7 +264,7 @@ double databaseRun(const QString& master, const QString& appDir, const Feed& fee
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    platform::pinEngineLocale();
+    platform::configureEngine();
     if (argc == 4 && QByteArray(argv[1]) == "--sync-run")
         return syncRun(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     const QString work = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/velkorn-bench-sync";

@@ -6,7 +6,7 @@
 //   update_bench [MB]     (default 200; a run with a tenth of the size goes first for comparison)
 #include "UpdateRoutes.h"
 
-#include "SignedRelease.h"
+#include "support/SignedRelease.h"
 
 #include "update/TWebUpdate.h"
 #include "update/UpdateFormats.h"

@@ -70,6 +70,7 @@ const Entry kEntries[] = {
     {"itemCount", "Ürün sayısı: %1", "Items: %1", "Artikel: %1"},
     {"codeCount", "Kod sayısı: %1", "Codes: %1", "Nummern: %1"},
     {"applicationDir", "Program klasörü: %1", "Application directory: %1", "Programmverzeichnis: %1"},
+    {"catalogLocation", "Katalog konumu: %1", "Catalog location: %1", "Speicherort des Katalogs: %1"},
     {"rowCount", "%1 satır", "%1 rows", "%1 Zeilen"},
     {"rowCount1", "1 satır", "1 row", "1 Zeile"},
     // An interrupted update, the screen readers' texts, the drop-down's last row, the measurement form's messages.

@@ -3,7 +3,7 @@
 #include "DemoCatalog.h"
 
 #include "catalog/CatalogDatabase.h"
-#include "platform/EngineLocale.h"
+#include "platform/EngineConfiguration.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,7 +13,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    platform::pinEngineLocale();
+    platform::configureEngine();
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Writes a demo Velkorn catalog database."));
     parser.addHelpOption();

@@ -1,24 +1,35 @@
-// velkorn-lookup: looks codes up in a catalog file by the rule of the program's code search, for dealers' order
-// systems and scripts. One line per hit: matching code, its code type, the item's own code, item id.
+// velkorn-lookup: looks codes up in the catalog by the rule of the program's code search, for dealers' order
+// systems and scripts; also while the program has the catalog open. The catalog is the seat's own (the program's
+// settings) unless --catalog names a file or a server database ("host[/port]:path"). One line per hit: matching
+// code, its code type, the item's own code, item id. With --stdin the codes come one per line on standard input.
 // With --datasheet CODE --out FILE.pdf it writes the item's datasheet in the chosen language instead; --item ID
 // chooses among the items a shared code names.
 // Exit status 0 with hits (or the datasheet written), 1 without (no such item, or a choice to make), 2 on errors.
 
 #include "base/IniFile.h"
 #include "catalog/CatalogDatabase.h"
+#include "catalog/CatalogLocation.h"
 #include "catalog/CodeIndex.h"
 #include "catalog/ItemSheet.h"
 #include "catalog/SearchCode.h"
 #include "datasheet/Datasheet.h"
 #include "i18n/texts/BuiltInTexts.h"
+#include "platform/EngineConfiguration.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <QThread>
+#include <algorithm>
 #include <cstdio>
+#include <iostream>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -31,9 +42,13 @@ enum class Text
     Shared,
 };
 
-const char* const kUsage = "usage: velkorn-lookup [--catalog FILE] [--lang tr|en|de] [--json] CODE...\n"
-                           "       velkorn-lookup [--catalog FILE] [--lang tr|en|de] --datasheet CODE [--item ID] "
-                           "--out FILE.pdf";
+const char* const kUsage = "usage: velkorn-lookup [--catalog FILE|HOST[/PORT]:PATH] [--lang tr|en|de] [--json] "
+                           "[--stdin] CODE...\n"
+                           "       velkorn-lookup [--catalog FILE|HOST[/PORT]:PATH] [--lang tr|en|de] --datasheet CODE "
+                           "[--item ID] --out FILE.pdf";
+
+// Up to this many codes are looked up in the codes that match them; more read the whole index once.
+const int kFewCodes = 8;
 
 // The tool's own few messages; the language files hold none for it. Code type names come from the catalog, which
 // has one name per type for every language, as the program's search results show them.
@@ -90,15 +105,16 @@ QLocale localeOf(const QString& language)
 
 // The datasheet of the item a code names (of item `chosenItem` among those carrying it, when not 0), in the words
 // of the language file. A code no item carries, or several items carry, writes nothing and says so.
-int writeDatasheet(const QString& catalogPath, const QString& language, const QString& code, int chosenItem,
-                   const QString& out)
+int writeDatasheet(const catalog::CatalogLocation& location, const QString& language, const QString& code,
+                   int chosenItem, const QString& out)
 {
-    // The language file beside the program, else the one beside the catalog.
+    // The language file beside the program, else the one beside a local catalog.
     const QString fileName = language + QStringLiteral(".lng");
     base::IniFile lng(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName);
-    if (!lng.load())
-        lng = base::IniFile(QFileInfo(catalogPath).absolutePath() + QLatin1Char('/') + fileName);
-    lng.load();
+    if (!lng.load() && !location.isServer()) {
+        lng = base::IniFile(location.localFolder() + QLatin1Char('/') + fileName);
+        lng.load();
+    }
     datasheet::SheetTexts texts;
     texts.msg = i18n::withBuiltInTexts(
         [&lng](const QString& key) {
@@ -114,7 +130,7 @@ int writeDatasheet(const QString& catalogPath, const QString& language, const QS
     int items = 0;
     const QString connection = QStringLiteral("velkorn-lookup");
     try {
-        const QSqlDatabase db = catalog::openDatabase(catalogPath, connection);
+        const QSqlDatabase db = catalog::openDatabase(location, connection);
         QVector<int> itemIds = catalog::itemIdsForCode(db, code);
         if (chosenItem > 0)
             itemIds = itemIds.contains(chosenItem) ? QVector<int>{chosenItem} : QVector<int>{};
@@ -128,7 +144,7 @@ int writeDatasheet(const QString& catalogPath, const QString& language, const QS
         }
     } catch (const catalog::DatabaseError& e) {
         catalog::closeDatabase(connection);
-        return fail(text(language, Text::Unreadable).arg(catalogPath, e.message()));
+        return fail(text(language, Text::Unreadable).arg(location.displayName(), e.message()));
     }
     catalog::closeDatabase(connection);
     if (items == 0) {
@@ -142,7 +158,9 @@ int writeDatasheet(const QString& catalogPath, const QString& language, const QS
             std::fputs((QStringLiteral("  ") + line + QLatin1Char('\n')).toUtf8().constData(), stderr);
         return 1;
     }
-    const QString imagesDir = QFileInfo(catalogPath).absolutePath() + QStringLiteral("/images");
+    // A seat's pictures lie beside the program; a local catalog's beside the file.
+    const QString imagesDir = (location.isServer() ? QCoreApplication::applicationDirPath() : location.localFolder()) +
+                              QStringLiteral("/images");
     QString error;
     if (!datasheet::writeDatasheetPdf(sheet, texts, imagesDir, out, &error))
         return fail(out + QStringLiteral(": ") + error);
@@ -157,6 +175,17 @@ bool wantsDatasheet(int argc, char** argv)
     return false;
 }
 
+// The codes given on the command line, then those on standard input, one per line.
+QStringList readCodes(QStringList codes, bool fromStandardInput)
+{
+    if (!fromStandardInput)
+        return codes;
+    std::string line;
+    while (std::getline(std::cin, line))
+        codes << QString::fromUtf8(line.data(), qsizetype(line.size())).trimmed();
+    return codes;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -168,10 +197,12 @@ int main(int argc, char** argv)
     std::unique_ptr<QCoreApplication> application =
         datasheetMode ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication& app = *application;
+    platform::configureEngine();
     QStringList args = app.arguments().mid(1);
-    QString catalogPath = QCoreApplication::applicationDirPath() + QStringLiteral("/KATALOG.GDB");
+    QString catalogText;
     QString language = QStringLiteral("en");
     bool json = false;
+    bool fromStandardInput = false;
     QString datasheetCode;
     QString itemText;
     QString outPath;
@@ -196,12 +227,14 @@ int main(int argc, char** argv)
             codes += args.mid(i + 1);
             break;
         }
-        if (value(QStringLiteral("--catalog"), &catalogPath) || value(QStringLiteral("--lang"), &language) ||
+        if (value(QStringLiteral("--catalog"), &catalogText) || value(QStringLiteral("--lang"), &language) ||
             value(QStringLiteral("--datasheet"), &datasheetCode) || value(QStringLiteral("--item"), &itemText) ||
             value(QStringLiteral("--out"), &outPath))
             continue;
         if (a == QLatin1String("--json"))
             json = true;
+        else if (a == QLatin1String("--stdin"))
+            fromStandardInput = true;
         else if (a.startsWith(QLatin1String("--")))
             usageError = true;
         else
@@ -215,47 +248,80 @@ int main(int argc, char** argv)
     const int chosenItem = itemOk ? 0 : itemText.toInt(&itemOk);
     if (!itemOk || chosenItem < 0 || (!itemText.isEmpty() && !datasheetMode))
         usageError = true;
-    if (datasheetMode && (datasheetCode.isEmpty() || outPath.isEmpty() || !codes.isEmpty() || json))
+    if (datasheetMode &&
+        (datasheetCode.isEmpty() || outPath.isEmpty() || !codes.isEmpty() || json || fromStandardInput))
         usageError = true;
-    if (usageError || (codes.isEmpty() && !datasheetMode))
+    if (usageError || (codes.isEmpty() && !datasheetMode && !fromStandardInput))
         return fail(QString::fromLatin1(kUsage));
 
-    if (!QFileInfo(catalogPath).isFile())
-        return fail(text(language, Text::NoCatalog).arg(catalogPath));
+    // The seat's catalog as the program would open it; --catalog names another, opened as the same user.
+    catalog::CatalogLocation location = catalog::CatalogLocation::fromSettings(QCoreApplication::applicationDirPath());
+    if (!catalogText.isEmpty()) {
+        catalog::CatalogLocation named = catalog::CatalogLocation::parse(catalogText, QDir::currentPath());
+        named.setUser(location.user());
+        named.setPassword(location.password());
+        location = named;
+    }
+    if (!location.isServer() && location.problem().isEmpty() && !QFileInfo(location.path()).isFile())
+        return fail(text(language, Text::NoCatalog).arg(location.displayName()));
     if (datasheetMode)
-        return writeDatasheet(catalogPath, language, datasheetCode, chosenItem, outPath);
+        return writeDatasheet(location, language, datasheetCode, chosenItem, outPath);
+
+    const QStringList given = readCodes(codes, fromStandardInput);
+    QStringList searched;
+    for (const QString& code : given)
+        searched << catalog::normaliseSearchText(code);
+    QStringList distinct = searched;
+    distinct.removeAll(QString());
+    distinct.removeDuplicates();
     catalog::CodeIndex index;
     const QString connection = QStringLiteral("velkorn-lookup");
     try {
-        index = catalog::CodeIndex::load(catalog::openDatabase(catalogPath, connection));
+        const QSqlDatabase db = catalog::openDatabase(location, connection);
+        index = distinct.size() <= kFewCodes ? catalog::CodeIndex::loadMatching(db, distinct)
+                                             : catalog::CodeIndex::load(db);
     } catch (const catalog::DatabaseError& e) {
         catalog::closeDatabase(connection);
-        return fail(text(language, Text::Unreadable).arg(catalogPath, e.message()));
+        return fail(text(language, Text::Unreadable).arg(location.displayName(), e.message()));
     }
     catalog::closeDatabase(connection);
 
+    // A batch is searched on every core; the answers are written in the order of the codes.
+    QVector<QVector<catalog::CodeHit>> answers(given.size());
+    std::vector<std::thread> workers;
+    const int threads = std::max(1, std::min(QThread::idealThreadCount(), int(given.size())));
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            for (int i = t; i < given.size(); i += threads)
+                if (!searched.at(i).isEmpty())
+                    answers[i] = index.search(searched.at(i));
+        });
+    for (std::thread& worker : workers)
+        worker.join();
+
     int hits = 0;
-    for (const QString& code : codes) {
-        const QString normalised = catalog::normaliseSearchText(code);
-        if (normalised.isEmpty())
-            continue;
-        for (const catalog::CodeHit& hit : index.search(normalised)) {
-            QByteArray line;
+    QByteArray out;
+    for (int i = 0; i < given.size(); ++i) {
+        for (const catalog::CodeHit& hit : answers.at(i)) {
             if (json) {
                 const QJsonObject row{
-                    {QStringLiteral("query"), code},        {QStringLiteral("code"), hit.code},
+                    {QStringLiteral("query"), given.at(i)}, {QStringLiteral("code"), hit.code},
                     {QStringLiteral("type"), hit.type},     {QStringLiteral("ownCode"), hit.ownCode},
                     {QStringLiteral("itemId"), hit.itemId}, {QStringLiteral("codeTypeId"), hit.codeTypeId}};
-                line = QJsonDocument(row).toJson(QJsonDocument::Compact);
+                out += QJsonDocument(row).toJson(QJsonDocument::Compact);
             } else {
-                line = QStringList{field(hit.code), field(hit.type), field(hit.ownCode), QString::number(hit.itemId)}
+                out += QStringList{field(hit.code), field(hit.type), field(hit.ownCode), QString::number(hit.itemId)}
                            .join(QLatin1Char('\t'))
                            .toUtf8();
             }
-            line += '\n';
-            std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+            out += '\n';
             ++hits;
         }
+        if (out.size() > 65536) {
+            std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
+            out.clear();
+        }
     }
+    std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
     return hits > 0 ? 0 : 1;
 }

@@ -10,7 +10,7 @@
 #include "MasterCatalog.h"
 #include "UpdateRoutes.h"
 
-#include "platform/EngineLocale.h"
+#include "platform/EngineConfiguration.h"
 #include "sync/FeedDate.h"
 #include "sync/FeedError.h"
 
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
 {
     endOnTerminationSignals();
     QCoreApplication app(argc, argv);
-    platform::pinEngineLocale();
+    platform::configureEngine();
     std::vector<std::string> args(argv + 1, argv + argc);
 
     UpdateRouteOptions updateOptions;

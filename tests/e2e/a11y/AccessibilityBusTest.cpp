@@ -3,8 +3,9 @@
 // walks the accessible tree over D-Bus from the registry down, as a screen reader does.
 #include "base/IniFile.h"
 
-#include "../Started.h"
-#include "../WaitUntil.h"
+#include "support/ApplicationCopy.h"
+#include "support/Started.h"
+#include "support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -22,9 +23,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const QString Program = QStringLiteral(VELKORN_PROGRAM);
-const QString DistDir = QStringLiteral(VELKORN_DIST);
 
 // One object of the accessible tree, and what a screen reader reads of it.
 struct Accessible
@@ -111,12 +109,8 @@ TEST(AccessibilityBus, ScreenReadersNameEveryControlInTheChosenLanguage)
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "runs on the X server of xvfb-run";
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
-    const QString appDir = root.path() + QStringLiteral("/app/");
-    QDir().mkpath(appDir + QStringLiteral("translations"));
-    ASSERT_TRUE(QFile::copy(Program, appDir + QStringLiteral("velkorn")));
-    for (const char* name : {"KATALOG.GDB", "tr.lng", "en.lng", "de.lng", "translations/qtbase_de.qm"})
-        ASSERT_TRUE(QFile::copy(DistDir + QLatin1Char('/') + QLatin1String(name), appDir + QLatin1String(name)))
-            << name;
+    const ApplicationCopy copy(root.path() + QStringLiteral("/app"),
+                               {QStringLiteral("KATALOG.GDB"), QStringLiteral("translations/qtbase_de.qm")});
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
@@ -149,16 +143,14 @@ TEST(AccessibilityBus, ScreenReadersNameEveryControlInTheChosenLanguage)
     ASSERT_FALSE(a11yAddress.isEmpty()) << qPrintable(busAddress.errorMessage());
     const AtSpiTree tree(QDBusConnection::connectToBus(a11yAddress, QStringLiteral("a11y")));
 
-    QProcessEnvironment programEnv = env;
+    // Servers that refuse at once: no synchronisation, no update.
+    QProcessEnvironment programEnv = copy.environment(QStringLiteral("de"), env);
     programEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     programEnv.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
-    programEnv.insert(QStringLiteral("VELKORN_LANGUAGE"), QStringLiteral("de"));
-    // Servers that refuse at once: no synchronisation, no update.
-    programEnv.insert(QStringLiteral("VELKORN_CATALOG_HOST"), QStringLiteral("127.0.0.1:1"));
-    programEnv.insert(QStringLiteral("VELKORN_UPDATE_HOST"), QStringLiteral("127.0.0.1:1"));
-    Started program(appDir + QStringLiteral("velkorn"), {}, programEnv);
+    programEnv.remove(QStringLiteral("VELKORN_UPDATE_UNATTENDED"));
+    Started program(copy.program(), {}, programEnv);
 
-    base::IniFile german(appDir + QStringLiteral("de.lng"));
+    base::IniFile german(copy.dir() + QStringLiteral("de.lng"));
     ASSERT_TRUE(german.load());
     auto msg = [&german](const char* key) { return german.value(QStringLiteral("Project_Messages"), key); };
     QList<Accessible> nodes;

@@ -2,10 +2,12 @@
 // started under Turkish, German and neutral locales (generated into a private LOCPATH, no system change), and
 // under a time zone whose clocks go forward, against catalogs in temporary directories.
 #include "catalog/CatalogDatabase.h"
-#include "platform/EngineLocale.h"
+#include "platform/EngineConfiguration.h"
 
-#include "../Started.h"
-#include "../WaitUntil.h"
+#include "support/ApplicationCopy.h"
+#include "support/CatalogServer.h"
+#include "support/Started.h"
+#include "support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,8 +32,6 @@
 
 namespace {
 
-const QString Program = QStringLiteral(VELKORN_PROGRAM);
-const QString DistDir = QStringLiteral(VELKORN_DIST);
 const QString Server = QStringLiteral(VELKORN_SERVER);
 const QString CatalogGen = QStringLiteral(VELKORN_CATALOG_GEN);
 const QString LocaleProbe = QStringLiteral(VELKORN_LOCALE_PROBE);
@@ -130,52 +130,36 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_root.isValid());
-        m_app = m_root.path() + QStringLiteral("/app/");
+        m_copy = std::make_unique<ApplicationCopy>(m_root.path() + QStringLiteral("/app"));
         m_master = m_root.path() + QStringLiteral("/master.gdb");
-        QDir().mkpath(m_app + QStringLiteral("images"));
-        ASSERT_TRUE(QFile::copy(Program, m_app + QStringLiteral("velkorn")));
-        for (const char* name : {"tr.lng", "en.lng", "de.lng"})
-            ASSERT_TRUE(QFile::copy(DistDir + QLatin1Char('/') + QLatin1String(name), m_app + QLatin1String(name)));
     }
 
-    QString catalog() const { return m_app + QStringLiteral("KATALOG.GDB"); }
+    QString catalog() const { return m_copy->catalog(); }
 
-    // Starts velkorn-server on the master; returns the "host:port" it listens on, empty when it did not come up.
+    // Starts velkorn-server on the master; returns the "host:port" it listens on.
     QString startServer(const QProcessEnvironment& env)
     {
-        m_server =
-            std::make_unique<Started>(Server, QStringList{"--db", m_master, "--port", "0", "--bind", "127.0.0.1"}, env);
-        QString port;
-        waitUntil(
-            [&] {
-                port = QRegularExpression(QStringLiteral("listening on port (\\d+)"))
-                           .match(m_server->output())
-                           .captured(1);
-                return !port.isEmpty() || !m_server->running();
-            },
-            20000);
-        return port.isEmpty() ? QString() : QStringLiteral("127.0.0.1:") + port;
+        m_server = std::make_unique<ServerProcess>(m_master, QString(), QStringList(), env);
+        return m_server->host();
     }
 
     // Starts the program from the Application directory, synchronising against `host`, and waits until it has said
     // something (the committed changes, or a failure) or ended. Message boxes are written out instead of shown.
-    void runProgramUntilItSpeaks(QProcessEnvironment env, const QString& host)
+    void runProgramUntilItSpeaks(const QProcessEnvironment& desktopEnv, const QString& host)
     {
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("VELKORN_LANGUAGE"), QStringLiteral("tr"));
-        env.insert(QStringLiteral("VELKORN_UPDATE_UNATTENDED"), QStringLiteral("1"));
+        QProcessEnvironment env = m_copy->environment(QStringLiteral("tr"), desktopEnv);
         env.insert(QStringLiteral("VELKORN_CATALOG_HOST"), host);
         env.insert(QStringLiteral("VELKORN_UPDATE_HOST"), host);
-        m_program = std::make_unique<Started>(m_app + QStringLiteral("velkorn"), QStringList(), env);
+        m_program = std::make_unique<Started>(m_copy->program(), QStringList(), env);
         waitUntil(
             [&] { return m_program->output().contains(QLatin1String("velkorn: message:")) || !m_program->running(); },
             40000);
     }
 
     QTemporaryDir m_root;
-    QString m_app;
+    std::unique_ptr<ApplicationCopy> m_copy;
     QString m_master;
-    std::unique_ptr<Started> m_server;
+    std::unique_ptr<ServerProcess> m_server;
     std::unique_ptr<Started> m_program;
 };
 
@@ -197,7 +181,7 @@ TEST_P(UnderLocale, GeneratorServerAndProgramOpenTheirCatalogs)
 
     // The catalogs are prepared on neutral ground, so that the server and the program are tested on their own: the
     // program's is the shipped one, the master a changed copy of it.
-    ASSERT_TRUE(QFile::copy(DistDir + QStringLiteral("/KATALOG.GDB"), catalog()));
+    ASSERT_TRUE(QFile::copy(ApplicationCopy::distFile(QStringLiteral("KATALOG.GDB")), catalog()));
     const Finished changed =
         run(Server, {"--make-changed-copy", catalog(), m_master, "--changes", "3"}, desktop(QStringLiteral("C.UTF-8")));
     ASSERT_EQ(changed.exitCode, 0) << ::testing::PrintToString(changed);
@@ -206,7 +190,6 @@ TEST_P(UnderLocale, GeneratorServerAndProgramOpenTheirCatalogs)
     ASSERT_FALSE(addedCode.isEmpty()) << changed.output.toStdString();
 
     const QString host = startServer(env);
-    ASSERT_FALSE(host.isEmpty()) << m_server->output().toStdString();
     runProgramUntilItSpeaks(env, host);
     const QString serverLog = m_server->output();
     EXPECT_EQ(m_program->terminate(), 0) << m_program->output().toStdString();
@@ -262,7 +245,6 @@ TEST_F(Desktop, TimesInTheSkippedHourPassThroughTheSynchronisation)
                    QStringLiteral("update item set update_time = '2011-03-27 02:15:00' where id <= 2")});
 
     const QString host = startServer(env);
-    ASSERT_FALSE(host.isEmpty()) << m_server->output().toStdString();
     runProgramUntilItSpeaks(env, host);
     const QString serverLog = m_server->output();
     ASSERT_EQ(m_program->terminate(), 0) << m_program->output().toStdString();
@@ -295,7 +277,7 @@ int main(int argc, char** argv)
 {
     // The test's own connections, like the programs', need the engine's locale whatever the developer's desktop is.
     QCoreApplication app(argc, argv);
-    platform::pinEngineLocale();
+    platform::configureEngine();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new GeneratedLocales);
     return RUN_ALL_TESTS();

@@ -1,7 +1,8 @@
 #include "catalog/CatalogDatabase.h"
 #include "catalog/SearchCode.h"
 
-#include <QCoreApplication>
+#include "support/ApplicationCopy.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,6 +10,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -26,15 +29,13 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        program = dir.filePath(QStringLiteral("velkorn-lookup"));
-        catalogPath = dir.filePath(QStringLiteral("KATALOG.GDB"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_LOOKUP_PATH), program));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_TEST_DIST_DIR "/KATALOG.GDB"), catalogPath));
-        QFile::setPermissions(catalogPath, QFile::ReadOwner | QFile::WriteOwner);
+        copy = std::make_unique<ApplicationCopy>(dir.path() + QStringLiteral("/app"),
+                                                 QStringList{QStringLiteral("KATALOG.GDB")});
+        program = copy->lookup();
+        catalogPath = copy->catalog();
     }
 
-    // Item 1's own code and one of its other codes with the name of its type; read before the command runs, since
-    // the embedded engine lets one process at a time have the file.
+    // Item 1's own code and one of its other codes with the name of its type.
     void readItemOne()
     {
         {
@@ -57,14 +58,16 @@ protected:
         ASSERT_FALSE(otherCode.isEmpty());
     }
 
-    LookupRun run(const QStringList& arguments)
+    LookupRun run(const QStringList& arguments, const QByteArray& input = {})
     {
         QProcess p;
         // Qt's warning about a missing runtime directory would mix into the command's own messages.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment environment = copy->environment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         p.setProcessEnvironment(environment);
         p.start(program, arguments);
+        p.write(input);
+        p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(60000));
         LookupRun r;
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -74,6 +77,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    std::unique_ptr<ApplicationCopy> copy;
     QString program;
     QString catalogPath;
     QString ownCode;
@@ -94,6 +98,31 @@ TEST_F(LookupTest, PrintsOneTabSeparatedLinePerHitFromTheCatalogBesideIt)
     for (const QString& line : r.lines)
         EXPECT_EQ(line.count(QLatin1Char('\t')), 3) << qPrintable(line);
     EXPECT_TRUE(r.errors.isEmpty());
+}
+
+// A dealer system's batch: one code per line on standard input, with the blank lines and CRLF endings such files have,
+// answered as the same codes on the command line are. A batch reads the whole index, a few codes only the rows that
+// match them; both must say the same, in the same order.
+TEST_F(LookupTest, StandardInputAnswersEveryLineAsTheCommandLineDoes)
+{
+    readItemOne();
+    QStringList codes{otherCode.toLower(), QStringLiteral("no-such-code-zz"), QStringLiteral("vk 0001")};
+    {
+        QSqlDatabase db = catalog::openDatabase(catalogPath, QStringLiteral("lookup-test"));
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("select code from item_code where code_type_id = 1 and item_id <= 12")));
+        while (q.next())
+            codes << q.value(0).toString();
+    }
+    catalog::closeDatabase(QStringLiteral("lookup-test"));
+    const LookupRun batch =
+        run({QStringLiteral("--json"), QStringLiteral("--stdin")}, codes.join(QStringLiteral("\r\n\r\n")).toUtf8());
+    EXPECT_EQ(batch.exitCode, 0) << qPrintable(batch.errors);
+    QStringList expected;
+    for (int i = 0; i < codes.size(); i += 4)
+        expected << run(QStringList{QStringLiteral("--json")} + codes.mid(i, 4)).lines;
+    EXPECT_GT(expected.size(), codes.size());
+    EXPECT_EQ(batch.lines, expected);
 }
 
 TEST_F(LookupTest, JsonLinesNameTheQueryAndEveryField)
@@ -149,8 +178,6 @@ TEST_F(LookupTest, ExitStatusTellsHitsFromNoHitsFromErrors)
 TEST_F(LookupTest, WritesTheDatasheetOfTheItemACodeNames)
 {
     readItemOne();
-    for (const char* name : {"de.lng", "tr.lng"})
-        ASSERT_TRUE(QFile::copy(QStringLiteral(VELKORN_TEST_DIST_DIR "/") + name, dir.filePath(name)));
     const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
     LookupRun r = run({QStringLiteral("--datasheet"), otherCode, QStringLiteral("--out"), pdf, QStringLiteral("--lang"),
                        QStringLiteral("de")});
@@ -222,11 +249,3 @@ TEST_F(LookupTest, DatasheetOfASharedCodeAsksWhichItem)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // The SQL driver is found through the application object.
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

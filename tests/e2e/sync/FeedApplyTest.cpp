@@ -1,7 +1,7 @@
 // Applying parsed feed documents to a real catalog file, without the network: what is written, what
 // LAST_UPDATE becomes, and that a bad record leaves the catalog exactly as it was.
 
-#include "SyncTestSupport.h"
+#include "support/SyncTestSupport.h"
 
 #include "sync/TThread2.h"
 

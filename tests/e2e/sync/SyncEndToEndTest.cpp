@@ -1,7 +1,7 @@
 // The real threads against velkorn-server on a loopback port and real catalog files: the requests the server
 // saw, the rows after the run, LAST_UPDATE, the information box, and the rollback after a bad record.
 
-#include "SyncTestSupport.h"
+#include "support/SyncTestSupport.h"
 
 #include "sync/CatalogSync.h"
 #include "sync/TThread2.h"

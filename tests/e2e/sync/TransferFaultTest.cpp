@@ -1,7 +1,7 @@
 // Servers that misbehave: the download must end in bounded time, a stop must abort at once, and whatever
 // arrives must not break the run.
 
-#include "SyncTestSupport.h"
+#include "support/SyncTestSupport.h"
 
 #include "sync/CatalogSync.h"
 #include "sync/HttpTransfer.h"

@@ -1,6 +1,6 @@
-#include "LoopbackServers.h"
+#include "support/LoopbackServers.h"
 
-#include "SignedRelease.h"
+#include "support/SignedRelease.h"
 
 #include "update/TWebUpdate.h"
 #include "update/archive/Szdd.h"

@@ -1,10 +1,10 @@
 // The hand-off from the synchronisation thread to the application update, against the update routes of
 // velkorn-server on a loopback port: the check runs on the calling thread, the wizard on the main thread while the
 // caller waits, and a shutdown ends both without waiting for a server or a user.
-#include "../SilentServer.h"
-#include "SignedRelease.h"
 #include "UpdateRoutes.h"
 #include "app/ApplicationUpdate.h"
+#include "support/LoopbackServers.h"
+#include "support/SignedRelease.h"
 #include "update/TWebUpdate.h"
 #include "update/wizard/TWUWIZ.h"
 #include "update/wizard/TWebUpdateWizard.h"
@@ -41,27 +41,19 @@ using wizard::TWUWIZ;
 namespace {
 
 // The update routes on a loopback port; records each request's path and Authorization header.
-class UpdateServer
+class RecordingUpdateServer
 {
 public:
-    explicit UpdateServer(const QString& folder)
+    explicit RecordingUpdateServer(const QString& folder)
+        : m_routes(folder.toStdString(),
+                   [this](httplib::Server& server) {
+                       server.set_logger([this](const httplib::Request& req, const httplib::Response&) {
+                           const std::lock_guard<std::mutex> lock(m_mutex);
+                           m_requests.push_back(req.path + " " + req.get_header_value("Authorization"));
+                       });
+                   }),
+          port(m_routes.port)
     {
-        UpdateRouteOptions options;
-        options.folder = folder.toStdString();
-        addUpdateRoutes(m_server, options);
-        m_server.set_logger([this](const httplib::Request& req, const httplib::Response&) {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_requests.push_back(req.path + " " + req.get_header_value("Authorization"));
-        });
-        port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~UpdateServer()
-    {
-        m_server.stop();
-        m_thread.join();
     }
     std::vector<std::string> requests()
     {
@@ -69,13 +61,13 @@ public:
         return m_requests;
     }
 
-    int port = 0;
-
 private:
-    httplib::Server m_server;
-    std::thread m_thread;
     std::mutex m_mutex;
     std::vector<std::string> m_requests;
+    UpdateServer m_routes;
+
+public:
+    const int port;
 };
 
 // A port on which nothing listens.
@@ -184,7 +176,7 @@ protected:
 TEST_F(HandOffTest, AsksTheUpdateServerAndOpensNoWizardWithoutANewerVersion)
 {
     serveControlFile(NoUpdate);
-    UpdateServer server(m_root.path() + "/update");
+    RecordingUpdateServer server(m_root.path() + "/update");
     m_update->setHost(QString("127.0.0.1:%1").arg(server.port));
     bool wizardSeen = false;
     whenWizardOpens(*m_update, [&](TWUWIZ& form) {
@@ -219,7 +211,7 @@ TEST_F(HandOffTest, AnUnreachableServerEndsTheHandOffQuietly)
 TEST_F(HandOffTest, RunsTheWizardOnTheMainThreadInTheChosenLanguageWhileTheCallerWaits)
 {
     serveControlFile(Unconditional);
-    UpdateServer server(m_root.path() + "/update");
+    RecordingUpdateServer server(m_root.path() + "/update");
     m_update->setHost(QString("127.0.0.1:%1").arg(server.port));
 
     for (const QString& code : {QString("de"), QString("xx")}) {
@@ -278,7 +270,7 @@ TEST_F(HandOffTest, StopEndsACheckThatHangsOnASilentServer)
 TEST_F(HandOffTest, StopClosesAnOpenWizardAndReleasesTheWaitingThread)
 {
     serveControlFile(Unconditional);
-    UpdateServer server(m_root.path() + "/update");
+    RecordingUpdateServer server(m_root.path() + "/update");
     m_update->setHost(QString("127.0.0.1:%1").arg(server.port));
     QPointer<TWUWIZ> wizard;
     whenWizardOpens(*m_update, [&](TWUWIZ& form) {
@@ -311,7 +303,7 @@ TEST_F(HandOffTest, TheCloseBoxEndsADownloadFromASilentServer)
     file.write(control);
     file.close();
     ASSERT_TRUE(testsigning::signRelease(file.fileName()));
-    UpdateServer server(m_root.path() + "/update");
+    RecordingUpdateServer server(m_root.path() + "/update");
     m_update->setHost(QString("127.0.0.1:%1").arg(server.port));
     m_update->setUnattended(true);
     whenWizardOpens(*m_update, [](TWUWIZ& form) {

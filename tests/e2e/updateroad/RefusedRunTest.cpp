@@ -26,13 +26,13 @@ protected:
         ::kill(pid_t(m_program.processId()), SIGTERM);
         if (!m_program.waitForFinished(15000))
             m_program.kill();
-        ASSERT_TRUE(shown) << output().toStdString() << m_serverLog.toStdString();
+        ASSERT_TRUE(shown) << output().toStdString() << serverLog().toStdString();
     }
 
     int requestCount()
     {
         requests({});
-        return m_serverLog.count("GET ");
+        return serverLog().count("GET ");
     }
 
     // The installed release is as it was: nothing placed, nothing left of the downloads.
@@ -77,7 +77,7 @@ TEST_F(RefusedRunTest, RefusedReleaseNotesEndTheRun)
 TEST_F(RefusedRunTest, TheProgramIsNotReplacedByALowerVersionUnderAnySection)
 {
     QProcess lower;
-    lower.start(NextVersion, {Program, m_updateDir + "velkorn", "0.0.1.0"});
+    lower.start(NextVersion, {ApplicationCopy::distFile("velkorn"), m_updateDir + "velkorn", "0.0.1.0"});
     ASSERT_TRUE(lower.waitForFinished(30000) && lower.exitCode() == 0);
     ASSERT_NO_FATAL_FAILURE(publishUpdate([this](QString& control) {
         control = "[update]\nunconditional=1\n[application]\nappupdate=1\n[files]\ncount=1\n[file1]\nurl=http://" +

@@ -4,8 +4,10 @@
 // and the installed program in a temporary Application directory, started against it.
 #include "update/TWebUpdate.h"
 
-#include "../WaitUntil.h"
-#include "SignedRelease.h"
+#include "support/ApplicationCopy.h"
+#include "support/CatalogServer.h"
+#include "support/SignedRelease.h"
+#include "support/WaitUntil.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -21,12 +23,10 @@
 
 #include <csignal>
 #include <functional>
+#include <memory>
 
 namespace road {
 
-inline const QString Program = QStringLiteral(VELKORN_PROGRAM);
-inline const QString DistDir = QStringLiteral(VELKORN_DIST);
-inline const QString Server = QStringLiteral(VELKORN_SERVER);
 inline const QString NextVersion = QStringLiteral(VELKORN_NEXT_VERSION);
 
 inline QByteArray fileHash(const QString& path)
@@ -98,18 +98,12 @@ protected:
             m_program.kill();
             m_program.waitForFinished(5000);
         }
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.kill();
-            m_server.waitForFinished(5000);
-        }
+        m_server.reset();
     }
 
     void installProgram()
     {
-        ASSERT_TRUE(QFile::copy(Program, m_app + "velkorn"));
-        for (const char* name : {"KATALOG.GDB", "tr.lng", "en.lng", "de.lng"})
-            ASSERT_TRUE(QFile::copy(DistDir + "/" + name, m_app + name)) << name;
-        QDir().mkpath(m_app + "images");
+        m_copy = std::make_unique<ApplicationCopy>(m_app, QStringList{"KATALOG.GDB"});
         writeFile(m_app + "release.txt", "catalog data 1.0.0\n");
     }
 
@@ -169,42 +163,27 @@ protected:
     {
         installProgram();
         prepareUpdateFolder();
-        const int port = startServer();
-        ASSERT_GT(port, 0) << m_serverLog.toStdString();
-        writeControlFile(port, edit);
+        writeControlFile(startServer(), edit);
     }
 
     int startServer(const QStringList& extra = {})
     {
         // The catalog server's master is the program's own catalog: the feed brings nothing new.
         const QString master = m_root.path() + "/master/master.gdb";
-        if (!QFile::copy(DistDir + "/KATALOG.GDB", master))
-            return 0;
-        m_server.setProcessChannelMode(QProcess::MergedChannels);
-        m_server.start(Server,
-                       QStringList{"--db", master, "--port", "0", "--bind", "127.0.0.1", "--update-dir", m_updateDir} +
-                           extra);
-        int port = 0;
-        waitUntil(
-            [&] {
-                m_server.waitForReadyRead(100);
-                m_serverLog += m_server.readAll();
-                const auto match = QRegularExpression("listening on port (\\d+)").match(m_serverLog);
-                port = match.hasMatch() ? match.captured(1).toInt() : 0;
-                return port > 0 || m_server.state() == QProcess::NotRunning;
-            },
-            20000);
-        m_catalogHost = QStringLiteral("127.0.0.1:%1").arg(port);
-        return port;
+        if (!QFile::copy(ApplicationCopy::distFile("KATALOG.GDB"), master))
+            throw std::runtime_error("cannot copy the master catalog");
+        m_server = std::make_unique<ServerProcess>(master, QString(), QStringList{"--update-dir", m_updateDir} + extra);
+        m_catalogHost = m_server->host();
+        return m_server->port();
     }
+    // What the server has written so far: its requests.
+    QString serverLog() { return m_server ? m_server->output() : QString(); }
 
     // Starts the installed program against the servers; `unattended` is the value of VELKORN_UPDATE_UNATTENDED.
     void startProgram(const QString& updateHost, const QString& unattended,
                       const QList<QPair<QString, QString>>& extra = {})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("VELKORN_LANGUAGE", "en");
+        QProcessEnvironment env = m_copy->environment();
         env.insert("VELKORN_UPDATE_UNATTENDED", unattended);
         env.insert("VELKORN_CATALOG_HOST", m_catalogHost);
         env.insert("VELKORN_UPDATE_HOST", updateHost);
@@ -213,7 +192,6 @@ protected:
         env.insert("XDG_CONFIG_HOME", m_root.path() + "/config");
         // So that the restart helper's private folder is made inside tmp, where TearDown looks for leftovers.
         env.remove("XDG_RUNTIME_DIR");
-        env.insert("no_proxy", "*");
         for (const auto& [name, value] : extra)
             env.insert(name, value);
         m_program.setProcessEnvironment(env);
@@ -254,20 +232,15 @@ protected:
         EXPECT_FALSE(QFile::exists(m_app + "release.txt_NEW"));
     }
 
-    int requests(const QString& path)
-    {
-        m_server.waitForReadyRead(10);
-        m_serverLog += m_server.readAll();
-        return m_serverLog.count(QStringLiteral("GET %1 200").arg(path));
-    }
+    int requests(const QString& path) { return serverLog().count(QStringLiteral("GET %1 200").arg(path)); }
 
     QTemporaryDir m_root;
     QString m_app;
     QString m_updateDir;
     QString m_catalogHost;
     QString m_newVersion;
-    QProcess m_server;
-    QString m_serverLog;
+    std::unique_ptr<ApplicationCopy> m_copy;
+    std::unique_ptr<ServerProcess> m_server;
     QProcess m_program;
 };
 

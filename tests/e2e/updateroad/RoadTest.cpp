@@ -5,7 +5,7 @@
 // termination signal wherever the update hangs or waits, and a restart helper killed in the middle of its install.
 #include "RoadFixture.h"
 
-#include "../SilentServer.h"
+#include "support/SilentServer.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -36,7 +36,7 @@ TEST_F(UpdateRoadTest, TheProgramUpdatesItselfAndStartsAgainAsTheNewVersion)
 
     // The helper replaces the program and starts it again; the new program checks for updates once more.
     const qint64 restartedPid = restartedProgram(3);
-    ASSERT_NE(restartedPid, 0) << "the program was not started again\n" << m_serverLog.toStdString();
+    ASSERT_NE(restartedPid, 0) << "the program was not started again\n" << serverLog().toStdString();
     EXPECT_NE(restartedPid, firstPid);
 
     expectNewVersionIn(restartedPid);
@@ -46,7 +46,7 @@ TEST_F(UpdateRoadTest, TheProgramUpdatesItselfAndStartsAgainAsTheNewVersion)
     // Each file once; the new version found nothing newer, so nothing was downloaded again.
     for (const char* path : {"/velkorn_NEW", "/release.txt_NEW", "/manual.txt", "/whatsnew.txt", "/eula.txt"})
         EXPECT_EQ(requests(path), 1) << path;
-    EXPECT_TRUE(m_serverLog.contains("GET /common/item.php")) << "the catalog was not synchronised first";
+    EXPECT_TRUE(serverLog().contains("GET /common/item.php")) << "the catalog was not synchronised first";
 
     // Nothing more to see: the restarted program is ended without its shutdown.
     ::kill(pid_t(restartedPid), SIGKILL);
@@ -59,7 +59,7 @@ TEST_F(UpdateRoadTest, TheServerSpeaksHttpsAndTheEngineChecksItsCertificate)
     const QString cert = m_root.path() + "/cert.pem", key = m_root.path() + "/key.pem";
     ASSERT_TRUE(testsigning::makeLoopbackCertificate(cert, key));
     const int port = startServer({"--tls-cert", cert, "--tls-key", key});
-    ASSERT_GT(port, 0) << m_serverLog.toStdString();
+    ASSERT_GT(port, 0) << serverLog().toStdString();
     writeFile(m_updateDir + "velkorn.INF", "[update]\nunconditional=1\n");
     ASSERT_TRUE(testsigning::signRelease(m_updateDir + "velkorn.INF"));
 
@@ -219,7 +219,7 @@ TEST_P(InterruptedInstallTest, TheNextStartRestoresTheOldVersionAndTheUpdateThen
     // The next start stops at the box that tells the user; the old version is back and running by then.
     const auto feedRequests = [this] {
         requests({});
-        return m_serverLog.count("GET /common/item.php");
+        return serverLog().count("GET /common/item.php");
     };
     const int feedsBefore = feedRequests();
     startProgram(m_catalogHost, "dialogs");
@@ -256,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(AfterEachReplacement, InterruptedInstallTest, ::testing
 TEST_F(UpdateRoadTest, AStartAfterARollBackSaysSoInTheChosenLanguage)
 {
     installProgram();
-    ASSERT_GT(startServer(), 0) << m_serverLog.toStdString();
+    ASSERT_GT(startServer(), 0) << serverLog().toStdString();
     startProgram(m_catalogHost, "dialogs", {{"VELKORN_UPDATE_ROLLED_BACK", "1"}, {"VELKORN_LANGUAGE", "de"}});
     ASSERT_TRUE(waitUntil(
         [&] {

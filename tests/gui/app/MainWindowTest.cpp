@@ -137,7 +137,8 @@ TEST_F(MainWindowTest, MissingOrBrokenDatabaseShowsOneErrorBoxAndEnds)
         EXPECT_EQ(w->startupSteps(), QStringList({"selectLanguage", "loadLanguage", "openDatabase", "terminated"}));
         ASSERT_EQ(m_boxes.size(), 1);
         EXPECT_EQ(m_boxes[0].caption, w->msg("msg001"));
-        EXPECT_EQ(m_boxes[0].text, w->msg("msg002"));
+        // The box names the catalog it could not open.
+        EXPECT_EQ(m_boxes[0].text, w->msg("msg002") + "\r\nCatalog location: " + db);
         EXPECT_NE(m_boxes[0].caption, "ERROR");
         EXPECT_EQ(m_boxes[0].icon, widgets::BoxIcon::Error);
         EXPECT_FALSE(m_feedStarted);

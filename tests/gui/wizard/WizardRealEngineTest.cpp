@@ -1,4 +1,4 @@
-#include "SignedRelease.h"
+#include "support/SignedRelease.h"
 #include "update/TWebUpdate.h"
 #include "update/wizard/TWUWIZ.h"
 #include "update/wizard/TWebUpdateWizard.h"

@@ -33,7 +33,7 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
                 "btnKullanim3 btnKullanim4 grdColType grdColCode gridStyleCODE grdKullanimKod type "
                 "pistonType btnTools copyCode copyAllCodes copyRow sortList exportList exportFilter "
                 "exportFailed showPicture about aboutCaption catalogDate catalogNeverUpdated "
-                "programVersion itemCount codeCount applicationDir rowCount rowCount1 measureFound1 "
+                "programVersion itemCount codeCount applicationDir catalogLocation rowCount rowCount1 measureFound1 "
                 "measureToleranceOf measureNotNumber measureNegative measureWrongUnit measureNotWhole "
                 "measureNoRange measureReversedRange updateCaption updateRestored updateNotCompleted updateRolledBack "
                 "accWebSite accWebSiteHint accSearchHint accPrevHint accNextHint accPageForward "
@@ -51,9 +51,10 @@ TEST_P(ShippedLanguageFile, HoldsEveryTextTheProgramLooksUp)
         EXPECT_TRUE(value != "ERROR" && !value.trimmed().isEmpty()) << key.toStdString();
     }
     // Texts that take a number, a date or a path have the place for it.
-    for (const char* key : {"catalogDate", "programVersion", "itemCount", "codeCount", "applicationDir", "rowCount",
-                            "exportFailed", "measureToleranceOf", "measureNegative", "measureNotWhole",
-                            "measureNoRange", "measureReversedRange", "accPicture", "accFilterHint", "moreCodes"})
+    for (const char* key :
+         {"catalogDate", "programVersion", "itemCount", "codeCount", "applicationDir", "catalogLocation", "rowCount",
+          "exportFailed", "measureToleranceOf", "measureNegative", "measureNotWhole", "measureNoRange",
+          "measureReversedRange", "accPicture", "accFilterHint", "moreCodes"})
         EXPECT_TRUE(ini.value("Project_Messages", key).contains("%1")) << key;
     for (const char* key : {"measureNotNumber", "measureWrongUnit"})
         EXPECT_TRUE(ini.value("Project_Messages", key).contains("%2")) << key;

@@ -2,8 +2,8 @@
 
 #include "update/TWebUpdate.h"
 
-#include "SignedRelease.h"
 #include "TestFiles.h"
+#include "support/SignedRelease.h"
 
 #include <QDir>
 #include <QTemporaryDir>

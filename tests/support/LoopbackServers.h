@@ -1,7 +1,7 @@
 #pragma once
 
-#include "../SilentServer.h"
 #include "UpdateRoutes.h"
+#include "support/SilentServer.h"
 
 #include <httplib.h>
 

@@ -1,4 +1,4 @@
-#include "SyncTestSupport.h"
+#include "support/SyncTestSupport.h"
 
 #include "MasterCatalog.h"
 
@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -128,38 +127,6 @@ void createMaster(const QString& file, const QStringList& statements)
     catalog::createDatabase(file);
     ensureDeletedItemTable(file);
     run(file, statements);
-}
-
-ServerProcess::ServerProcess(const QString& db, const QString& thumbs)
-{
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(QStringLiteral(VELKORN_SERVER_PATH), {QStringLiteral("--db"), db, QStringLiteral("--thumbs"),
-                                                          thumbs, QStringLiteral("--port"), QStringLiteral("0")});
-    QElapsedTimer timer;
-    timer.start();
-    while (m_port == 0 && timer.elapsed() < 10000 && m_process.state() != QProcess::NotRunning) {
-        m_process.waitForReadyRead(100);
-        for (const QString& line : lines()) {
-            if (line.startsWith(QLatin1String("listening on port ")))
-                m_port = line.mid(18).toInt();
-        }
-    }
-    if (m_port == 0)
-        throw std::runtime_error("velkorn-server did not start: " + m_lines.join('\n').toStdString());
-}
-
-ServerProcess::~ServerProcess()
-{
-    m_process.kill();
-    m_process.waitForFinished(5000);
-}
-
-QStringList ServerProcess::lines()
-{
-    m_process.waitForReadyRead(50);
-    while (m_process.canReadLine())
-        m_lines << QString::fromUtf8(m_process.readLine()).trimmed();
-    return m_lines;
 }
 
 FaultServer::FaultServer(std::function<void(int, int, const std::atomic_bool&)> handler) : m_handler(std::move(handler))

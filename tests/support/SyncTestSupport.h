@@ -1,8 +1,9 @@
 #pragma once
 
+#include "support/CatalogServer.h"
+
 #include <QByteArray>
 #include <QDateTime>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -40,23 +41,6 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 // Creates a master catalog (catalog schema plus DELETED_ITEM) and fills it with statements.
 void createMaster(const QString& file, const QStringList& statements);
-
-// velkorn-server on a free loopback port; its log lines are collected.
-class ServerProcess
-{
-public:
-    ServerProcess(const QString& db, const QString& thumbs);
-    ~ServerProcess();
-    int port() const { return m_port; }
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
-    // Every log line so far.
-    QStringList lines();
-
-private:
-    QProcess m_process;
-    int m_port = 0;
-    QStringList m_lines;
-};
 
 // A tiny raw HTTP server on loopback for transfer faults: `handler` gets each accepted socket and the number of the
 // connection (0-based) and does what it likes with it; the server stops on destruction.

@@ -36,6 +36,14 @@ public:
         return m_output;
     }
     bool running() const { return m_process.state() != QProcess::NotRunning; }
+    qint64 pid() const { return m_process.processId(); }
+    // Waits up to `milliseconds` for it to end by itself; its exit code, -1 when it did not end so.
+    int finished(int milliseconds)
+    {
+        const bool ended = m_process.state() == QProcess::NotRunning || m_process.waitForFinished(milliseconds);
+        output();
+        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
     // Asks for an orderly end (the program's close-down) and returns its exit code, -1 when it did not end so.
     int terminate()
     {

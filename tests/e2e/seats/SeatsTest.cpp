@@ -1,0 +1,186 @@
+// A shop with several counters: the real program at two seats and velkorn-lookup on one catalog at once, the catalog
+// on a Firebird server started for the test or in one file that the embedded engines share; and catalog locations
+// that cannot work, each answered by the program's start-up error and by the lookup naming the location, never the
+// password.
+#include "catalog/CatalogLocation.h"
+
+#include "support/ApplicationCopy.h"
+#include "support/CatalogProbe.h"
+#include "support/FirebirdServer.h"
+#include "support/Started.h"
+#include "support/WaitUntil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Finished
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Finished runLookup(const ApplicationCopy& seat, const QStringList& arguments, const QProcessEnvironment& env)
+{
+    QProcess lookup;
+    lookup.setProcessEnvironment(env);
+    lookup.start(seat.lookup(), arguments);
+    Finished result;
+    if (lookup.waitForFinished(60000) && lookup.exitStatus() == QProcess::NormalExit)
+        result.exitCode = lookup.exitCode();
+    result.out = QString::fromUtf8(lookup.readAllStandardOutput());
+    result.err = QString::fromUtf8(lookup.readAllStandardError());
+    return result;
+}
+
+// The shop's catalog: "server" on a Firebird server, "file" in a folder every seat can reach.
+class Seats : public ::testing::TestWithParam<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        const QString demo = ApplicationCopy::distFile(QStringLiteral("KATALOG.GDB"));
+        if (QLatin1String(GetParam()) == QLatin1String("server")) {
+            m_server = std::make_unique<FirebirdServer>();
+            const QString path = m_server->addCatalog(QStringLiteral("shop.gdb"), demo);
+            m_written = m_server->connectionString(path);
+            m_password = FirebirdServer::password();
+            m_location = m_server->location(path);
+        } else {
+            QDir().mkpath(m_root.path() + QStringLiteral("/shared"));
+            m_written = m_root.path() + QStringLiteral("/shared/KATALOG.GDB");
+            ASSERT_TRUE(QFile::copy(demo, m_written));
+            QFile::setPermissions(m_written, QFile::ReadOwner | QFile::WriteOwner);
+            m_location = catalog::CatalogLocation::localFile(m_written);
+        }
+    }
+
+    QTemporaryDir m_root;
+    std::unique_ptr<FirebirdServer> m_server;
+    QString m_written;  // the location as a seat's setting names it
+    QString m_password; // empty: the default
+    catalog::CatalogLocation m_location;
+};
+
+// The counters of a shop work on one catalog all day: while two programs have it open, a dealer's system looks a
+// code up with velkorn-lookup. The embedded engine's installed configuration gave the file to the first program
+// alone ("Database already opened with engine instance"), and nothing could reach a catalog on a server.
+TEST_P(Seats, TwoProgramsAndTheLookupHaveTheCatalogOpenAtOnce)
+{
+    // Seat 1 names the catalog in its settings file, seat 2 in the environment, as a script would.
+    const ApplicationCopy first(m_root.path() + QStringLiteral("/seat1"));
+    const ApplicationCopy second(m_root.path() + QStringLiteral("/seat2"));
+    QList<QPair<QString, QString>> settings{{QStringLiteral("database"), m_written}};
+    if (!m_password.isEmpty())
+        settings.append({QStringLiteral("password"), m_password});
+    first.writeSettings(settings);
+    const QProcessEnvironment firstEnv = first.environment();
+    QProcessEnvironment secondEnv = second.environment(QStringLiteral("de"));
+    secondEnv.insert(QStringLiteral("VELKORN_DATABASE"), m_written);
+    if (!m_password.isEmpty())
+        secondEnv.insert(QStringLiteral("VELKORN_DATABASE_PASSWORD"), m_password);
+
+    Started program1(first.program(), {}, firstEnv);
+    Started program2(second.program(), {}, secondEnv);
+    QList<qint64> attached;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            attached = attachedProcesses(m_location);
+            return (attached.contains(program1.pid()) && attached.contains(program2.pid())) || !program1.running() ||
+                   !program2.running();
+        },
+        40000));
+    ASSERT_TRUE(program1.running() && program2.running()) << qPrintable(program1.output() + program2.output());
+
+    const QString ownCode =
+        queryValue(m_location, QStringLiteral("select code from item_code where item_id = 3 and code_type_id = 1"));
+    ASSERT_FALSE(ownCode.isEmpty());
+    const QString hit = ownCode + QStringLiteral("\tVelkorn\t") + ownCode + QStringLiteral("\t3\n");
+    // At seat 1 by its settings; at seat 2 naming the catalog on the command line.
+    Finished lookup = runLookup(first, {ownCode}, firstEnv);
+    EXPECT_EQ(lookup.exitCode, 0) << qPrintable(lookup.err);
+    EXPECT_EQ(lookup.out, hit);
+    QProcessEnvironment scriptEnv = secondEnv;
+    scriptEnv.remove(QStringLiteral("VELKORN_DATABASE"));
+    lookup = runLookup(second, {QStringLiteral("--catalog"), m_written, ownCode}, scriptEnv);
+    EXPECT_EQ(lookup.exitCode, 0) << qPrintable(lookup.err);
+    EXPECT_EQ(lookup.out, hit);
+
+    EXPECT_TRUE(program1.running() && program2.running());
+    EXPECT_EQ(program1.terminate(), 0);
+    EXPECT_EQ(program2.terminate(), 0);
+    for (Started* program : {&program1, &program2})
+        EXPECT_FALSE(program->output().contains(QLatin1String("velkorn: message:"))) << qPrintable(program->output());
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalog, Seats, ::testing::Values("server", "file"));
+
+// Locations a shop's administrator may get wrong. Each ends the program at start-up with the catalog database error,
+// which now names the location, and makes the lookup say the same on one line; neither ever shows the password.
+TEST(BadLocation, TheProgramAndTheLookupNameItAndEnd)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    FirebirdServer server;
+    const QString demo = ApplicationCopy::distFile(QStringLiteral("KATALOG.GDB"));
+    const QString shop = server.addCatalog(QStringLiteral("shop.gdb"), demo);
+    // A Firebird database of another kind: a catalog that lost a table.
+    const QString other = server.addCatalog(QStringLiteral("other.gdb"), demo);
+    queryValue(server.location(other), QStringLiteral("drop table item_pictures"));
+    const QString garbage = root.path() + QStringLiteral("/garbage.gdb");
+    {
+        QFile file(garbage);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(20000, 'x'));
+    }
+    const QString password = FirebirdServer::password();
+    struct Case
+    {
+        const char* what;
+        QString database;
+        QString password;
+    };
+    const Case cases[] = {
+        {"port out of range", QStringLiteral("127.0.0.1/70000:") + shop, password},
+        {"port not a number", QStringLiteral("127.0.0.1/fb:") + shop, password},
+        {"nothing listens on the port", QStringLiteral("127.0.0.1/1:") + shop, password},
+        {"unknown host", QStringLiteral("no-such-host.invalid:") + shop, password},
+        {"wrong password", server.connectionString(shop), QStringLiteral("not-the-password")},
+        {"a database that is not a catalog", server.connectionString(other), password},
+        {"a file that is not a database", garbage, password},
+    };
+    const ApplicationCopy seat(root.path() + QStringLiteral("/seat"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QProcessEnvironment env = seat.environment();
+        env.insert(QStringLiteral("VELKORN_DATABASE"), c.database);
+        env.insert(QStringLiteral("VELKORN_DATABASE_PASSWORD"), c.password);
+
+        Started program(seat.program(), {}, env);
+        EXPECT_EQ(program.finished(40000), 0);
+        const QString said = program.output();
+        EXPECT_EQ(said.count(QLatin1String("velkorn: message: Catalog Database Error: ")), 1) << qPrintable(said);
+        EXPECT_TRUE(said.contains(QStringLiteral("Catalog location: ") + c.database)) << qPrintable(said);
+        EXPECT_FALSE(said.contains(c.password));
+
+        const Finished lookup = runLookup(seat, {QStringLiteral("vk")}, env);
+        EXPECT_EQ(lookup.exitCode, 2);
+        EXPECT_TRUE(lookup.err.startsWith(QStringLiteral("velkorn-lookup: cannot read catalog: ") + c.database))
+            << qPrintable(lookup.err);
+        EXPECT_EQ(lookup.err.count(QLatin1Char('\n')), 1) << qPrintable(lookup.err);
+        EXPECT_FALSE(lookup.err.contains(c.password));
+    }
+    // The server itself was never the problem.
+    EXPECT_EQ(queryValue(server.location(shop), QStringLiteral("select count(*) from item where id = 3")), "1");
+}
+
+} // namespace
