@@ -381,14 +381,21 @@ int main(int argc, char** argv)
     const Phase& busiest = remote.paced.back();
     const double build = percentile(busiest.builds, 50);
     const double item = percentile(busiest.samples.openItem, 99);
-    std::printf("\ntargets\n");
-    std::printf("  code index build over the server connection while 15 other seats work: median %.0f ms (slowest "
-                "%.0f ms), %d codes; target < 2000 ms: %s (load %s)\n",
-                build, percentile(busiest.builds, 100), busiest.codes, build > 0 && build < 2000 ? "PASS" : "MISS",
-                qPrintable(busiest.loadAfter));
-    std::printf("  opening an item with 16 seats on the server: 99th percentile %.1f ms (n = %zu); target < 20 ms: "
-                "%s (load %s)\n",
-                item, busiest.samples.openItem.size(), !busiest.samples.openItem.empty() && item < 20 ? "PASS" : "MISS",
-                qPrintable(busiest.loadAfter));
+    // Beside each target the same figure with one seat, and with 16 on the embedded file (no server, no network): on a
+    // machine with few cores the 15 other seats' own work, which a shop's other PCs would do, weighs on both.
+    std::printf("\ntargets (this machine: %d cores, load %s; the 16 seats used %.2f cores)\n",
+                QThread::idealThreadCount(), qPrintable(busiest.loadAfter),
+                (busiest.clientCpu + busiest.serverCpu) / std::max(busiest.seconds, 1e-9));
+    std::printf(
+        "  code index build over the server connection while 15 other seats work: median %.0f ms (slowest "
+        "%.0f ms), %d codes; target < 2000 ms: %s; with 1 seat %.0f ms, on the embedded file with 16 seats %.0f ms\n",
+        build, percentile(busiest.builds, 100), busiest.codes, build > 0 && build < 2000 ? "PASS" : "MISS",
+        percentile(remote.paced.front().builds, 50), percentile(file.paced.back().builds, 50));
+    std::printf(
+        "  opening an item with 16 seats on the server: 99th percentile %.1f ms (median %.1f, n = %zu); target < 20 "
+        "ms: %s; with 1 seat %.1f ms, on the embedded file with 16 seats %.1f ms\n",
+        item, percentile(busiest.samples.openItem, 50), busiest.samples.openItem.size(),
+        !busiest.samples.openItem.empty() && item < 20 ? "PASS" : "MISS",
+        percentile(remote.paced.front().samples.openItem, 99), percentile(file.paced.back().samples.openItem, 99));
     return 0;
 }
