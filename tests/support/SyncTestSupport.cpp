@@ -97,12 +97,10 @@ QString text(const QVariant& v)
     return v.toString();
 }
 
-} // namespace
-
-QString TestCatalog::column(const QString& sql) const
+QString rowsText(const QSqlDatabase& db, const QString& sql)
 {
     QStringList rows;
-    QSqlQuery q(readConnection(*this));
+    QSqlQuery q(db);
     if (!q.exec(sql))
         throw std::runtime_error(catalog::errorText(q.lastError()).toStdString());
     while (q.next()) {
@@ -112,6 +110,25 @@ QString TestCatalog::column(const QString& sql) const
         rows << values.join(QLatin1Char(':'));
     }
     return rows.join(QLatin1Char(','));
+}
+
+} // namespace
+
+QString TestCatalog::column(const QString& sql) const
+{
+    return rowsText(readConnection(*this), sql);
+}
+
+QString queryRows(const catalog::CatalogLocation& location, const QString& sql)
+{
+    const QString name = QUuid::createUuid().toString();
+    QString rows;
+    {
+        const QSqlDatabase db = catalog::openDatabase(location, name);
+        rows = rowsText(db, sql);
+    }
+    catalog::closeDatabase(name);
+    return rows;
 }
 
 QDateTime TestCatalog::lastUpdate() const

@@ -2,6 +2,8 @@
 
 #include "support/CatalogServer.h"
 
+#include "catalog/CatalogLocation.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -28,10 +30,14 @@ struct TestCatalog
     void create(const QList<int>& ids, const QDateTime& lastUpdate);
     // Runs statements on the file through a short-lived connection.
     void exec(const QStringList& statements) const;
-    // The first column of every row of a query, joined with ",".
+    // Every row of a query: its columns joined with ":" (null as "null"), the rows with ",".
     QString column(const QString& sql) const;
     QDateTime lastUpdate() const;
 };
+
+// Every row of a query on the catalog at `location` through a short-lived connection, as TestCatalog::column gives
+// them.
+QString queryRows(const catalog::CatalogLocation& location, const QString& sql);
 
 // Readable failure output for Qt strings.
 inline void PrintTo(const QString& s, std::ostream* os)
