@@ -496,15 +496,21 @@ void ImportPlanner::checkPictureFiles()
 
 void ImportPlanner::stampPictureFiles()
 {
+    if (m_plan.pictureFiles.isEmpty())
+        return;
+    QHash<QString, QList<int>> shownBy;
+    for (auto item = m_master.pictures.cbegin(); item != m_master.pictures.cend(); ++item) {
+        if (m_plan.pictures.contains(item.key()) || m_deletions.contains(item.key()))
+            continue; // stamped already, or gone
+        for (const QString& name : *item)
+            shownBy[name].append(item.key());
+    }
     // Every item that shows a picture file that changes is stamped, so that the programs fetch the new thumbnail.
     for (auto it = m_plan.pictureFiles.cbegin(); it != m_plan.pictureFiles.cend(); ++it) {
-        for (auto item = m_master.pictures.cbegin(); item != m_master.pictures.cend(); ++item) {
-            if (!m_plan.pictures.contains(item.key()) && !m_deletions.contains(item.key()) &&
-                item->contains(it.key())) {
-                stamp(item.key(), QStringLiteral("picture ") + it.key());
-                if (!m_cause.contains(item.key()))
-                    m_cause.insert(item.key(), {m_sources.pictures, m_pictureLines.value(it.key())});
-            }
+        for (const int id : shownBy.value(it.key())) {
+            stamp(id, QStringLiteral("picture ") + it.key());
+            if (!m_cause.contains(id))
+                m_cause.insert(id, {m_sources.pictures, m_pictureLines.value(it.key())});
         }
     }
 }
