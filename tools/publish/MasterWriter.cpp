@@ -98,6 +98,27 @@ int MasterWriter::allocate(const QString& generator, const QString& table, int c
     return int(base + 1);
 }
 
+template <typename Row, typename Values>
+void MasterWriter::replaceGroups(const QMap<int, QList<Row>>& groups, const QString& generator, const QString& table,
+                                 const QString& columns, const Values& values)
+{
+    if (groups.isEmpty())
+        return;
+    int count = 0;
+    for (const QList<Row>& group : groups)
+        count += int(group.size());
+    int next = allocate(generator, table, count);
+    Prepared remove(m_db, QStringLiteral("delete from %1 where item_id = ?").arg(table));
+    Prepared insert(m_db,
+                    QStringLiteral("insert into %1 (id, item_id, %2) values (?, ?%3)")
+                        .arg(table, columns, QStringLiteral(", ?").repeated(columns.count(QLatin1Char(',')) + 1)));
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
+        remove.run({it.key()});
+        for (const Row& row : *it)
+            insert.run(QVariantList{next++, it.key()} + values(row));
+    }
+}
+
 void MasterWriter::write(const MasterState& master, const ImportPlan& plan, const QDateTime& stamp)
 {
     // The generators pass every ID in use before any row is removed, so that no later import gives one out again.
@@ -135,34 +156,12 @@ void MasterWriter::write(const MasterState& master, const ImportPlan& plan, cons
         }
     }
 
-    if (!plan.codes.isEmpty()) {
-        int count = 0;
-        for (const auto& group : plan.codes)
-            count += int(group.size());
-        int next = allocate(kCodeGenerator, QStringLiteral("item_code"), count);
-        Prepared remove(m_db, QStringLiteral("delete from item_code where item_id = ?"));
-        Prepared insert(m_db, QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) "
-                                             "values (?, ?, ?, ?, ?)"));
-        for (auto it = plan.codes.cbegin(); it != plan.codes.cend(); ++it) {
-            remove.run({it.key()});
-            for (const MasterState::Code& code : *it)
-                insert.run({next++, it.key(), code.type, code.code, catalog::normaliseSearchText(code.code)});
-        }
-    }
-
-    if (!plan.pictures.isEmpty()) {
-        int count = 0;
-        for (const QStringList& group : plan.pictures)
-            count += int(group.size());
-        int next = allocate(kPictureGenerator, QStringLiteral("item_pictures"), count);
-        Prepared remove(m_db, QStringLiteral("delete from item_pictures where item_id = ?"));
-        Prepared insert(m_db, QStringLiteral("insert into item_pictures (id, item_id, picture_url) values (?, ?, ?)"));
-        for (auto it = plan.pictures.cbegin(); it != plan.pictures.cend(); ++it) {
-            remove.run({it.key()});
-            for (const QString& name : *it)
-                insert.run({next++, it.key(), name});
-        }
-    }
+    replaceGroups(plan.codes, kCodeGenerator, QStringLiteral("item_code"),
+                  QStringLiteral("code_type_id, code, search_code"), [](const MasterState::Code& code) {
+                      return QVariantList{code.type, code.code, catalog::normaliseSearchText(code.code)};
+                  });
+    replaceGroups(plan.pictures, kPictureGenerator, QStringLiteral("item_pictures"), QStringLiteral("picture_url"),
+                  [](const QString& name) { return QVariantList{name}; });
 
     if (!plan.deleted.isEmpty()) {
         Prepared item(m_db, QStringLiteral("delete from item where id = ?"));

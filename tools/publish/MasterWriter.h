@@ -33,5 +33,11 @@ private:
     // count, the generator only catches up with the table.
     int allocate(const QString& generator, const QString& table, int count);
 
+    // Replaces the rows of each item in `table` by its group, under new IDs from the generator; `values` gives a row's
+    // values for `columns`.
+    template <typename Row, typename Values>
+    void replaceGroups(const QMap<int, QList<Row>>& groups, const QString& generator, const QString& table,
+                       const QString& columns, const Values& values);
+
     QSqlDatabase m_db;
 };

@@ -29,18 +29,10 @@
 
 namespace {
 
-const QStringList kItemColumns{"ID",
-                               "TOTAL_WEIGHT",
-                               "OPERATION_PRESSURE_DEFAULT",
-                               "OPERATION_PRESSURE_MAX",
-                               "OPERATION_PRESSURE_MIN",
-                               "OPERATION_SPACE",
-                               "ASSEMBLY_HEIGHT",
-                               "PISTON_TYPE",
-                               "LOADING_CAPACITY",
-                               "TYPE",
-                               "VEHICLE1",
-                               "VEHICLE2"};
+const QStringList kItemColumns =
+    QStringLiteral("ID TOTAL_WEIGHT OPERATION_PRESSURE_DEFAULT OPERATION_PRESSURE_MAX OPERATION_PRESSURE_MIN "
+                   "OPERATION_SPACE ASSEMBLY_HEIGHT PISTON_TYPE LOADING_CAPACITY TYPE VEHICLE1 VEHICLE2")
+        .split(' ');
 
 QByteArray jpeg(int width, int height, Qt::GlobalColor color)
 {
