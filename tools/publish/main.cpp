@@ -17,7 +17,6 @@
 #include "catalog/CatalogDatabase.h"
 #include "catalog/DatabaseCreator.h"
 #include "platform/EngineConfiguration.h"
-#include "sync/FeedDate.h"
 
 #include <QCoreApplication>
 #include <QDir>
