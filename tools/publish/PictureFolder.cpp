@@ -1,12 +1,13 @@
 #include "PictureFolder.h"
 
+#include "WholeFile.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -18,13 +19,6 @@ QByteArray readAll(const QString& path)
     if (!file.open(QIODevice::ReadOnly) || file.size() > PictureFolder::MaxPictureSize)
         return {};
     return file.readAll();
-}
-
-void writeWhole(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()).toStdString());
 }
 
 } // namespace
@@ -93,7 +87,7 @@ QByteArray PictureFolder::thumbnail(const QByteArray& jpeg)
     return out;
 }
 
-void PictureFolder::publish(const QString& name, const QString& source) const
+void PictureFolder::publish(const QString& name, const QString& source)
 {
     const QByteArray picture = readAll(source);
     const QByteArray small = thumbnail(picture);
@@ -101,6 +95,46 @@ void PictureFolder::publish(const QString& name, const QString& source) const
         throw std::runtime_error(QStringLiteral("cannot read the picture %1").arg(source).toStdString());
     if (!QDir().mkpath(QDir(m_folder).filePath(QStringLiteral("thumbs"))))
         throw std::runtime_error(QStringLiteral("cannot make the folder %1/thumbs").arg(m_folder).toStdString());
-    writeWhole(picturePath(name), picture);
-    writeWhole(thumbnailPath(name), small);
+    replace(picturePath(name), picture);
+    replace(thumbnailPath(name), small);
+}
+
+void PictureFolder::replace(const QString& path, const QByteArray& bytes)
+{
+    Replaced entry{path, {}};
+    if (QFileInfo::exists(path)) {
+        if (!m_aside) {
+            m_aside = std::make_unique<QTemporaryDir>(QDir(m_folder).filePath(QStringLiteral(".publishing-XXXXXX")));
+            if (!m_aside->isValid())
+                throw std::runtime_error(QStringLiteral("cannot make a folder in %1: %2")
+                                             .arg(m_folder, m_aside->errorString())
+                                             .toStdString());
+        }
+        entry.former = m_aside->filePath(QString::number(m_replaced.size()));
+        if (!QFile::copy(path, entry.former))
+            throw std::runtime_error(QStringLiteral("cannot keep a copy of %1").arg(path).toStdString());
+    }
+    // Listed before it is written: putting back a file that was not replaced after all does no harm.
+    m_replaced.append(entry);
+    if (!writeWhole(path, bytes))
+        throw std::runtime_error(QStringLiteral("cannot write %1").arg(path).toStdString());
+}
+
+void PictureFolder::keep()
+{
+    m_replaced.clear();
+    m_aside.reset();
+}
+
+QStringList PictureFolder::restore()
+{
+    QStringList failed;
+    for (auto it = m_replaced.crbegin(); it != m_replaced.crend(); ++it) {
+        const bool restored = it->former.isEmpty() ? !QFileInfo::exists(it->path) || QFile::remove(it->path)
+                                                   : copyWhole(it->former, it->path);
+        if (!restored)
+            failed << it->path;
+    }
+    keep();
+    return failed;
 }

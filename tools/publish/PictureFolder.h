@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
 
 // The maker's picture folder on the catalog server: each picture under its name, and its thumbnail, the file the
 // programs download, under the same name in thumbs/ (the folder velkorn-server serves as images/thumbs/).
@@ -30,9 +35,27 @@ public:
     static QByteArray thumbnail(const QByteArray& jpeg);
 
     // Publishes the picture and its thumbnail. Each replaces the file of that name only as a whole new file, so that
-    // a download never sees half of one. Throws std::runtime_error.
-    void publish(const QString& name, const QString& source) const;
+    // a download never sees half of one; the former file is kept aside until keep() or restore(). Throws
+    // std::runtime_error.
+    void publish(const QString& name, const QString& source);
+
+    // The import was written: the former files go.
+    void keep();
+    // The import failed: the files published since are taken back and the former ones put back (as whole files), so
+    // that the same import again finds its pictures changed and stamps the items that show them. Returns the files
+    // it could not put back.
+    QStringList restore();
 
 private:
+    struct Replaced
+    {
+        QString path;
+        QString former; // its former content aside; empty when it is a new file
+    };
+
+    void replace(const QString& path, const QByteArray& bytes);
+
     QString m_folder;
+    std::unique_ptr<QTemporaryDir> m_aside; // in the folder (on its disk), out of the thumbs/ the programs fetch
+    QList<Replaced> m_replaced;
 };

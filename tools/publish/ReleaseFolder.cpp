@@ -1,5 +1,7 @@
 #include "ReleaseFolder.h"
 
+#include "WholeFile.h"
+
 #include "update/ControlFile.h"
 #include "update/FileDigest.h"
 #include "update/FileVersion.h"
@@ -13,7 +15,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -37,14 +38,6 @@ struct ReleaseFile
     QString sha256;
     bool component() const { return !path.contains(QLatin1Char('/')) && path.endsWith(QLatin1String("_NEW")); }
 };
-
-bool copyWhole(const QString& from, const QString& to)
-{
-    QFile in(from);
-    QSaveFile out(to);
-    return in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) && out.write(in.readAll()) == in.size() &&
-           out.commit();
-}
 
 } // namespace
 
@@ -202,9 +195,7 @@ QString ReleaseFolder::publish(QStringList* notes)
         QFile::remove(draft);
         QFile::remove(draftSignature);
     };
-    QSaveFile draftFile(draft);
-    const QByteArray bytes = control.toUtf8();
-    if (!draftFile.open(QIODevice::WriteOnly) || draftFile.write(bytes) != bytes.size() || !draftFile.commit())
+    if (!writeWhole(draft, control.toUtf8()))
         return QStringLiteral("cannot write %1").arg(draft);
     if (!sign({draft}, draftSignature, update::releaseComment(time, QLatin1String(ControlFileName)), &why)) {
         cleanUp();

@@ -114,13 +114,22 @@ int importInto(QSqlDatabase& db, const catalog::CatalogLocation& location, const
         return 0;
     }
     const QDateTime stamp = MasterWriter::stampAfter(master.stamp);
-    // The pictures are in place before the feed names them.
-    const PictureFolder pictures(sources.imagesDir);
-    for (auto it = plan.pictureFiles.cbegin(); it != plan.pictureFiles.cend(); ++it)
-        pictures.publish(it.key(), it->source);
-    writer.write(master, plan, stamp);
-    if (!db.commit())
-        throw catalog::DatabaseError(catalog::errorText(db.lastError()));
+    PictureFolder pictures(sources.imagesDir);
+    try {
+        // The pictures are in place before the feed names them.
+        for (auto it = plan.pictureFiles.cbegin(); it != plan.pictureFiles.cend(); ++it)
+            pictures.publish(it.key(), it->source);
+        writer.write(master, plan, stamp);
+        if (!db.commit())
+            throw catalog::DatabaseError(catalog::errorText(db.lastError()));
+    } catch (const std::exception&) {
+        // The master stays as it was, and so must the pictures: the same import again would find a replaced picture
+        // unchanged and stamp none of the items that show it.
+        for (const QString& path : pictures.restore())
+            err() << "velkorn-publish: could not put back the former " << path << '\n';
+        throw;
+    }
+    pictures.keep();
     out() << plan.describe() << "published as " << stamp.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) << '\n';
     return 0;
 }

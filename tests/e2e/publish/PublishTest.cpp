@@ -4,6 +4,7 @@
 // and a release whose control file the update engine accepts, refused when its version is not higher.
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CsvText.h"
+#include "catalog/DatabaseCreator.h"
 #include "update/ControlFile.h"
 #include "update/Minisign.h"
 #include "update/ReleaseGuard.h"
@@ -280,9 +281,21 @@ TEST_F(Publishing, AReplacedPictureIsANewFileAndItsItemsAreStamped)
               0);
 
     writeFile(path("src/shared.jpg"), jpeg(300, 200, Qt::blue));
-    const Published replaced =
-        import({csv("items.csv", {{"ID"}}), csv("codes.csv", {{"ITEM_ID", "CODE_TYPE_ID", "CODE"}}),
-                csv("pictures.csv", {{"ITEM_ID", "PICTURE_URL"}, {"3", "shared.jpg"}})});
+    const QStringList replacement{csv("items.csv", {{"ID"}}), csv("codes.csv", {{"ITEM_ID", "CODE_TYPE_ID", "CODE"}}),
+                                  csv("pictures.csv", {{"ITEM_ID", "PICTURE_URL"}, {"3", "shared.jpg"}})};
+    // A write the master refuses leaves the published files as they were: the same import again must still find the
+    // picture changed and stamp its items.
+    catalog::executeSchemaStatement(m_location, "create exception refused 'refused'");
+    catalog::executeSchemaStatement(m_location,
+                                    "create trigger refuse for item before update as begin exception refused; end");
+    EXPECT_EQ(import(replacement).exitCode, 1);
+    EXPECT_EQ(readFile(path("images/shared.jpg")), oldThumbnail);
+    EXPECT_EQ(readFile(path("images/thumbs/shared.jpg")), oldThumbnail);
+    EXPECT_EQ(QDir(path("images")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"shared.jpg", "thumbs"}));
+    catalog::executeSchemaStatement(m_location, "drop trigger refuse");
+
+    const Published replaced = import(replacement);
     ASSERT_EQ(replaced.exitCode, 0) << ::testing::PrintToString(replaced);
     EXPECT_TRUE(replaced.out.contains("changed 4: picture shared.jpg")) << replaced.out.toStdString();
     EXPECT_EQ(readFile(path("held.jpg")), oldThumbnail);
