@@ -249,15 +249,23 @@ TEST_F(Publishing, EveryProblemIsNamedAndNothingIsWritten)
     }
 }
 
-// A dry run says what would change and writes nothing, not even the deleted-item table it would need.
+// A dry run says what would change (items, codes, pictures) and writes nothing: not the deleted-item table it would
+// need, not a picture file.
 TEST_F(Publishing, ADryRunWritesNothing)
 {
     const QString before = fingerprint();
-    const Published published = import({csv("items.csv", {{"ID", "TOTAL_WEIGHT"}, {"3", "9.5"}, {"4", "1"}})},
-                                       {"--dry-run", "--delete", csv("deleted.csv", {{"ID"}, {"9"}})});
+    writeFile(path("src/p5.jpg"), jpeg(100, 100, Qt::green));
+    const Published published =
+        import({csv("items.csv", {{"ID", "TOTAL_WEIGHT"}, {"3", "9.5"}, {"4", "1"}}),
+                csv("codes.csv", {{"ITEM_ID", "CODE_TYPE_ID", "CODE"}, {"5", "1", "VK-5 NEW"}, {"5", "4", "OEM-5"}}),
+                csv("pictures.csv", {{"ITEM_ID", "PICTURE_URL"}, {"5", "p5.jpg"}})},
+               {"--dry-run", "--delete", csv("deleted.csv", {{"ID"}, {"9"}})});
     EXPECT_EQ(published.exitCode, 0) << ::testing::PrintToString(published);
-    EXPECT_TRUE(published.out.contains("items: 0 added, 2 changed, 1 deleted, 0 unchanged\n  changed 3: TOTAL_WEIGHT\n"
-                                       "  changed 4: TOTAL_WEIGHT\n  deleted 9\n"))
+    EXPECT_TRUE(published.out.contains("items: 0 added, 3 changed, 1 deleted, 0 unchanged\n  changed 3: TOTAL_WEIGHT\n"
+                                       "  changed 4: TOTAL_WEIGHT\n  changed 5: codes, pictures\n  deleted 9\n"
+                                       "codes: 2 codes of 1 item\n"
+                                       "pictures: 1 picture of 1 item; picture files: 1 new, 0 replaced\n"
+                                       "  new picture p5.jpg\n"))
         << published.out.toStdString();
     EXPECT_TRUE(published.out.endsWith("dry run: nothing was written\n"));
     EXPECT_EQ(fingerprint(), before);
