@@ -2,9 +2,10 @@
 // on a Firebird server started for the test or in one file that the embedded engines share; and catalog locations
 // that cannot work, each answered by the program's start-up error and by the lookup naming the location, never the
 // password.
-#include "catalog/CatalogDatabase.h"
+#include "catalog/CatalogLocation.h"
 
 #include "support/ApplicationCopy.h"
+#include "support/CatalogProbe.h"
 #include "support/FirebirdServer.h"
 #include "support/Started.h"
 #include "support/WaitUntil.h"
@@ -12,10 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -41,41 +39,6 @@ Finished runLookup(const ApplicationCopy& seat, const QStringList& arguments, co
     result.out = QString::fromUtf8(lookup.readAllStandardOutput());
     result.err = QString::fromUtf8(lookup.readAllStandardError());
     return result;
-}
-
-// The first column of the first row of a query on the catalog, through a connection of this process.
-QString queryValue(const catalog::CatalogLocation& location, const QString& sql)
-{
-    const QString name = QUuid::createUuid().toString();
-    QString value;
-    {
-        const QSqlDatabase db = catalog::openDatabase(location, name);
-        QSqlQuery query(db);
-        if (!query.exec(sql))
-            throw std::runtime_error(catalog::errorText(query.lastError()).toStdString());
-        if (query.next())
-            value = query.value(0).toString();
-    }
-    catalog::closeDatabase(name);
-    return value;
-}
-
-// The processes that have the catalog open, as the engine's monitoring lists them: the client's process id for a
-// server's attachment, the process's own for an embedded one.
-QList<qint64> attachedProcesses(const catalog::CatalogLocation& location)
-{
-    const QString name = QUuid::createUuid().toString();
-    QList<qint64> pids;
-    {
-        const QSqlDatabase db = catalog::openDatabase(location, name);
-        QSqlQuery query(db);
-        if (query.exec(QStringLiteral("select coalesce(mon$remote_pid, mon$server_pid) from mon$attachments where "
-                                      "mon$attachment_id <> current_connection")))
-            while (query.next())
-                pids << query.value(0).toLongLong();
-    }
-    catalog::closeDatabase(name);
-    return pids;
 }
 
 // The shop's catalog: "server" on a Firebird server, "file" in a folder every seat can reach.
