@@ -2,8 +2,6 @@
 
 #include "support/CatalogServer.h"
 
-#include "catalog/CatalogLocation.h"
-
 #include <QByteArray>
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -34,10 +32,6 @@ struct TestCatalog
     QString column(const QString& sql) const;
     QDateTime lastUpdate() const;
 };
-
-// Every row of a query on the catalog at `location` through a short-lived connection, as TestCatalog::column gives
-// them.
-QString queryRows(const catalog::CatalogLocation& location, const QString& sql);
 
 // Readable failure output for Qt strings.
 inline void PrintTo(const QString& s, std::ostream* os)

@@ -11,6 +11,7 @@
 #include "update/TrustedKeys.h"
 
 #include "support/ApplicationCopy.h"
+#include "support/CatalogProbe.h"
 #include "support/FirebirdServer.h"
 #include "support/PublishCommand.h"
 #include "support/SignedRelease.h"
@@ -75,8 +76,8 @@ protected:
         return path(name);
     }
 
-    Published import(const QStringList& files, const QStringList& options = {},
-                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) const
+    Finished import(const QStringList& files, const QStringList& options = {},
+                    const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) const
     {
         return runPublish(QStringList{"import", "--master", m_written.isEmpty() ? m_master : m_written, "--pictures",
                                       path("src"), "--images", path("images")} +
@@ -120,7 +121,7 @@ TEST_F(Publishing, AnImportReachesTheProgramsThroughTheNextFeed)
     writeFile(path("src/new 401.jpg"), picture);
     const QString deleted = csv("deleted.csv", {{"ID"}, {"9"}});
 
-    const Published published = import(files, {"--delete", deleted});
+    const Finished published = import(files, {"--delete", deleted});
     ASSERT_EQ(published.exitCode, 0) << ::testing::PrintToString(published);
     EXPECT_TRUE(published.out.contains("items: 1 added, 2 changed, 1 deleted")) << published.out.toStdString();
 
@@ -161,7 +162,7 @@ TEST_F(Publishing, AnImportReachesTheProgramsThroughTheNextFeed)
     EXPECT_EQ(queryRows(seat, "select code from item_code where item_id = 7 order by code"), "VK-7 NEW,XR-77 B");
     EXPECT_EQ(readFile(app.dir() + "images/new 401.jpg"), thumbnail);
 
-    const Published again = import(files, {"--delete", csv("none.csv", {{"ID"}})});
+    const Finished again = import(files, {"--delete", csv("none.csv", {{"ID"}})});
     EXPECT_EQ(again.exitCode, 0) << ::testing::PrintToString(again);
     EXPECT_TRUE(again.out.startsWith("nothing to publish")) << again.out.toStdString();
     EXPECT_EQ(rows("select max(update_time) from item"), stamp);
@@ -237,7 +238,7 @@ TEST_F(Publishing, EveryProblemIsNamedAndNothingIsWritten)
             writeFile(path("deleted.csv"), c.deleted);
             options << "--delete" << path("deleted.csv");
         }
-        const Published published = import(files, options);
+        const Finished published = import(files, options);
         EXPECT_EQ(published.exitCode, 1) << ::testing::PrintToString(published);
         QStringList said = published.err.split('\n', Qt::SkipEmptyParts);
         ASSERT_FALSE(said.isEmpty());
@@ -255,7 +256,7 @@ TEST_F(Publishing, ADryRunWritesNothing)
 {
     const QString before = fingerprint();
     writeFile(path("src/p5.jpg"), jpeg(100, 100, Qt::green));
-    const Published published =
+    const Finished published =
         import({csv("items.csv", {{"ID", "TOTAL_WEIGHT"}, {"3", "9.5"}, {"4", "1"}}),
                 csv("codes.csv", {{"ITEM_ID", "CODE_TYPE_ID", "CODE"}, {"5", "1", "VK-5 NEW"}, {"5", "4", "OEM-5"}}),
                 csv("pictures.csv", {{"ITEM_ID", "PICTURE_URL"}, {"5", "p5.jpg"}})},
@@ -303,7 +304,7 @@ TEST_F(Publishing, AReplacedPictureIsANewFileAndItsItemsAreStamped)
               QStringList({"shared.jpg", "thumbs"}));
     catalog::executeSchemaStatement(m_location, "drop trigger refuse");
 
-    const Published replaced = import(replacement);
+    const Finished replaced = import(replacement);
     ASSERT_EQ(replaced.exitCode, 0) << ::testing::PrintToString(replaced);
     EXPECT_TRUE(replaced.out.contains("changed 4: picture shared.jpg")) << replaced.out.toStdString();
     EXPECT_EQ(readFile(path("held.jpg")), oldThumbnail);
@@ -313,10 +314,10 @@ TEST_F(Publishing, AReplacedPictureIsANewFileAndItsItemsAreStamped)
     EXPECT_GT(second, first);
     EXPECT_EQ(rows("select id from item where update_time = (select max(update_time) from item) order by id"), "3,4");
 
-    // Published once, a picture may be named again without its file.
+    // Finished once, a picture may be named again without its file.
     QFile::remove(path("src/shared.jpg"));
-    const Published named = import({csv("items.csv", {{"ID"}}), csv("codes.csv", {{"ITEM_ID", "CODE_TYPE_ID", "CODE"}}),
-                                    csv("pictures.csv", {{"ITEM_ID", "PICTURE_URL"}, {"5", "shared.jpg"}})});
+    const Finished named = import({csv("items.csv", {{"ID"}}), csv("codes.csv", {{"ITEM_ID", "CODE_TYPE_ID", "CODE"}}),
+                                   csv("pictures.csv", {{"ITEM_ID", "PICTURE_URL"}, {"5", "shared.jpg"}})});
     EXPECT_EQ(named.exitCode, 0) << ::testing::PrintToString(named);
     EXPECT_EQ(rows("select picture_url from item_pictures where item_id = 5"), "shared.jpg");
 }
@@ -335,8 +336,8 @@ TEST_F(Publishing, AMasterOnAFirebirdServer)
     rows("update item set update_time = '2100-01-01 00:00:00' where id = 10");
     const int highestCode = rows("select max(id) from item_code").toInt();
 
-    Published published = import({csv("items.csv", {{"ID", "TOTAL_WEIGHT"}, {"3", "2.5"}})},
-                                 {"--delete", csv("deleted.csv", {{"ID"}, {"400"}})}, env);
+    Finished published = import({csv("items.csv", {{"ID", "TOTAL_WEIGHT"}, {"3", "2.5"}})},
+                                {"--delete", csv("deleted.csv", {{"ID"}, {"400"}})}, env);
     ASSERT_EQ(published.exitCode, 0) << ::testing::PrintToString(published);
     EXPECT_EQ(rows("select id, delete_time from deleted_item"), "400:2100-01-01T00:00:01.000");
     // Item 400, which had the highest code IDs, comes back: a program that applies both imports in one feed must not
@@ -383,7 +384,7 @@ TEST_F(Publishing, AReleaseIsSignedAndNeverGoesBack)
     writeFile(folder + "/docs/manual.txt", "How to use the catalog.\n");
     const QStringList release{"release", folder, "--key", VELKORN_TEST_SIGNING_KEY, "--url", "https://up.example/v/"};
 
-    Published published = runPublish(release);
+    Finished published = runPublish(release);
     ASSERT_EQ(published.exitCode, 0) << ::testing::PrintToString(published);
     update::ControlFile control;
     ASSERT_TRUE(control.open(folder + "/velkorn.INF"));

@@ -15,8 +15,8 @@ TEST_F(UpdateRoadTest, AReleasePublishedWithVelkornPublishIsInstalled)
     installProgram();
     ASSERT_NO_FATAL_FAILURE(prepareUpdateFolder());
     const int port = startServer();
-    const Published published = runPublish({"release", m_updateDir, "--key", VELKORN_TEST_SIGNING_KEY, "--url",
-                                            QStringLiteral("http://127.0.0.1:%1/").arg(port)});
+    const Finished published = runPublish({"release", m_updateDir, "--key", VELKORN_TEST_SIGNING_KEY, "--url",
+                                           QStringLiteral("http://127.0.0.1:%1/").arg(port)});
     ASSERT_EQ(published.exitCode, 0) << ::testing::PrintToString(published);
 
     startProgram(m_catalogHost, "1");
