@@ -60,6 +60,9 @@ void MasterWriter::lock()
 QStringList MasterWriter::missingSchema(const MasterState& master, const ImportPlan& plan) const
 {
     QStringList statements;
+    // A hand-made master may lack it, and without it lock() holds nothing.
+    if (!master.hasParamsRow)
+        statements << QStringLiteral("insert into params (last_update) values (null)");
     if (!plan.deleted.isEmpty() && !master.hasDeletedItemTable)
         statements << QStringLiteral("create table deleted_item (id integer not null, delete_time date, "
                                      "constraint pk_deleted_item primary key (id))");
@@ -177,8 +180,5 @@ void MasterWriter::write(const MasterState& master, const ImportPlan& plan, cons
     }
 
     // The master's own LAST_UPDATE, so that a copy of it is a catalog that is up to date.
-    catalog::runQuery(m_db,
-                      master.hasParamsRow ? QStringLiteral("update params set last_update = ?")
-                                          : QStringLiteral("insert into params (last_update) values (?)"),
-                      {stamp});
+    catalog::runQuery(m_db, QStringLiteral("update params set last_update = ?"), {stamp});
 }

@@ -18,7 +18,7 @@ public:
     void lock();
 
     // The schema statements the plan needs that the master lacks (the deleted-item table, the generators of code and
-    // picture IDs); run outside the transaction before the plan is written.
+    // picture IDs, the PARAMS row that lock() holds); run outside the transaction before the plan is written.
     QStringList missingSchema(const MasterState& master, const ImportPlan& plan) const;
 
     // The import's time: now, or a second after the newest stamp already in the master when that is later, so that

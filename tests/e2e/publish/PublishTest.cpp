@@ -323,8 +323,9 @@ TEST_F(Publishing, AReplacedPictureIsANewFileAndItsItemsAreStamped)
 }
 
 // The master on the maker's Firebird server: imports reach it over the network, the schema they need (the deleted
-// items, the generator of code IDs) is made there, each import's stamp is later than every stamp before (here one
-// that a clock set wrong left in the future), and a refused import leaves the master as it was.
+// items, the generator of code IDs, the PARAMS row that keeps a second import waiting) is made there, each import's
+// stamp is later than every stamp before (here one that a clock set wrong left in the future), and a refused import
+// leaves the master as it was.
 TEST_F(Publishing, AMasterOnAFirebirdServer)
 {
     FirebirdServer server;
@@ -334,12 +335,14 @@ TEST_F(Publishing, AMasterOnAFirebirdServer)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VELKORN_DATABASE_PASSWORD", FirebirdServer::password());
     rows("update item set update_time = '2100-01-01 00:00:00' where id = 10");
+    rows("delete from params"); // as a hand-made master may be
     const int highestCode = rows("select max(id) from item_code").toInt();
 
     Finished published = import({csv("items.csv", {{"ID", "TOTAL_WEIGHT"}, {"3", "2.5"}})},
                                 {"--delete", csv("deleted.csv", {{"ID"}, {"400"}})}, env);
     ASSERT_EQ(published.exitCode, 0) << ::testing::PrintToString(published);
     EXPECT_EQ(rows("select id, delete_time from deleted_item"), "400:2100-01-01T00:00:01.000");
+    EXPECT_EQ(rows("select last_update from params"), "2100-01-01T00:00:01.000");
     // Item 400, which had the highest code IDs, comes back: a program that applies both imports in one feed must not
     // delete it after all.
     published = import(
