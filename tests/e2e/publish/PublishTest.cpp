@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QSqlDatabase>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -269,6 +270,28 @@ TEST_F(Publishing, ADryRunWritesNothing)
                                        "  new picture p5.jpg\n"))
         << published.out.toStdString();
     EXPECT_TRUE(published.out.endsWith("dry run: nothing was written\n"));
+    EXPECT_EQ(fingerprint(), before);
+}
+
+// Two imports at once: the second waits for the first to end, then refuses without writing rather than give its
+// changes the first one's time.
+TEST_F(Publishing, ASecondImportWaitsForTheFirst)
+{
+    const QString before = fingerprint();
+    const QString name = QStringLiteral("first import");
+    {
+        QSqlDatabase first = catalog::openDatabase(m_location, name);
+        ASSERT_TRUE(first.transaction());
+        catalog::runQuery(first, "update params set last_update = last_update"); // what an import holds as it writes
+        Started second(VELKORN_TEST_PUBLISH,
+                       {"import", "--master", m_master, csv("items.csv", {{"ID", "TOTAL_WEIGHT"}, {"3", "9.5"}})},
+                       QProcessEnvironment::systemEnvironment());
+        EXPECT_EQ(second.finished(2000), -1) << second.output().toStdString();
+        first.commit();
+        EXPECT_EQ(second.finished(60000), 1) << second.output().toStdString();
+        EXPECT_TRUE(second.output().contains("nothing was published"));
+    }
+    catalog::closeDatabase(name);
     EXPECT_EQ(fingerprint(), before);
 }
 
