@@ -3,6 +3,7 @@
 #include "catalog/CatalogDatabase.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUuid>
 #include <QVariant>
 
@@ -20,6 +21,46 @@ QString queryValue(const catalog::CatalogLocation& location, const QString& sql)
     }
     catalog::closeDatabase(name);
     return value;
+}
+
+namespace {
+
+QString text(const QVariant& v)
+{
+    if (v.isNull())
+        return QStringLiteral("null");
+    if (v.metaType().id() == QMetaType::Double)
+        return QString::number(v.toDouble());
+    return v.toString();
+}
+
+} // namespace
+
+QString queryRows(const QSqlDatabase& db, const QString& sql)
+{
+    QSqlQuery query = catalog::runQuery(db, sql);
+    QStringList rows;
+    while (query.next()) {
+        QStringList values;
+        for (int i = 0; i < query.record().count(); ++i)
+            values << text(query.value(i));
+        rows << values.join(QLatin1Char(':'));
+    }
+    return rows.join(QLatin1Char(','));
+}
+
+QString queryRows(const catalog::CatalogLocation& location, const QString& sql)
+{
+    const QString name = QUuid::createUuid().toString();
+    QString rows;
+    try {
+        rows = queryRows(catalog::openDatabase(location, name), sql);
+    } catch (const catalog::DatabaseError&) {
+        catalog::closeDatabase(name);
+        throw;
+    }
+    catalog::closeDatabase(name);
+    return rows;
 }
 
 QList<qint64> attachedProcesses(const catalog::CatalogLocation& location)

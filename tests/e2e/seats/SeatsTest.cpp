@@ -6,6 +6,7 @@
 
 #include "support/ApplicationCopy.h"
 #include "support/CatalogProbe.h"
+#include "support/Finished.h"
 #include "support/FirebirdServer.h"
 #include "support/Started.h"
 #include "support/WaitUntil.h"
@@ -21,24 +22,9 @@
 
 namespace {
 
-struct Finished
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 Finished runLookup(const ApplicationCopy& seat, const QStringList& arguments, const QProcessEnvironment& env)
 {
-    QProcess lookup;
-    lookup.setProcessEnvironment(env);
-    lookup.start(seat.lookup(), arguments);
-    Finished result;
-    if (lookup.waitForFinished(60000) && lookup.exitStatus() == QProcess::NormalExit)
-        result.exitCode = lookup.exitCode();
-    result.out = QString::fromUtf8(lookup.readAllStandardOutput());
-    result.err = QString::fromUtf8(lookup.readAllStandardError());
-    return result;
+    return runToEnd(seat.lookup(), arguments, env, 60000);
 }
 
 // The shop's catalog: "server" on a Firebird server, "file" in a folder every seat can reach.
