@@ -291,7 +291,8 @@ TEST_F(LookupTest, TheOpenProgramAnswersAsTheCatalogWould)
         },
         60000);
     ASSERT_TRUE(ready && program.running()) << qPrintable(program.output());
-    EXPECT_EQ(int(QFileInfo(folder).permissions() & QFileDevice::Permissions(0x0077)), 0);
+    for (const QString& privateToUser : {folder, socket})
+        EXPECT_EQ(int(QFileInfo(privateToUser).permissions() & QFileDevice::Permissions(0x0077)), 0);
 
     // With the catalog file taken away, only the program can answer.
     const QString away = catalogPath + QStringLiteral(".away");
