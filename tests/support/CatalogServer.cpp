@@ -34,6 +34,14 @@ ServerProcess::~ServerProcess()
     m_process.waitForFinished(5000);
 }
 
+int ServerProcess::stop(int milliseconds)
+{
+    m_process.terminate();
+    const bool ended = m_process.waitForFinished(milliseconds);
+    output();
+    return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
 QString ServerProcess::output()
 {
     m_process.waitForReadyRead(20);

@@ -31,16 +31,31 @@ std::string statusText(const ISC_STATUS* status)
 
 void executeMasterDdl(const QString& databaseFile, const QString& statement)
 {
-    const QByteArray path = QFileInfo(databaseFile).absoluteFilePath().toUtf8();
+    executeMasterDdl(catalog::CatalogLocation::localFile(databaseFile), statement);
+}
+
+void executeMasterDdl(const catalog::CatalogLocation& location, const QString& statement)
+{
+    if (!location.problem().isEmpty())
+        throw std::runtime_error(location.problem().toStdString());
+    // The client's own form of a location: "host/port:path" on a server, the file's path otherwise.
+    const QByteArray path =
+        (location.isServer()
+             ? location.host() + (location.port() > 0 ? QStringLiteral("/%1").arg(location.port()) : QString()) +
+                   QLatin1Char(':') + location.path()
+             : QFileInfo(location.path()).absoluteFilePath())
+            .toUtf8();
+    const QByteArray user = location.user().toUtf8().left(255);
+    const QByteArray password = location.password().toUtf8().left(255);
     // Database parameter block: version, user name, password.
     QByteArray dpb;
     dpb += char(isc_dpb_version1);
     dpb += char(isc_dpb_user_name);
-    dpb += char(6);
-    dpb += "SYSDBA";
+    dpb += char(user.size());
+    dpb += user;
     dpb += char(isc_dpb_password);
-    dpb += char(9);
-    dpb += "catalogpw";
+    dpb += char(password.size());
+    dpb += password;
 
     ISC_STATUS_ARRAY status;
     isc_db_handle db = 0;
