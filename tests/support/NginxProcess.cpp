@@ -70,7 +70,7 @@ QString NginxProcess::site(QMap<QString, QString> values, const QString& prefix)
 }
 
 NginxProcess::NginxProcess(const QMap<QString, QString>& values, const QList<int>& ports, const QString& extraHttp,
-                           int workers)
+                           int workers, bool accessLog)
 {
     if (!m_dir.isValid())
         throw std::runtime_error("no temporary folder for nginx");
@@ -80,26 +80,27 @@ NginxProcess::NginxProcess(const QMap<QString, QString>& values, const QList<int
     write(prefix + "/update.users", "update:{PLAIN}refreshx\n");
     write(prefix + "/velkorn.conf", site(values, prefix).toUtf8());
     const QString temp = prefix + QStringLiteral("/tmp/");
-    write(prefix + "/nginx.conf", QStringLiteral("%1worker_processes %2;\n"
-                                                 "error_log %3/error.log warn;\n"
-                                                 "pid %3/nginx.pid;\n"
-                                                 "events { worker_connections 4096; }\n"
-                                                 "http {\n"
-                                                 "    include /etc/nginx/mime.types;\n"
-                                                 "    default_type application/octet-stream;\n"
-                                                 "    access_log %3/access.log;\n"
-                                                 "    client_body_temp_path %4body;\n"
-                                                 "    proxy_temp_path %4proxy;\n"
-                                                 "    fastcgi_temp_path %4fastcgi;\n"
-                                                 "    uwsgi_temp_path %4uwsgi;\n"
-                                                 "    scgi_temp_path %4scgi;\n"
-                                                 "    include %3/velkorn.conf;\n"
-                                                 "%5"
-                                                 "}\n")
-                                      .arg(userLine())
-                                      .arg(workers)
-                                      .arg(prefix, temp, extraHttp)
-                                      .toUtf8());
+    write(prefix + "/nginx.conf",
+          QStringLiteral("%1worker_processes %2;\n"
+                         "error_log %3/error.log warn;\n"
+                         "pid %3/nginx.pid;\n"
+                         "events { worker_connections 4096; }\n"
+                         "http {\n"
+                         "    include /etc/nginx/mime.types;\n"
+                         "    default_type application/octet-stream;\n"
+                         "    access_log %6;\n"
+                         "    client_body_temp_path %4body;\n"
+                         "    proxy_temp_path %4proxy;\n"
+                         "    fastcgi_temp_path %4fastcgi;\n"
+                         "    uwsgi_temp_path %4uwsgi;\n"
+                         "    scgi_temp_path %4scgi;\n"
+                         "    include %3/velkorn.conf;\n"
+                         "%5"
+                         "}\n")
+              .arg(userLine())
+              .arg(workers)
+              .arg(prefix, temp, extraHttp, accessLog ? prefix + QStringLiteral("/access.log") : QStringLiteral("off"))
+              .toUtf8());
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setChildProcessModifier([] {
         // Its own process group, so that its workers can be ended with it; and it ends with the test process.
