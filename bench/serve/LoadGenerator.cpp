@@ -204,8 +204,11 @@ void LoadGenerator::finishRequest(Lane& lane, int status)
     const Request& request = (*lane.visit)[lane.index];
     if (m_counting && m_result->requests < m_limit) {
         ++m_result->requests;
-        if (status == 0 || status >= 400)
+        if (status == 0 || status >= 400) {
             ++m_result->failures;
+            ++m_result->failed[std::size_t(request.kind)];
+            m_result->failure = status;
+        }
         m_result->latencies[std::size_t(request.kind)].push_back(
             std::chrono::duration<double, std::milli>(Clock::now() - lane.started).count());
     }
@@ -229,6 +232,7 @@ LoadGenerator::Result LoadGenerator::run(int laneCount, double warmup, double se
 {
     Result result;
     result.latencies.resize(std::size_t(m_kinds));
+    result.failed.resize(std::size_t(m_kinds));
     m_result = &result;
     m_limit = maxRequests;
     m_counting = warmup <= 0;

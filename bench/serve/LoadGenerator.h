@@ -25,6 +25,8 @@ public:
         double seconds = 0;
         long requests = 0;
         long failures = 0;                          // no answer, or a status of 400 and above
+        std::vector<long> failed;                   // by kind
+        int failure = 0;                            // the status of the last failure (0: no answer)
         std::vector<std::vector<double>> latencies; // milliseconds, by kind
     };
 

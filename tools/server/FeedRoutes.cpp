@@ -1,5 +1,7 @@
 #include "FeedRoutes.h"
 
+#include "FeedCache.h"
+
 #include "MasterPool.h"
 #include "Publication.h"
 
@@ -54,7 +56,8 @@ void setValidators(httplib::Response& res, const std::string& tag)
 
 } // namespace
 
-void addFeedRoutes(httplib::Server& server, MasterPool& pool, std::function<void(const std::string&)> log)
+void addFeedRoutes(httplib::Server& server, MasterPool& pool, FeedCache& cache,
+                   std::function<void(const std::string&)> log)
 {
     // The reachability probe asks for the server's root.
     server.Get("/", [](const httplib::Request&, httplib::Response& res) {
@@ -74,7 +77,7 @@ void addFeedRoutes(httplib::Server& server, MasterPool& pool, std::function<void
         }
     });
 
-    server.Get("/common/item.php", [&pool, log](const httplib::Request& req, httplib::Response& res) {
+    server.Get("/common/item.php", [&pool, &cache, log](const httplib::Request& req, httplib::Response& res) {
         const std::string tText = req.get_param_value("t");
         const std::string ut = req.get_param_value("ut");
         const int t = tText.size() == 1 && tText[0] >= '1' && tText[0] <= '4' ? tText[0] - '0' : 0;
@@ -108,22 +111,24 @@ void addFeedRoutes(httplib::Server& server, MasterPool& pool, std::function<void
             return;
         }
         try {
-            std::string tag;
-            int records = -1;
-            const QByteArray body = pool.run([&](MasterCatalog& master) {
-                const Publication stamp = upTo ? *upTo : master.publication();
-                tag = stamp.entityTag(t, since).toStdString();
-                if (!ifNoneMatch.empty() && namesTag(ifNoneMatch, tag))
-                    return QByteArray();
-                return master.feed(t, since, stamp, &records);
-            });
+            const Publication stamp =
+                upTo ? *upTo : pool.run([](MasterCatalog& master) { return master.publication(); });
+            const std::string tag = stamp.entityTag(t, since).toStdString();
             setValidators(res, tag);
-            if (records < 0) {
+            if (!ifNoneMatch.empty() && namesTag(ifNoneMatch, tag)) {
                 res.status = 304;
                 return;
             }
-            log("feed t=" + std::to_string(t) + " ut=\"" + ut + "\" records=" + std::to_string(records));
-            res.set_content(body.constData(), size_t(body.size()), "text/xml; charset=UTF-8");
+            // The tag names the feed and the publication: the key of the answer.
+            const FeedCache::Feed feed = cache.get(tag, [&] {
+                return pool.run([&](MasterCatalog& master) {
+                    FeedCache::Feed made;
+                    made.body = master.feed(t, since, stamp, &made.records);
+                    return made;
+                });
+            });
+            log("feed t=" + std::to_string(t) + " ut=\"" + ut + "\" records=" + std::to_string(feed.records));
+            res.set_content(feed.body.constData(), size_t(feed.body.size()), "text/xml; charset=UTF-8");
         } catch (const std::exception& e) {
             log(std::string("feed failed: ") + e.what());
             res.set_header("Retry-After", "5");

@@ -6,6 +6,7 @@
 namespace httplib {
 class Server;
 }
+class FeedCache;
 class MasterPool;
 
 // The request header with which a reverse proxy asks for a feed as a publication left it (Publication::text()):
@@ -16,5 +17,6 @@ inline constexpr const char* kPublicationHeader = "X-Velkorn-Publication";
 // (the current stamp, in kPublicationHeader and as the body). Feed answers carry an ETag from the stamp and the
 // request and "Cache-Control: no-cache": a cache may keep them and ask with If-None-Match, which is answered 304
 // until the next publication. A t outside 1-4, a ut that is no feed date or an unknown stamp is answered 400; a
-// master that cannot be read, 503. `log` receives a line per feed.
-void addFeedRoutes(httplib::Server& server, MasterPool& pool, std::function<void(const std::string&)> log);
+// master that cannot be read, 503. Feeds are made through `cache`. `log` receives a line per feed.
+void addFeedRoutes(httplib::Server& server, MasterPool& pool, FeedCache& cache,
+                   std::function<void(const std::string&)> log);

@@ -2,17 +2,19 @@
 // UpdateRoutes, the update server.
 //
 //   velkorn-server --db MASTER [--thumbs DIR] [--port N] [--bind ADDR] [--tls-cert PEM --tls-key PEM]
-//                  [--workers N] [--connections N] [--max-connections N] [--timeout SECONDS] [--quiet]
-//                  [update options]
+//                  [--workers N] [--connections N] [--max-connections N] [--timeout SECONDS] [--feed-cache MB]
+//                  [--quiet] [update options]
 // MASTER is a file or "host[/port]:path" on a Firebird server (several servers may serve one master there), opened
 // as SYSDBA or --db-user with the password in VELKORN_DATABASE_PASSWORD. With a certificate and its key the server
 // speaks https only. --workers: threads that answer requests; --connections: connections to the master;
 // --max-connections: open client connections; --timeout: how long a client may keep the server waiting for a
-// request, a read or a write. --quiet: no line per request. Update options: --update-dir DIR, --update-user NAME,
+// request, a read or a write; --feed-cache: memory for feed answers of the current publications (64; 0: none).
+// --quiet: no line per request. Update options: --update-dir DIR, --update-user NAME,
 // --update-password WORD, --update-sign-key KEY (signs what is published on request).
 // SIGTERM, SIGINT or SIGHUP: new connections are refused, requests in flight finish, and the server ends within 5 s.
 //   velkorn-server --make-changed-copy SOURCE.GDB TARGET.GDB [--changes N]
 
+#include "FeedCache.h"
 #include "FeedRoutes.h"
 #include "HttpServer.h"
 #include "MasterCatalog.h"
@@ -28,6 +30,7 @@
 
 #include <httplib.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -45,7 +48,8 @@ int usage()
 {
     std::cerr << "usage: velkorn-server --db MASTER [--db-user NAME] [--thumbs DIR] [--port N] [--bind ADDR]\n"
                  "                      [--tls-cert PEM --tls-key PEM] [--workers N] [--connections N]\n"
-                 "                      [--max-connections N] [--timeout SECONDS] [--quiet] [update options]\n"
+                 "                      [--max-connections N] [--timeout SECONDS] [--feed-cache MB] [--quiet]\n"
+                 "                      [update options]\n"
                  "       velkorn-server --make-changed-copy SOURCE.GDB TARGET.GDB [--changes N]\n";
     return 2;
 }
@@ -107,6 +111,7 @@ int main(int argc, char** argv)
     int changes = 5;
     int connections = 4;
     int timeoutSeconds = 10;
+    int feedCacheMb = 64;
     bool quiet = false;
     ServerLimits limits;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -135,6 +140,8 @@ int main(int argc, char** argv)
                 limits.connections = std::stoi(args[++i]);
             else if (a == "--timeout" && hasValue)
                 timeoutSeconds = std::stoi(args[++i]);
+            else if (a == "--feed-cache" && hasValue)
+                feedCacheMb = std::stoi(args[++i]);
             else if (a == "--quiet")
                 quiet = true;
             else if (a == "--changes" && hasValue)
@@ -162,7 +169,7 @@ int main(int argc, char** argv)
         }
     }
     if (db.empty() || tlsCert.empty() != tlsKey.empty() || limits.workers < 1 || connections < 1 ||
-        limits.connections < 1 || timeoutSeconds < 1)
+        limits.connections < 1 || timeoutSeconds < 1 || feedCacheMb < 0 || feedCacheMb > 65536)
         return usage();
     limits.idle = limits.connection.io = limits.connection.request = std::chrono::seconds(timeoutSeconds);
 
@@ -176,6 +183,9 @@ int main(int argc, char** argv)
         return 1;
     }
     raiseFileLimit();
+    // Feed answers of megabytes are made and dropped on many threads: freed, they go back to the system at once
+    // instead of staying in the threads' heaps, which glibc would otherwise let grow with every large feed.
+    ::mallopt(M_MMAP_THRESHOLD, 256 << 10);
     HttpServer server(limits);
     if (!tlsCert.empty()) {
         std::string why;
@@ -201,7 +211,8 @@ int main(int argc, char** argv)
     }
 
     const auto quietLog = [](const std::string&) {};
-    addFeedRoutes(server, *pool, quiet ? std::function<void(const std::string&)>(quietLog) : logLine);
+    FeedCache feedCache(qsizetype(feedCacheMb) << 20);
+    addFeedRoutes(server, *pool, feedCache, quiet ? std::function<void(const std::string&)>(quietLog) : logLine);
     if (!quiet)
         server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
             logLine(req.method + " " + req.target + " " + std::to_string(res.status));
