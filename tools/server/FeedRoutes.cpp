@@ -56,7 +56,7 @@ void setValidators(httplib::Response& res, const std::string& tag)
 
 } // namespace
 
-void addFeedRoutes(httplib::Server& server, MasterPool& pool, FeedCache& cache,
+void addFeedRoutes(httplib::Server& server, MasterPool& pool, MasterPool& stamps, FeedCache& cache,
                    std::function<void(const std::string&)> log)
 {
     // The reachability probe asks for the server's root.
@@ -64,10 +64,10 @@ void addFeedRoutes(httplib::Server& server, MasterPool& pool, FeedCache& cache,
         res.set_content("Velkorn catalog server\n", "text/plain");
     });
 
-    server.Get("/publication", [&pool](const httplib::Request&, httplib::Response& res) {
+    server.Get("/publication", [&stamps](const httplib::Request&, httplib::Response& res) {
         try {
             const std::string stamp =
-                pool.run([](MasterCatalog& master) { return master.publication(); }).text().toStdString();
+                stamps.run([](MasterCatalog& master) { return master.publication(); }).text().toStdString();
             res.set_header(kPublicationHeader, stamp);
             res.set_header("Cache-Control", "max-age=1");
             res.set_content(stamp + "\n", "text/plain");
@@ -77,7 +77,7 @@ void addFeedRoutes(httplib::Server& server, MasterPool& pool, FeedCache& cache,
         }
     });
 
-    server.Get("/common/item.php", [&pool, &cache, log](const httplib::Request& req, httplib::Response& res) {
+    server.Get("/common/item.php", [&pool, &stamps, &cache, log](const httplib::Request& req, httplib::Response& res) {
         const std::string tText = req.get_param_value("t");
         const std::string ut = req.get_param_value("ut");
         const int t = tText.size() == 1 && tText[0] >= '1' && tText[0] <= '4' ? tText[0] - '0' : 0;
@@ -112,7 +112,7 @@ void addFeedRoutes(httplib::Server& server, MasterPool& pool, FeedCache& cache,
         }
         try {
             const Publication stamp =
-                upTo ? *upTo : pool.run([](MasterCatalog& master) { return master.publication(); });
+                upTo ? *upTo : stamps.run([](MasterCatalog& master) { return master.publication(); });
             const std::string tag = stamp.entityTag(t, since).toStdString();
             setValidators(res, tag);
             if (!ifNoneMatch.empty() && namesTag(ifNoneMatch, tag)) {

@@ -45,7 +45,8 @@ void MasterPool::stop()
 
 void MasterPool::work(int index)
 {
-    const QString name = QStringLiteral("master-pool-%1").arg(index);
+    // Qt knows a connection by its name in the whole process, and a server may have more than one pool.
+    const QString name = QStringLiteral("master-pool-%1-%2").arg(quintptr(this)).arg(index);
     std::unique_ptr<MasterCatalog> master;
     for (;;) {
         Job job;

@@ -185,7 +185,9 @@ int main(int argc, char** argv)
     raiseFileLimit();
     // Feed answers of megabytes are made and dropped on many threads: freed, they go back to the system at once
     // instead of staying in the threads' heaps, which glibc would otherwise let grow with every large feed.
+    // A few megabytes of free heap stay for the next feed rather than being given back and faulted in again.
     ::mallopt(M_MMAP_THRESHOLD, 256 << 10);
+    ::mallopt(M_TRIM_THRESHOLD, 8 << 20);
     HttpServer server(limits);
     if (!tlsCert.empty()) {
         std::string why;
@@ -201,9 +203,11 @@ int main(int argc, char** argv)
     const QString indexProblem = ensureFeedIndexes(master);
     if (!indexProblem.isEmpty())
         logLine("the master's change times have no index, feeds read every item: " + indexProblem.toStdString());
-    std::unique_ptr<MasterPool> pool;
+    std::unique_ptr<MasterPool> pool, stamps;
     try {
         pool = std::make_unique<MasterPool>(master, connections);
+        // One more connection of its own for the publication stamp, read for every feed request.
+        stamps = std::make_unique<MasterPool>(master, 1);
     } catch (const catalog::DatabaseError& e) {
         std::cerr << "velkorn-server: cannot open the master catalog " << master.displayName().toStdString() << ": "
                   << e.what() << std::endl;
@@ -212,7 +216,8 @@ int main(int argc, char** argv)
 
     const auto quietLog = [](const std::string&) {};
     FeedCache feedCache(qsizetype(feedCacheMb) << 20);
-    addFeedRoutes(server, *pool, feedCache, quiet ? std::function<void(const std::string&)>(quietLog) : logLine);
+    addFeedRoutes(server, *pool, *stamps, feedCache,
+                  quiet ? std::function<void(const std::string&)>(quietLog) : logLine);
     if (!quiet)
         server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
             logLine(req.method + " " + req.target + " " + std::to_string(res.status));
@@ -231,6 +236,7 @@ int main(int argc, char** argv)
     logLine("listening on port " + std::to_string(bound));
     const bool served = server.run();
     pool->stop();
+    stamps->stop();
     logLine(served ? "stopped" : "cannot serve");
     return served ? 0 : 1;
 }
