@@ -41,6 +41,12 @@ std::string shortened(const std::string& text, size_t n = 40)
     return text.size() <= n ? text : text.substr(0, n) + "...";
 }
 
+// Is `a` later than `b`, an invalid time being "none yet"?
+bool later(const QDateTime& a, const QDateTime& b)
+{
+    return a.isValid() && (!b.isValid() || a > b);
+}
+
 void refuse(httplib::Response& res, int status, const std::string& why)
 {
     res.status = status;
@@ -111,8 +117,15 @@ void addFeedRoutes(httplib::Server& server, MasterPool& pool, MasterPool& stamps
             return;
         }
         try {
-            const Publication stamp =
-                upTo ? *upTo : stamps.run([](MasterCatalog& master) { return master.publication(); });
+            const Publication current = stamps.run([](MasterCatalog& master) { return master.publication(); });
+            // A stamp later than the master's was never issued: its answer, kept, would stand for a publication
+            // still to come.
+            if (upTo && (later(upTo->items, current.items) || later(upTo->deletions, current.deletions))) {
+                log("feed refused: a publication still to come \"" + upTo->text().toStdString() + "\"");
+                refuse(res, 400, "bad feed request: unknown publication");
+                return;
+            }
+            const Publication stamp = upTo ? *upTo : current;
             const std::string tag = stamp.entityTag(t, since).toStdString();
             setValidators(res, tag);
             if (!ifNoneMatch.empty() && namesTag(ifNoneMatch, tag)) {

@@ -116,6 +116,8 @@ TEST_F(Serving, BadRequestsAreAnsweredAndTheServerGoesOn)
         {"t 5", rawhttp::get("/common/item.php?t=5&ut=2008-05.12%2014:30:05"), 400},
         {"t not a number", rawhttp::get("/common/item.php?t=1x&ut=2008-05.12%2014:30:05"), 400},
         {"a stamp nobody issued", rawhttp::get(kFeed1, "X-Velkorn-Publication: 2009'; drop table item\r\n"), 400},
+        {"a stamp still to come", rawhttp::get(kFeed1, "X-Velkorn-Publication: 20090301T110001.20090301T103000\r\n"),
+         400},
         {"a query of 100 KB", rawhttp::get(kFeed1 + "&x=" + QByteArray(100 << 10, 'a')), 414},
         {"a query of 3 MB", rawhttp::get(kFeed1 + "&x=" + QByteArray(3 << 20, 'a')), 414},
         {"200 KB of headers",
