@@ -5,7 +5,8 @@
 // behind nginx without cache, two behind nginx with cache, and nginx serving static files of the same sizes (the
 // limit): requests per second and the median and 99th percentile per kind of request, saturated and at a steady
 // 200 requests per second, the feeds alone from nginx's cache and as files, and the resident memory of every server
-// over its run (after each has made every feed of the morning once). Bounded: about 80 s with the default 6 s a run.
+// over its run (after each has made every feed of the morning once); and one server that makes every feed anew.
+// Bounded: about 95 s with the default 6 s a run.
 //
 //   velkorn-bench-serve [WORK_DIR] [--seconds S] [--lanes N]
 //   (the 20,000-item catalog and the master made from it are kept in WORK_DIR)

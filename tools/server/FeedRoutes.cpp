@@ -1,7 +1,6 @@
 #include "FeedRoutes.h"
 
 #include "FeedCache.h"
-
 #include "MasterPool.h"
 #include "Publication.h"
 
