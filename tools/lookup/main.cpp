@@ -1,9 +1,9 @@
 // velkorn-lookup: looks codes up in the catalog by the rule of the program's code search, for dealers' order
-// systems and scripts; also while the program has the catalog open. The catalog is the seat's own (the program's
-// settings) unless --catalog names a file or a server database ("host[/port]:path"). One line per hit: matching
-// code, its code type, the item's own code, item id. With --stdin the codes come one per line on standard input.
-// With --datasheet CODE --out FILE.pdf it writes the item's datasheet in the chosen language instead; --item ID
-// chooses among the items a shared code names.
+// systems and scripts; also while the program has the catalog open, which then answers a few codes from its own code
+// index (catalog/LookupService.h). The catalog is the seat's own (the program's settings) unless --catalog names a
+// file or a server database ("host[/port]:path"). One line per hit: matching code, its code type, the item's own
+// code, item id. With --stdin the codes come one per line on standard input. With --datasheet CODE --out FILE.pdf it
+// writes the item's datasheet in the chosen language instead; --item ID chooses among the items a shared code names.
 // Exit status 0 with hits (or the datasheet written), 1 without (no such item, or a choice to make), 2 on errors.
 
 #include "base/IniFile.h"
