@@ -37,8 +37,10 @@ RowLock::RowLock(const QSqlDatabase& db, const QString& statement)
         m_state = State::Held;
         return;
     }
+    // A row that another transaction has inserted and not committed yet is reported as a duplicate key.
     const bool conflict = engineStatusHas(status, isc_lock_conflict) || engineStatusHas(status, isc_deadlock) ||
-                          engineStatusHas(status, isc_update_conflict);
+                          engineStatusHas(status, isc_update_conflict) ||
+                          engineStatusHas(status, isc_unique_key_violation) || engineStatusHas(status, isc_no_dup);
     m_state = conflict ? State::HeldElsewhere : State::Failed;
     m_failure = engineStatusText(status);
     release();

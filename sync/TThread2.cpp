@@ -127,11 +127,13 @@ void TThread2::run()
         m_outcome = QStringLiteral("stopped");
         return;
     } catch (const SyncSkipped& e) {
-        // Another seat synchronises, or has: quietly on to the update check. A catalog that this seat can never
-        // write is worth a line, since it never gets newer here.
+        // Another seat synchronises, or has: quietly on to the update check, with a line for whoever watches the
+        // seat's output. A catalog that this seat can never write is worth a warning, since it never gets newer here.
         m_outcome = QStringLiteral("skipped: ") + QString::fromStdString(e.what());
         if (e.cannotWrite)
             qWarning("velkorn: the catalog cannot be synchronised: %s", e.what());
+        else
+            qInfo("velkorn: catalog feed skipped: %s", e.what());
     } catch (const std::exception& e) {
         m_outcome = QStringLiteral("failed: ") + QString::fromStdString(e.what());
         return;
