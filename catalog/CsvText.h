@@ -17,4 +17,26 @@ QChar csvSeparatorFor(const QLocale& locale);
 // separator, a quote, a line break or blanks at either end.
 QByteArray csvDocument(const QList<QStringList>& rows, QChar separator);
 
+// One record of a CSV file: its fields, and the line of the file it starts on (from 1).
+struct CsvRecord
+{
+    int line = 0;
+    QStringList fields;
+};
+
+// A CSV file as read by readCsvDocument. On a fault, `records` holds the records before it.
+struct CsvRead
+{
+    QList<CsvRecord> records;
+    QChar separator = QLatin1Char(',');
+    int errorLine = 0; // 0: the file was read to its end
+    QString error;
+};
+
+// Reads a file by the rules csvDocument writes: UTF-8 with or without the byte order mark, CR LF or LF line ends,
+// fields separated by ';' when the first line has one outside quotes, else by ','; a field in double quotes holds
+// separators, line breaks and doubled quotes. Blank lines are skipped. Text that is not UTF-8, a quote that is never
+// closed and text after a closing quote are faults.
+CsvRead readCsvDocument(const QByteArray& bytes);
+
 } // namespace catalog

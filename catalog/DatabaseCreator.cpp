@@ -159,6 +159,58 @@ void createDatabase(const QString& filePath, bool forcedWrites)
     throw DatabaseError(failure);
 }
 
+void executeSchemaStatement(const CatalogLocation& location, const QString& statement)
+{
+    if (!location.problem().isEmpty())
+        throw DatabaseError(location.problem());
+    // The client's own form of a location: "host[/port]:path", or the path alone for the in-process engine.
+    QString name = location.path();
+    if (location.isServer())
+        name = location.host() + (location.port() > 0 ? QStringLiteral("/%1").arg(location.port()) : QString()) +
+               QLatin1Char(':') + location.path();
+    const QByteArray path = name.toUtf8();
+    const QByteArray user = location.user().toUtf8();
+    const QByteArray password = location.password().toUtf8();
+    if (user.size() > 255 || password.size() > 255)
+        throw DatabaseError(QStringLiteral("user name or password too long"));
+    QByteArray dpb;
+    dpb += char(isc_dpb_version1);
+    dpb += char(isc_dpb_user_name);
+    dpb += char(user.size());
+    dpb += user;
+    dpb += char(isc_dpb_password);
+    dpb += char(password.size());
+    dpb += password;
+
+    ISC_STATUS_ARRAY status;
+    isc_db_handle db = 0;
+    isc_tr_handle trans = 0;
+    isc_attach_database(status, short(path.size()), path.constData(), &db, short(dpb.size()), dpb.constData());
+    if (engineFailed(status))
+        throw DatabaseError(engineStatusText(status));
+    QString failure;
+    isc_start_transaction(status, &trans, 1, &db, 0, nullptr);
+    if (engineFailed(status)) {
+        failure = engineStatusText(status);
+    } else {
+        const QByteArray sql = statement.toUtf8();
+        isc_dsql_execute_immediate(status, &db, &trans, 0, sql.constData(), 1, nullptr);
+        ISC_STATUS_ARRAY endStatus;
+        if (engineFailed(status)) {
+            failure = engineStatusText(status);
+            isc_rollback_transaction(endStatus, &trans);
+        } else {
+            isc_commit_transaction(endStatus, &trans);
+            if (engineFailed(endStatus))
+                failure = engineStatusText(endStatus);
+        }
+    }
+    ISC_STATUS_ARRAY detachStatus;
+    isc_detach_database(detachStatus, &db);
+    if (!failure.isEmpty())
+        throw DatabaseError(failure);
+}
+
 namespace {
 
 void changeSetting(const QString& filePath, char setting, bool on)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalog/CatalogLocation.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,11 @@ void createDatabase(const QString& filePath, bool forcedWrites = true);
 // Recomputes the selectivity of every user index; the optimizer chooses its plans by them, and an index made on
 // an empty table reports none until this runs. Commits. Throws DatabaseError.
 void recomputeIndexStatistics(const QSqlDatabase& db);
+
+// Runs one schema statement (create table, create generator) on the catalog at `location` in SQL dialect 1, in a
+// transaction and an attachment of its own: Qt's driver speaks dialect 3, which a dialect-1 database refuses for
+// schema changes. Throws DatabaseError with the database client's message.
+void executeSchemaStatement(const CatalogLocation& location, const QString& statement);
 
 // Switches forced (synchronous) writes of an existing, unused file on or off.
 void setForcedWrites(const QString& filePath, bool forcedWrites);

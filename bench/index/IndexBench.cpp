@@ -215,7 +215,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("VELKORN_CATALOG_HOST", "127.0.0.1:9");
-    app::VelkornApplication application(argc, argv); // as the program: drops the language components' silent cancellations
+    // As the program: drops the language components' silent cancellations.
+    app::VelkornApplication application(argc, argv);
     QStringList paths = application.arguments().mid(1);
     if (paths.isEmpty())
         paths << bench::defaultBenchCatalog();

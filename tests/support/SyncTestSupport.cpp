@@ -1,5 +1,7 @@
 #include "support/SyncTestSupport.h"
 
+#include "support/CatalogProbe.h"
+
 #include "MasterCatalog.h"
 
 #include "catalog/CatalogDatabase.h"
@@ -10,7 +12,6 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUuid>
 #include <QVariant>
 
@@ -88,30 +89,11 @@ QSqlDatabase readConnection(const TestCatalog& c)
     return QSqlDatabase::database(self.connection);
 }
 
-QString text(const QVariant& v)
-{
-    if (v.isNull())
-        return QStringLiteral("null");
-    if (v.metaType().id() == QMetaType::Double)
-        return QString::number(v.toDouble());
-    return v.toString();
-}
-
 } // namespace
 
 QString TestCatalog::column(const QString& sql) const
 {
-    QStringList rows;
-    QSqlQuery q(readConnection(*this));
-    if (!q.exec(sql))
-        throw std::runtime_error(catalog::errorText(q.lastError()).toStdString());
-    while (q.next()) {
-        QStringList values;
-        for (int i = 0; i < q.record().count(); ++i)
-            values << text(q.value(i));
-        rows << values.join(QLatin1Char(':'));
-    }
-    return rows.join(QLatin1Char(','));
+    return queryRows(readConnection(*this), sql);
 }
 
 QDateTime TestCatalog::lastUpdate() const

@@ -28,7 +28,7 @@ struct TestCatalog
     void create(const QList<int>& ids, const QDateTime& lastUpdate);
     // Runs statements on the file through a short-lived connection.
     void exec(const QStringList& statements) const;
-    // The first column of every row of a query, joined with ",".
+    // Every row of a query: its columns joined with ":" (null as "null"), the rows with ",".
     QString column(const QString& sql) const;
     QDateTime lastUpdate() const;
 };

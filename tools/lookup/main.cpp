@@ -22,10 +22,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -282,27 +286,42 @@ int main(int argc, char** argv)
     }
     catalog::closeDatabase(connection);
 
+    // A batch is searched on every core; the answers are written in the order of the codes.
+    QVector<QVector<catalog::CodeHit>> answers(given.size());
+    std::vector<std::thread> workers;
+    const int threads = std::max(1, std::min(QThread::idealThreadCount(), int(given.size())));
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            for (int i = t; i < given.size(); i += threads)
+                if (!searched.at(i).isEmpty())
+                    answers[i] = index.search(searched.at(i));
+        });
+    for (std::thread& worker : workers)
+        worker.join();
+
     int hits = 0;
+    QByteArray out;
     for (int i = 0; i < given.size(); ++i) {
-        if (searched.at(i).isEmpty())
-            continue;
-        for (const catalog::CodeHit& hit : index.search(searched.at(i))) {
-            QByteArray line;
+        for (const catalog::CodeHit& hit : answers.at(i)) {
             if (json) {
                 const QJsonObject row{
                     {QStringLiteral("query"), given.at(i)}, {QStringLiteral("code"), hit.code},
                     {QStringLiteral("type"), hit.type},     {QStringLiteral("ownCode"), hit.ownCode},
                     {QStringLiteral("itemId"), hit.itemId}, {QStringLiteral("codeTypeId"), hit.codeTypeId}};
-                line = QJsonDocument(row).toJson(QJsonDocument::Compact);
+                out += QJsonDocument(row).toJson(QJsonDocument::Compact);
             } else {
-                line = QStringList{field(hit.code), field(hit.type), field(hit.ownCode), QString::number(hit.itemId)}
+                out += QStringList{field(hit.code), field(hit.type), field(hit.ownCode), QString::number(hit.itemId)}
                            .join(QLatin1Char('\t'))
                            .toUtf8();
             }
-            line += '\n';
-            std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+            out += '\n';
             ++hits;
         }
+        if (out.size() > 65536) {
+            std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
+            out.clear();
+        }
     }
+    std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
     return hits > 0 ? 0 : 1;
 }

@@ -58,7 +58,7 @@ protected:
         ASSERT_FALSE(otherCode.isEmpty());
     }
 
-    LookupRun run(const QStringList& arguments)
+    LookupRun run(const QStringList& arguments, const QByteArray& input = {})
     {
         QProcess p;
         // Qt's warning about a missing runtime directory would mix into the command's own messages.
@@ -66,6 +66,8 @@ protected:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
         p.setProcessEnvironment(environment);
         p.start(program, arguments);
+        p.write(input);
+        p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(60000));
         LookupRun r;
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -96,6 +98,31 @@ TEST_F(LookupTest, PrintsOneTabSeparatedLinePerHitFromTheCatalogBesideIt)
     for (const QString& line : r.lines)
         EXPECT_EQ(line.count(QLatin1Char('\t')), 3) << qPrintable(line);
     EXPECT_TRUE(r.errors.isEmpty());
+}
+
+// A dealer system's batch: one code per line on standard input, with the blank lines and CRLF endings such files have,
+// answered as the same codes on the command line are. A batch reads the whole index, a few codes only the rows that
+// match them; both must say the same, in the same order.
+TEST_F(LookupTest, StandardInputAnswersEveryLineAsTheCommandLineDoes)
+{
+    readItemOne();
+    QStringList codes{otherCode.toLower(), QStringLiteral("no-such-code-zz"), QStringLiteral("vk 0001")};
+    {
+        QSqlDatabase db = catalog::openDatabase(catalogPath, QStringLiteral("lookup-test"));
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("select code from item_code where code_type_id = 1 and item_id <= 12")));
+        while (q.next())
+            codes << q.value(0).toString();
+    }
+    catalog::closeDatabase(QStringLiteral("lookup-test"));
+    const LookupRun batch =
+        run({QStringLiteral("--json"), QStringLiteral("--stdin")}, codes.join(QStringLiteral("\r\n\r\n")).toUtf8());
+    EXPECT_EQ(batch.exitCode, 0) << qPrintable(batch.errors);
+    QStringList expected;
+    for (int i = 0; i < codes.size(); i += 4)
+        expected << run(QStringList{QStringLiteral("--json")} + codes.mid(i, 4)).lines;
+    EXPECT_GT(expected.size(), codes.size());
+    EXPECT_EQ(batch.lines, expected);
 }
 
 TEST_F(LookupTest, JsonLinesNameTheQueryAndEveryField)

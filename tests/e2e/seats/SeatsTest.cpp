@@ -2,9 +2,11 @@
 // on a Firebird server started for the test or in one file that the embedded engines share; and catalog locations
 // that cannot work, each answered by the program's start-up error and by the lookup naming the location, never the
 // password.
-#include "catalog/CatalogDatabase.h"
+#include "catalog/CatalogLocation.h"
 
 #include "support/ApplicationCopy.h"
+#include "support/CatalogProbe.h"
+#include "support/Finished.h"
 #include "support/FirebirdServer.h"
 #include "support/Started.h"
 #include "support/SyncTestSupport.h"
@@ -13,11 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -25,59 +24,9 @@
 
 namespace {
 
-struct Finished
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 Finished runLookup(const ApplicationCopy& seat, const QStringList& arguments, const QProcessEnvironment& env)
 {
-    QProcess lookup;
-    lookup.setProcessEnvironment(env);
-    lookup.start(seat.lookup(), arguments);
-    Finished result;
-    if (lookup.waitForFinished(60000) && lookup.exitStatus() == QProcess::NormalExit)
-        result.exitCode = lookup.exitCode();
-    result.out = QString::fromUtf8(lookup.readAllStandardOutput());
-    result.err = QString::fromUtf8(lookup.readAllStandardError());
-    return result;
-}
-
-// The first column of the first row of a query on the catalog, through a connection of this process.
-QString queryValue(const catalog::CatalogLocation& location, const QString& sql)
-{
-    const QString name = QUuid::createUuid().toString();
-    QString value;
-    {
-        const QSqlDatabase db = catalog::openDatabase(location, name);
-        QSqlQuery query(db);
-        if (!query.exec(sql))
-            throw std::runtime_error(catalog::errorText(query.lastError()).toStdString());
-        if (query.next())
-            value = query.value(0).toString();
-    }
-    catalog::closeDatabase(name);
-    return value;
-}
-
-// The processes that have the catalog open, as the engine's monitoring lists them: the client's process id for a
-// server's attachment, the process's own for an embedded one.
-QList<qint64> attachedProcesses(const catalog::CatalogLocation& location)
-{
-    const QString name = QUuid::createUuid().toString();
-    QList<qint64> pids;
-    {
-        const QSqlDatabase db = catalog::openDatabase(location, name);
-        QSqlQuery query(db);
-        if (query.exec(QStringLiteral("select coalesce(mon$remote_pid, mon$server_pid) from mon$attachments where "
-                                      "mon$attachment_id <> current_connection")))
-            while (query.next())
-                pids << query.value(0).toLongLong();
-    }
-    catalog::closeDatabase(name);
-    return pids;
+    return runToEnd(seat.lookup(), arguments, env, 60000);
 }
 
 // The shop's catalog: "server" on a Firebird server, "file" in a folder every seat can reach.

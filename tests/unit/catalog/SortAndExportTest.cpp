@@ -126,6 +126,44 @@ TEST(CsvText, QuotesOnlyWhatWouldBreakTheFieldsAndStartsWithAByteOrderMark)
     EXPECT_EQ(catalog::csvSeparatorFor(QLocale(QLocale::English, QLocale::UnitedStates)), QChar(','));
 }
 
+// What the export writes reads back field for field, with the line each record starts on; files from elsewhere may
+// lack the byte order mark and end lines with LF alone. Faults name their line.
+TEST(CsvText, ReadsWhatTheExportWritesAndNamesTheLineOfAFault)
+{
+    const QList<QStringList> rows{{"Code", "Name"}, {"a;b", "say \"hi\""}, {" x", "two\r\nlines"}, {"Ölçü", ""}};
+    for (const QChar separator : {QChar(','), QChar(';')}) {
+        const catalog::CsvRead read = catalog::readCsvDocument(catalog::csvDocument(rows, separator));
+        EXPECT_EQ(read.errorLine, 0);
+        EXPECT_EQ(read.separator, separator);
+        QList<QStringList> fields;
+        QList<int> lines;
+        for (const catalog::CsvRecord& record : read.records) {
+            fields << record.fields;
+            lines << record.line;
+        }
+        EXPECT_EQ(fields, rows);
+        EXPECT_EQ(lines, QList<int>({1, 2, 3, 5}));
+    }
+    const catalog::CsvRead plain = catalog::readCsvDocument("ID;W\n\n1;2,5\n2;\n");
+    ASSERT_EQ(plain.records.size(), 3);
+    EXPECT_EQ(plain.records[1].line, 3);
+    EXPECT_EQ(plain.records[2].fields, QStringList({"2", ""}));
+
+    struct Fault
+    {
+        QByteArray bytes;
+        int line;
+        const char* error;
+    };
+    for (const Fault& f : {Fault{"a,b\n\"open,c\nd\n", 2, "a quote is not closed"},
+                           Fault{"a,b\n\"x\"y,c\n", 2, "text after a closing quote"},
+                           Fault{"a,b\nc,d\n\xC3(,e\n", 3, "the text is not UTF-8"}}) {
+        const catalog::CsvRead read = catalog::readCsvDocument(f.bytes);
+        EXPECT_EQ(read.errorLine, f.line) << f.bytes.constData();
+        EXPECT_EQ(read.error, QLatin1String(f.error));
+    }
+}
+
 // Items 1 and 2 with their own codes; item 2 carries two codes of the OEM type, and the list also holds a row
 // whose item has no own code.
 TEST(ListExport, WritesEveryShownRowWithItsItemsDataAndTheMatchingCode)
