@@ -16,12 +16,10 @@ MissingPictures::MissingPictures(SyncSettings settings, QObject* parent)
 
 MissingPictures::~MissingPictures()
 {
-    for (const QPointer<QThread>& thread : m_threads)
-        if (thread)
-            thread->requestInterruption();
-    for (const QPointer<QThread>& thread : m_threads)
-        if (thread)
-            thread->wait();
+    if (m_thread) {
+        m_thread->requestInterruption();
+        m_thread->wait();
+    }
 }
 
 void MissingPictures::fetch(const QStringList& pictureUrls)
@@ -42,8 +40,10 @@ void MissingPictures::fetch(const QStringList& pictureUrls)
     thread->setParent(this);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     lock.unlock();
-    m_threads.removeAll(nullptr);
-    m_threads.append(thread);
+    // One thread at a time: the one before has given up its work and is at most on its way out.
+    if (m_thread)
+        m_thread->wait();
+    m_thread = thread;
     thread->start(QThread::LowPriority);
     if (threadStarted)
         threadStarted(thread);

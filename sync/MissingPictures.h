@@ -2,7 +2,6 @@
 
 #include "sync/SyncSettings.h"
 
-#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
@@ -48,7 +47,7 @@ private:
     QStringList m_waiting;
     QSet<QString> m_asked;
     bool m_fetching = false;
-    QList<QPointer<QThread>> m_threads; // main thread only
+    QPointer<QThread> m_thread; // the fetching thread, or the last one; main thread only
 };
 
 } // namespace catalogsync
