@@ -100,8 +100,13 @@ void configure(CURL* easy, const Transfer::Request& request, const Transfer::Lim
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    // Without an authority of its own, the request trusts the system's store, or the one that SSL_CERT_FILE names as
+    // for OpenSSL's own programs (a maker's private authority; the end-to-end tests' loopback certificate).
+    const QByteArray systemBundle = qgetenv("SSL_CERT_FILE");
     if (!request.caBundle.isEmpty())
         curl_easy_setopt(easy, CURLOPT_CAINFO, request.caBundle.constData());
+    else if (!systemBundle.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, systemBundle.constData());
     if (!request.httpUser.isEmpty() || !request.httpPassword.isEmpty()) {
         curl_easy_setopt(easy, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
         curl_easy_setopt(easy, CURLOPT_USERNAME, request.httpUser.constData());

@@ -11,6 +11,7 @@ packages=(
     dbus-daemon at-spi2-core
     desktop-file-utils appstream dpkg-dev
     poppler-utils
+    nginx-light wrk
     clang-14 libclang-rt-14-dev
 )
 missing=()

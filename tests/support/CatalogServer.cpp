@@ -4,6 +4,9 @@
 
 #include <QRegularExpression>
 
+#include <sys/prctl.h>
+
+#include <csignal>
 #include <stdexcept>
 
 ServerProcess::ServerProcess(const QString& db, const QString& thumbs, const QStringList& extra,
@@ -16,6 +19,8 @@ ServerProcess::ServerProcess(const QString& db, const QString& thumbs, const QSt
         arguments << QStringLiteral("--thumbs") << thumbs;
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    // Ends with the test or benchmark, also when that aborts without running this object's destructor.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start(QStringLiteral(VELKORN_TEST_SERVER), arguments + extra);
     const QRegularExpression listening(QStringLiteral("listening on port (\\d+)"));
     waitUntil(
@@ -32,6 +37,14 @@ ServerProcess::~ServerProcess()
 {
     m_process.kill();
     m_process.waitForFinished(5000);
+}
+
+int ServerProcess::stop(int milliseconds)
+{
+    m_process.terminate();
+    const bool ended = m_process.waitForFinished(milliseconds);
+    output();
+    return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }
 
 QString ServerProcess::output()

@@ -18,6 +18,9 @@ public:
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     int port() const { return m_port; }
+    qint64 pid() const { return m_process.processId(); }
+    // Asks it to stop (SIGTERM) and waits up to `milliseconds`; its exit code, -1 when it did not end so.
+    int stop(int milliseconds);
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     // Everything it has written so far, and the same as lines.
     QString output();

@@ -2,17 +2,14 @@
 
 #include "DemoCatalog.h"
 
+#include "support/LoopbackPort.h"
 #include "support/WaitUntil.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <stdexcept>
 
@@ -76,31 +73,6 @@ QString securityDatabase()
     return made;
 }
 
-int freeLoopbackPort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    const bool bound = ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-                       ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) == 0;
-    ::close(s);
-    return bound ? ntohs(addr.sin_port) : 0;
-}
-
-bool accepts(int port)
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(quint16(port));
-    const bool connected = ::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(s);
-    return connected;
-}
-
 } // namespace
 
 FirebirdServer::FirebirdServer()
@@ -141,7 +113,7 @@ void FirebirdServer::start(int port)
     // Should the test process die, the server goes with it.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_process.start(QStringLiteral(VELKORN_TEST_FIREBIRD_SERVER), {});
-    if (waitUntil([&] { return accepts(port) || m_process.state() == QProcess::NotRunning; }, 20000) &&
+    if (waitUntil([&] { return acceptsOnLoopback(port) || m_process.state() == QProcess::NotRunning; }, 20000) &&
         m_process.state() != QProcess::NotRunning)
         m_port = port;
     else

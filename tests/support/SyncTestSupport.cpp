@@ -23,9 +23,7 @@
 
 #include <stdexcept>
 
-namespace {
-
-void run(const QString& file, const QStringList& statements)
+void runOnCatalog(const QString& file, const QStringList& statements)
 {
     const QString name = QUuid::createUuid().toString();
     {
@@ -38,8 +36,6 @@ void run(const QString& file, const QStringList& statements)
     }
     catalog::closeDatabase(name);
 }
-
-} // namespace
 
 void TestCatalog::create(const QList<int>& ids, const QDateTime& lastUpdate)
 {
@@ -63,12 +59,12 @@ void TestCatalog::create(const QList<int>& ids, const QDateTime& lastUpdate)
     sql << (lastUpdate.isValid() ? QStringLiteral("insert into params (last_update) values ('%1')")
                                        .arg(lastUpdate.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
                                  : QStringLiteral("insert into params (last_update) values (null)"));
-    run(file(), sql);
+    runOnCatalog(file(), sql);
 }
 
 void TestCatalog::exec(const QStringList& statements) const
 {
-    run(file(), statements);
+    runOnCatalog(file(), statements);
 }
 
 TestCatalog::~TestCatalog()
@@ -108,7 +104,7 @@ void createMaster(const QString& file, const QStringList& statements)
 {
     catalog::createDatabase(file);
     ensureDeletedItemTable(file);
-    run(file, statements);
+    runOnCatalog(file, statements);
 }
 
 FaultServer::FaultServer(std::function<void(int, int, const std::atomic_bool&)> handler) : m_handler(std::move(handler))

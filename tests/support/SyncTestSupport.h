@@ -41,6 +41,8 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 // Creates a master catalog (catalog schema plus DELETED_ITEM) and fills it with statements.
 void createMaster(const QString& file, const QStringList& statements);
+// Runs statements on a catalog file through a short-lived connection of this process (committed at its end).
+void runOnCatalog(const QString& file, const QStringList& statements);
 
 // A tiny raw HTTP server on loopback for transfer faults: `handler` gets each accepted socket and the number of the
 // connection (0-based) and does what it likes with it; the server stops on destruction.

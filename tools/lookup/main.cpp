@@ -49,6 +49,8 @@ const char* const kUsage = "usage: velkorn-lookup [--catalog FILE|HOST[/PORT]:PA
 
 // Up to this many codes are looked up in the codes that match them; more read the whole index once.
 const int kFewCodes = 8;
+// From this many codes on, the index first lists where each piece of the codes is; fewer search faster without.
+const int kManyCodes = 100;
 
 // The tool's own few messages; the language files hold none for it. Code type names come from the catalog, which
 // has one name per type for every language, as the program's search results show them.
@@ -285,6 +287,8 @@ int main(int argc, char** argv)
         return fail(text(language, Text::Unreadable).arg(location.displayName(), e.message()));
     }
     catalog::closeDatabase(connection);
+    if (distinct.size() >= kManyCodes)
+        index.addPieceTable();
 
     // A batch is searched on every core; the answers are written in the order of the codes.
     QVector<QVector<catalog::CodeHit>> answers(given.size());

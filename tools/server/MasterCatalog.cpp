@@ -12,22 +12,16 @@
 #include <QThread>
 #include <QVariant>
 
+#include <algorithm>
 #include <stdexcept>
+#include <tuple>
+#include <vector>
 
 namespace {
 
 [[noreturn]] void fail(const QSqlQuery& query)
 {
     throw std::runtime_error(catalog::errorText(query.lastError()).toStdString());
-}
-
-// One connection per server thread: a Qt connection belongs to the thread that opened it.
-QSqlDatabase threadConnection(const QString& file)
-{
-    const QString name = QStringLiteral("master-%1").arg(quintptr(QThread::currentThreadId()));
-    if (QSqlDatabase::contains(name))
-        return QSqlDatabase::database(name);
-    return catalog::openDatabase(file, name);
 }
 
 bool hasTable(QSqlDatabase& db, const QString& table)
@@ -77,30 +71,106 @@ QString valueText(const QVariant& v)
     }
 }
 
-// Writes each row of the query as an <item> with one element per column, named in lower case.
+// A row of a feed: where it goes (its time, its item, its own id) and where its <item> element is in the buffer.
+struct Record
+{
+    qint64 time;
+    qint64 item;
+    qint64 id;
+    qsizetype at;
+    qsizetype size;
+};
+
+// Times are read as whole seconds since 2000 (seconds()), not through the driver's local date-times: building one costs
+// the C library a look at the time zone file, for every value of every row.
+const QDate kEpoch(2000, 1, 1);
+QString seconds(const char* column)
+{
+    return QStringLiteral("datediff(second from cast('2000-01-01' as timestamp) to %1)").arg(QLatin1String(column));
+}
+
+QDateTime secondsTime(const QVariant& value)
+{
+    if (value.isNull())
+        return QDateTime();
+    const qint64 all = value.toLongLong();
+    const qint64 day = all >= 0 ? all / 86400 : -((-all + 86399) / 86400);
+    return catalogsync::naiveDateTime(kEpoch.addDays(day), QTime(0, 0).addSecs(int(all - day * 86400)));
+}
+
+// Writes each row of the query as an <item> with one element per column, named in lower case (a "..._time" in
+// seconds), after the three columns that order it (time in seconds, item, id): ascending by time, an item's rows
+// together. Sorted here rather than by the database, whose sort costs a fresh megabyte of memory for every feed.
 int writeRecords(QSqlQuery& q, QByteArray& out)
 {
-    int n = 0;
     const QSqlRecord columns = q.record();
     QList<QByteArray> names;
-    for (int i = 0; i < columns.count(); ++i)
+    for (int i = 3; i < columns.count(); ++i)
         names.append(columns.fieldName(i).toLower().toLatin1());
+    QList<bool> times;
+    for (const QByteArray& name : names)
+        times.append(name.endsWith("_time"));
+    // All elements in one buffer, in the database's order: a feed of weeks has tens of thousands of rows.
+    QByteArray rows;
+    std::vector<Record> records;
     while (q.next()) {
-        out += "<item>";
+        Record record{q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong(), rows.size(), 0};
+        rows += "<item>";
         for (int i = 0; i < names.size(); ++i) {
-            out += '<' + names[i] + '>';
-            appendEscaped(out, valueText(q.value(i)));
-            out += "</" + names[i] + '>';
+            const QVariant value = q.value(i + 3);
+            rows += '<';
+            rows += names[i];
+            rows += '>';
+            appendEscaped(rows,
+                          times[i] && !value.isNull() ? MasterCatalog::feedDate(secondsTime(value)) : valueText(value));
+            rows += "</";
+            rows += names[i];
+            rows += '>';
         }
-        out += "</item>\n";
-        ++n;
+        rows += "</item>\n";
+        record.size = rows.size() - record.at;
+        records.push_back(record);
     }
-    return n;
+    std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
+        return std::tie(a.time, a.item, a.id) < std::tie(b.time, b.item, b.id);
+    });
+    out.reserve(out.size() + rows.size() + 16);
+    for (const Record& record : records)
+        out.append(rows.constData() + record.at, record.size);
+    return int(records.size());
+}
+
+// A stored time to the whole second, as the feed writes it.
+QDateTime wholeSecond(const QDateTime& time)
+{
+    if (!time.isValid())
+        return time;
+    const QTime t = time.time();
+    return catalogsync::naiveDateTime(time.date(), QTime(t.hour(), t.minute(), t.second()));
+}
+
+QString connectionNameFor(const QString& file)
+{
+    return QStringLiteral("master-%1-%2").arg(file).arg(quintptr(QThread::currentThreadId()));
 }
 
 } // namespace
 
-MasterCatalog::MasterCatalog(QString databaseFile) : m_databaseFile(std::move(databaseFile)) {}
+MasterCatalog::MasterCatalog(const catalog::CatalogLocation& location, const QString& connectionName)
+    : m_connection(connectionName)
+{
+    catalog::openDatabase(location, connectionName);
+}
+
+MasterCatalog::MasterCatalog(const QString& databaseFile)
+    : MasterCatalog(catalog::CatalogLocation::localFile(databaseFile), connectionNameFor(databaseFile))
+{
+}
+
+MasterCatalog::~MasterCatalog()
+{
+    catalog::closeDatabase(m_connection);
+}
 
 QString MasterCatalog::feedDate(const QDateTime& value)
 {
@@ -120,52 +190,75 @@ QString MasterCatalog::feedNumber(double value)
     return s == QLatin1String("-0") ? QStringLiteral("0") : s;
 }
 
-QByteArray MasterCatalog::feed(int t, const QDateTime& since, int* records)
+bool MasterCatalog::hasDeletedItems()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    QSqlDatabase db = threadConnection(m_databaseFile);
+    // A master gets DELETED_ITEM with its first deletion, perhaps while we serve it; once there it stays.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (!m_hasDeletedItems.value_or(false) &&
+        (!m_deletedItemsLookedFor.isValid() || m_deletedItemsLookedFor.msecsTo(now) >= 1000)) {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        m_hasDeletedItems = hasTable(db, QStringLiteral("DELETED_ITEM"));
+        m_deletedItemsLookedFor = now;
+    }
+    return *m_hasDeletedItems;
+}
+
+Publication MasterCatalog::publication()
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    const QString items = seconds("(select max(update_time) from item)");
+    QSqlQuery q = catalog::runQuery(db, hasDeletedItems()
+                                            ? QStringLiteral("select %1, %2 from rdb$database")
+                                                  .arg(items, seconds("(select max(delete_time) from deleted_item)"))
+                                            : QStringLiteral("select %1, null from rdb$database").arg(items));
+    Publication stamp;
+    if (q.next()) {
+        stamp.items = secondsTime(q.value(0));
+        stamp.deletions = secondsTime(q.value(1));
+    }
+    return stamp;
+}
+
+QByteArray MasterCatalog::feed(int t, const QDateTime& since, const std::optional<Publication>& upTo, int* records)
+{
+    if (t < 1 || t > 4)
+        throw std::invalid_argument("unknown feed");
+    const Publication stamp = upTo ? *upTo : publication();
+    const QDateTime until = t == 4 ? stamp.deletions : stamp.items;
     QString sql;
     switch (t) {
     case 1:
-        sql = QStringLiteral("select id, total_weight, operation_pressure_default, operation_pressure_max, "
-                             "operation_pressure_min, operation_space, assembly_height, piston_type, "
-                             "loading_capacity, type, vehicle1, vehicle2, update_time from item "
-                             "where update_time > ? order by update_time, id");
+        sql = QStringLiteral("select %1, id, 0, id, total_weight, operation_pressure_default, operation_pressure_max, "
+                             "operation_pressure_min, operation_space, assembly_height, piston_type, loading_capacity, "
+                             "type, vehicle1, vehicle2, %1 as update_time from item "
+                             "where update_time >= ? and update_time < ?")
+                  .arg(seconds("update_time"));
         break;
     case 2:
-        sql = QStringLiteral("select c.item_id, c.id, c.code_type_id, c.code, c.search_code from item_code c "
-                             "join item i on i.id = c.item_id where i.update_time > ? "
-                             "order by i.update_time, i.id, c.id");
+        sql = QStringLiteral("select %1, i.id, c.id, c.item_id, c.id, c.code_type_id, c.code, c.search_code "
+                             "from item i join item_code c on c.item_id = i.id "
+                             "where i.update_time >= ? and i.update_time < ?")
+                  .arg(seconds("i.update_time"));
         break;
     case 3:
-        sql = QStringLiteral("select p.item_id, p.id, p.picture_url as pic from item_pictures p "
-                             "join item i on i.id = p.item_id where i.update_time > ? "
-                             "order by i.update_time, i.id, p.id");
-        break;
-    case 4:
-        if (hasTable(db, QStringLiteral("DELETED_ITEM")))
-            sql = QStringLiteral("select id, delete_time from deleted_item where delete_time > ? "
-                                 "order by delete_time, id");
+        sql = QStringLiteral("select %1, i.id, p.id, p.item_id, p.id, p.picture_url as pic "
+                             "from item i join item_pictures p on p.item_id = i.id "
+                             "where i.update_time >= ? and i.update_time < ?")
+                  .arg(seconds("i.update_time"));
         break;
     default:
-        throw std::invalid_argument("unknown feed");
+        if (hasDeletedItems())
+            sql = QStringLiteral("select %1, id, 0, id, %1 as delete_time from deleted_item "
+                                 "where delete_time >= ? and delete_time < ?")
+                      .arg(seconds("delete_time"));
     }
     QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<feed>\n";
     int n = 0;
-    if (!sql.isEmpty()) {
-        // The whole feed is read in one transaction so that its documents agree with each other.
-        db.transaction();
-        {
-            QSqlQuery q(db);
-            q.setForwardOnly(true);
-            if (!q.prepare(sql))
-                fail(q);
-            q.addBindValue(since);
-            if (!q.exec())
-                fail(q);
-            n = writeRecords(q, out);
-        }
-        db.commit();
+    if (!sql.isEmpty() && until.isValid()) {
+        // Feed dates have whole seconds: a dealer at `since` has all of that second, and the stamp covers all of its.
+        const QDateTime from = wholeSecond(since).addSecs(1);
+        QSqlQuery q = catalog::runQuery(QSqlDatabase::database(m_connection, false), sql, {from, until.addSecs(1)});
+        n = writeRecords(q, out);
     }
     out += "</feed>\n";
     if (records)
@@ -264,4 +357,46 @@ ChangedCopySummary makeChangedCopy(const QString& source, const QString& target,
     }
     catalog::closeDatabase(name);
     return summary;
+}
+
+QString ensureFeedIndexes(const catalog::CatalogLocation& location)
+{
+    struct Index
+    {
+        const char* table;
+        const char* column;
+        const char* name;
+    };
+    const Index indexes[] = {{"ITEM", "UPDATE_TIME", "IX_ITEM_UPDATE_TIME_DESC"},
+                             {"DELETED_ITEM", "DELETE_TIME", "IX_DELETED_ITEM_TIME_DESC"}};
+    const QString name = QStringLiteral("master-indexes");
+    QStringList missing;
+    try {
+        {
+            QSqlDatabase db = catalog::openDatabase(location, name);
+            for (const Index& index : indexes) {
+                // Any descending index that starts with the column serves; a table that is not there needs none.
+                QSqlQuery q = catalog::runQuery(
+                    db,
+                    QStringLiteral("select (select count(*) from rdb$relations where rdb$relation_name = ?), "
+                                   "(select count(*) from rdb$indices x join rdb$index_segments s on "
+                                   "s.rdb$index_name = x.rdb$index_name where x.rdb$relation_name = ? and "
+                                   "s.rdb$field_name = ? and s.rdb$field_position = 0 and x.rdb$index_type = 1) "
+                                   "from rdb$database"),
+                    {QString::fromLatin1(index.table), QString::fromLatin1(index.table),
+                     QString::fromLatin1(index.column)});
+                if (q.next() && q.value(0).toInt() > 0 && q.value(1).toInt() == 0)
+                    missing << QStringLiteral("create descending index %1 on %2 (%3)")
+                                   .arg(QLatin1String(index.name), QLatin1String(index.table),
+                                        QLatin1String(index.column));
+            }
+        }
+        catalog::closeDatabase(name);
+        for (const QString& statement : missing)
+            executeMasterDdl(location, statement);
+    } catch (const std::exception& e) {
+        catalog::closeDatabase(name);
+        return QString::fromStdString(e.what());
+    }
+    return {};
 }

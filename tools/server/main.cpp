@@ -1,28 +1,43 @@
 // velkorn-server: the catalog server of the synchronisation (feed documents, probe, thumbnails) and, through
 // UpdateRoutes, the update server.
 //
-//   velkorn-server --db MASTER.GDB [--thumbs DIR] [--port N] [--bind ADDR] [--tls-cert PEM --tls-key PEM]
-//                  [update options]
-// With a certificate and its key the server speaks https only. Update options: --update-dir DIR,
-// --update-user NAME, --update-password WORD, --update-sign-key KEY (signs what is published on request).
+//   velkorn-server --db MASTER [--thumbs DIR] [--port N] [--bind ADDR] [--tls-cert PEM --tls-key PEM]
+//                  [--workers N] [--connections N] [--max-connections N] [--timeout SECONDS] [--feed-cache MB]
+//                  [--quiet] [update options]
+// MASTER is a file or "host[/port]:path" on a Firebird server (several servers may serve one master there), opened
+// as SYSDBA or --db-user with the password in VELKORN_DATABASE_PASSWORD. With a certificate and its key the server
+// speaks https only. --workers: threads that answer requests; --connections: connections to the master;
+// --max-connections: open client connections; --timeout: how long a client may keep the server waiting for a
+// request, a read or a write; --feed-cache: memory for feed answers of the current publications (64; 0: none).
+// --quiet: no line per request. Update options: --update-dir DIR, --update-user NAME,
+// --update-password WORD, --update-sign-key KEY (signs what is published on request).
+// SIGTERM, SIGINT or SIGHUP: new connections are refused, requests in flight finish, and the server ends within 5 s.
 //   velkorn-server --make-changed-copy SOURCE.GDB TARGET.GDB [--changes N]
 
+#include "FeedCache.h"
+#include "FeedRoutes.h"
+#include "HttpServer.h"
 #include "MasterCatalog.h"
+#include "MasterPool.h"
 #include "UpdateRoutes.h"
 
+#include "catalog/CatalogDatabase.h"
 #include "platform/EngineConfiguration.h"
-#include "sync/FeedDate.h"
-#include "sync/FeedError.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <httplib.h>
+
+#include <malloc.h>
+#include <sys/resource.h>
 
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,41 +46,58 @@ namespace {
 
 int usage()
 {
-    std::cerr << "usage: velkorn-server --db MASTER.GDB [--thumbs DIR] [--port N] [--bind ADDR]\n"
-                 "                      [--tls-cert PEM --tls-key PEM] [update options]\n"
+    std::cerr << "usage: velkorn-server --db MASTER [--db-user NAME] [--thumbs DIR] [--port N] [--bind ADDR]\n"
+                 "                      [--tls-cert PEM --tls-key PEM] [--workers N] [--connections N]\n"
+                 "                      [--max-connections N] [--timeout SECONDS] [--feed-cache MB] [--quiet]\n"
+                 "                      [update options]\n"
                  "       velkorn-server --make-changed-copy SOURCE.GDB TARGET.GDB [--changes N]\n";
     return 2;
 }
 
 void logLine(const std::string& line)
 {
+    static std::mutex mutex;
+    const std::lock_guard<std::mutex> lock(mutex);
     std::fprintf(stdout, "%s\n", line.c_str());
     std::fflush(stdout);
 }
 
-} // namespace
+// Thousands of dealers' connections need more files than the usual soft limit of 1024.
+void raiseFileLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
 
-// The embedded database engine installs its own SIGTERM handler, which then waits for attachments that
-// nobody closes. The signals are blocked in every thread instead and taken by one waiting thread; the
-// server only reads its database, so ending at once loses nothing.
-static void endOnTerminationSignals()
+// The signals are blocked in every thread (the embedded database engine would otherwise take SIGTERM with a handler
+// of its own that waits for attachments nobody closes) and taken by one waiting thread, which stops the server. Should
+// the orderly stop hang (a database that does not answer), the process ends on its own after 5 s.
+void stopOnTerminationSignals(HttpServer& server)
 {
     sigset_t set;
     sigemptyset(&set);
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaddset(&set, sig);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    std::thread([set] {
+    std::signal(SIGPIPE, SIG_IGN);
+    std::thread([set, &server] {
         int sig = 0;
         sigwait(&set, &sig);
-        std::fprintf(stderr, "velkorn-server: signal %d, ending\n", sig);
-        std::_Exit(0);
+        logLine("signal " + std::to_string(sig) + ": stopping");
+        server.stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(4900));
+        logLine("not stopped in time: ending");
+        std::_Exit(1);
     }).detach();
 }
 
+} // namespace
+
 int main(int argc, char** argv)
 {
-    endOnTerminationSignals();
     QCoreApplication app(argc, argv);
     platform::configureEngine();
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -74,15 +106,22 @@ int main(int argc, char** argv)
     if (!parseUpdateOptions(args, updateOptions))
         return usage();
 
-    std::string db, thumbs, bind = "127.0.0.1", copySource, copyTarget, tlsCert, tlsKey;
+    std::string db, dbUser, thumbs, bind = "127.0.0.1", copySource, copyTarget, tlsCert, tlsKey;
     int port = 8080;
     int changes = 5;
+    int connections = 4;
+    int timeoutSeconds = 10;
+    int feedCacheMb = 64;
+    bool quiet = false;
+    ServerLimits limits;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         try {
             if (a == "--db" && hasValue)
                 db = args[++i];
+            else if (a == "--db-user" && hasValue)
+                dbUser = args[++i];
             else if (a == "--thumbs" && hasValue)
                 thumbs = args[++i];
             else if (a == "--port" && hasValue)
@@ -93,6 +132,18 @@ int main(int argc, char** argv)
                 tlsCert = args[++i];
             else if (a == "--tls-key" && hasValue)
                 tlsKey = args[++i];
+            else if (a == "--workers" && hasValue)
+                limits.workers = std::stoi(args[++i]);
+            else if (a == "--connections" && hasValue)
+                connections = std::stoi(args[++i]);
+            else if (a == "--max-connections" && hasValue)
+                limits.connections = std::stoi(args[++i]);
+            else if (a == "--timeout" && hasValue)
+                timeoutSeconds = std::stoi(args[++i]);
+            else if (a == "--feed-cache" && hasValue)
+                feedCacheMb = std::stoi(args[++i]);
+            else if (a == "--quiet")
+                quiet = true;
             else if (a == "--changes" && hasValue)
                 changes = std::stoi(args[++i]);
             else if (a == "--make-changed-copy" && i + 2 < args.size()) {
@@ -117,83 +168,75 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (db.empty())
+    if (db.empty() || tlsCert.empty() != tlsKey.empty() || limits.workers < 1 || connections < 1 ||
+        limits.connections < 1 || timeoutSeconds < 1 || feedCacheMb < 0 || feedCacheMb > 65536)
         return usage();
-    if (!QFileInfo::exists(QString::fromStdString(db))) {
+    limits.idle = limits.connection.io = limits.connection.request = std::chrono::seconds(timeoutSeconds);
+
+    catalog::CatalogLocation master = catalog::CatalogLocation::parse(QString::fromStdString(db), QDir::currentPath());
+    if (!dbUser.empty())
+        master.setUser(QString::fromStdString(dbUser));
+    if (qEnvironmentVariableIsSet("VELKORN_DATABASE_PASSWORD"))
+        master.setPassword(qEnvironmentVariable("VELKORN_DATABASE_PASSWORD"));
+    if (!master.isServer() && !QFileInfo::exists(master.path())) {
         std::cerr << "velkorn-server: no such database: " << db << std::endl;
         return 1;
     }
-
-    if (tlsCert.empty() != tlsKey.empty())
-        return usage();
-
-    MasterCatalog master(QString::fromStdString(db));
-    std::unique_ptr<httplib::Server> tlsOrPlain;
-    if (tlsCert.empty()) {
-        tlsOrPlain = std::make_unique<httplib::Server>();
-    } else {
-        auto tls = std::make_unique<httplib::SSLServer>(tlsCert.c_str(), tlsKey.c_str());
-        if (!tls->is_valid()) {
-            std::cerr << "velkorn-server: cannot use the certificate " << tlsCert << " with the key " << tlsKey
-                      << std::endl;
+    raiseFileLimit();
+    // Feed answers of megabytes are made and dropped on many threads: freed, they go back to the system at once
+    // instead of staying in the threads' heaps, which glibc would otherwise let grow with every large feed.
+    // A few megabytes of free heap stay for the next feed rather than being given back and faulted in again.
+    ::mallopt(M_MMAP_THRESHOLD, 256 << 10);
+    ::mallopt(M_TRIM_THRESHOLD, 8 << 20);
+    HttpServer server(limits);
+    if (!tlsCert.empty()) {
+        std::string why;
+        if (!server.useTls(tlsCert, tlsKey, why)) {
+            std::cerr << "velkorn-server: cannot use the certificate " << tlsCert << " with the key " << tlsKey << ": "
+                      << why << std::endl;
             return 1;
         }
-        tlsOrPlain = std::move(tls);
     }
-    httplib::Server& server = *tlsOrPlain;
-    server.set_keep_alive_max_count(100000);
-    server.set_tcp_nodelay(true); // headers and body go out in two writes: no 40 ms wait per thumbnail
-    server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-        logLine(req.method + " " + req.target + " " + std::to_string(res.status));
-    });
+    // Blocked before the pool's threads start, so that they inherit it.
+    stopOnTerminationSignals(server);
 
-    // The reachability probe asks for the server's root.
-    server.Get("/", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content("Velkorn catalog server\n", "text/plain");
-    });
+    const QString indexProblem = ensureFeedIndexes(master);
+    if (!indexProblem.isEmpty())
+        logLine("the master's change times have no index, feeds read every item: " + indexProblem.toStdString());
+    std::unique_ptr<MasterPool> pool, stamps;
+    try {
+        pool = std::make_unique<MasterPool>(master, connections);
+        // One more connection of its own for the publication stamp, read for every feed request.
+        stamps = std::make_unique<MasterPool>(master, 1);
+    } catch (const catalog::DatabaseError& e) {
+        std::cerr << "velkorn-server: cannot open the master catalog " << master.displayName().toStdString() << ": "
+                  << e.what() << std::endl;
+        return 1;
+    }
 
-    server.Get("/common/item.php", [&master](const httplib::Request& req, httplib::Response& res) {
-        int t = 0;
-        try {
-            t = std::stoi(req.get_param_value("t"));
-        } catch (const std::exception&) {
-        }
-        const std::string ut = req.get_param_value("ut");
-        QDateTime since;
-        try {
-            since = catalogsync::FeedDateTime(QString::fromStdString(ut));
-        } catch (const catalogsync::FeedError&) {
-        }
-        if (t < 1 || t > 4 || !since.isValid()) {
-            logLine("feed refused: t=" + req.get_param_value("t") + " ut=\"" + ut + "\"");
-            res.status = 400;
-            res.set_content("bad feed request\n", "text/plain");
-            return;
-        }
-        try {
-            int records = 0;
-            const QByteArray body = master.feed(t, since, &records);
-            logLine("feed t=" + std::to_string(t) + " ut=\"" + ut + "\" records=" + std::to_string(records));
-            res.set_content(body.toStdString(), "text/xml; charset=UTF-8");
-        } catch (const std::exception& e) {
-            logLine(std::string("feed failed: ") + e.what());
-            res.status = 500;
-            res.set_content("feed failed\n", "text/plain");
-        }
-    });
-
+    const auto quietLog = [](const std::string&) {};
+    FeedCache feedCache(qsizetype(feedCacheMb) << 20);
+    addFeedRoutes(server, *pool, *stamps, feedCache,
+                  quiet ? std::function<void(const std::string&)>(quietLog) : logLine);
+    if (!quiet)
+        server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+            logLine(req.method + " " + req.target + " " + std::to_string(res.status));
+        });
     if (!thumbs.empty() && !server.set_mount_point("/images/thumbs", thumbs)) {
         std::cerr << "velkorn-server: no such folder: " << thumbs << std::endl;
         return 1;
     }
-
     addUpdateRoutes(server, updateOptions);
 
-    const int bound = port == 0 ? server.bind_to_any_port(bind) : (server.bind_to_port(bind, port) ? port : -1);
+    const int bound = server.bindTo(bind, port);
     if (bound <= 0) {
         std::cerr << "velkorn-server: cannot listen on " << bind << ":" << port << std::endl;
         return 1;
     }
     logLine("listening on port " + std::to_string(bound));
-    return server.listen_after_bind() ? 0 : 1;
+    const bool served = server.run();
+    pool->stop();
+    stamps->stop();
+    logLine(served ? "stopped" : "cannot serve");
+    return served ? 0 : 1;
 }

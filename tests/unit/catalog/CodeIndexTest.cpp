@@ -194,7 +194,8 @@ QString randomFragment(std::mt19937& rng, const QStringList& searchCodes)
 
 // The index must give exactly the rows the search statement gives, on the engine's own LIKE: wildcards, non-ASCII
 // letters and overlong patterns included. Row order is compared apart; the statement imposes none. An index of only
-// the codes that match (velkorn-lookup's for a few codes) must answer exactly as the whole one, in the same order.
+// the codes that match (velkorn-lookup's for a few codes), and one with the piece table (for a batch), must answer
+// exactly as the whole one, in the same order.
 TEST(CodeIndexEquality, RandomFragmentsGiveTheDatabaseRows)
 {
     QTemporaryDir dir;
@@ -218,6 +219,8 @@ TEST(CodeIndexEquality, RandomFragmentsGiveTheDatabaseRows)
             searchCodes << q.value(0).toString();
     }
     const CodeIndex index = CodeIndex::load(db);
+    CodeIndex withPieces = index;
+    withPieces.addPieceTable();
     {
         catalog::CatalogBrowser browser(connection, dir.path(), [](const QString& key) { return key; });
         std::mt19937 rng(20240601);
@@ -230,6 +233,8 @@ TEST(CodeIndexEquality, RandomFragmentsGiveTheDatabaseRows)
                 continue;
             const std::vector<Row> expected = sorted(queryRows(*browser.qrySearch));
             ASSERT_EQ(sorted(indexRows(index, normalised)), expected) << "fragment: " << qPrintable(fragment);
+            ASSERT_EQ(hitTexts(withPieces, normalised), hitTexts(index, normalised))
+                << "fragment: " << qPrintable(fragment);
             if (i % 10 == 0)
                 ASSERT_EQ(hitTexts(CodeIndex::loadMatching(db, {normalised, QStringLiteral("zz%")}), normalised),
                           hitTexts(index, normalised))
