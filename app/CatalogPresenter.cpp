@@ -116,6 +116,8 @@ void CatalogPresenter::runCatalogAction(const std::function<void()>& action)
 
 void CatalogPresenter::showDatabaseError(const QString& message)
 {
+    if (m_connectionFailed && m_connectionFailed())
+        return;
     widgets::showMessageBox({m_window, "Velkorn", message, widgets::BoxIcon::Error});
 }
 

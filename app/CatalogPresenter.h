@@ -65,6 +65,13 @@ public:
     // A committed synchronisation closes every list and the item.
     void closeAll();
 
+    // Asked first about every database failure of an action: true when the failure was a lost connection, which the
+    // asker reports itself (once); the presenter then shows nothing.
+    void setConnectionCheck(std::function<bool()> connectionFailed)
+    {
+        m_connectionFailed = std::move(connectionFailed);
+    }
+
     QString columnCaption(const QString& column) const { return m_columnCaptions.value(column); }
     void setColumnCaption(const QString& column, const QString& caption);
 
@@ -97,6 +104,7 @@ private:
     catalog::BackgroundCodeIndex* m_codeIndex = nullptr;
     CodeSuggestions* m_suggestions = nullptr;
     QHash<QString, QString> m_columnCaptions;
+    std::function<bool()> m_connectionFailed;
 };
 
 } // namespace app

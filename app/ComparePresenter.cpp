@@ -134,12 +134,15 @@ void ComparePresenter::bindCatalog()
     if (!browser)
         return;
     connect(browser, &catalog::CatalogBrowser::itemLoaded, this, &ComparePresenter::updateItemButton);
-    // A synchronisation may have deleted compared items: they drop out quietly.
-    connect(browser, &catalog::CatalogBrowser::allClosed, this, [this] {
+    // A synchronisation may have changed or deleted compared items: they are read again, the deleted ones drop out
+    // quietly.
+    const auto readAgain = [this] {
         if (!m_comparison.isEmpty())
             loadSheets();
         comparisonChanged();
-    });
+    };
+    connect(browser, &catalog::CatalogBrowser::allClosed, this, readAgain);
+    connect(browser, &catalog::CatalogBrowser::reloaded, this, readAgain);
     if (CodeSuggestions* suggestions = m_catalog.codeSuggestions()) {
         suggestions->setAddToComparisonText(m_msg("compareAdd"));
         connect(suggestions, &CodeSuggestions::addToComparison, this, &ComparePresenter::addToComparison);

@@ -49,6 +49,7 @@ void HistoryPresenter::start()
     refresh();
     connect(browser, &catalog::CatalogBrowser::itemLoaded, this, &HistoryPresenter::itemShown);
     connect(browser, &catalog::CatalogBrowser::allClosed, this, &HistoryPresenter::refresh);
+    connect(browser, &catalog::CatalogBrowser::reloaded, this, &HistoryPresenter::refresh);
 }
 
 void HistoryPresenter::refresh()

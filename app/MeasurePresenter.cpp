@@ -248,6 +248,8 @@ bool MeasurePresenter::bindToCatalog()
             setHits({});
             m_page.lblMeasureFound->clear();
         });
+        // Another seat's synchronisation: the hits shown stay, the next search reads the measures again.
+        connect(browser, &catalog::CatalogBrowser::reloaded, this, [this] { m_search.reset(); });
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include "app/ApplicationUpdate.h"
 #include "app/BackgroundJobs.h"
 #include "app/CatalogPresenter.h"
+#include "app/CatalogSeat.h"
 #include "app/CatalogTools.h"
 #include "app/CodeSuggestions.h"
 #include "app/ComparePresenter.h"
@@ -17,6 +18,7 @@
 #include "app/ServerHosts.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
+#include "catalog/PictureFiles.h"
 #include "i18n/LanguageSelector.h"
 #include "i18n/LngINISupp.h"
 #include "i18n/MsgINISupp.h"
@@ -92,6 +94,8 @@ TfrmMain::~TfrmMain()
     hide();
     m_stop.requestStop();
     m_applicationUpdate->stop();
+    if (m_seat)
+        m_seat->stop();
     if (m_sync)
         m_sync->requestStopAndWait();
     m_jobs->stopAll();
@@ -304,6 +308,25 @@ bool TfrmMain::openCatalogDatabase()
                       [this](QThread* thread) { m_jobs->add(thread); });
     m_tools->bind(m_presenter->browser(), LocalDbConnection, m_applicationDir);
     m_compare->bindCatalog();
+
+    CatalogSeat::Parts seat;
+    seat.browser = m_presenter->browser();
+    seat.codeIndex = m_presenter->codeIndex();
+    seat.connectionName = LocalDbConnection;
+    seat.location = m_catalogLocation;
+    seat.pictureSource = syncSettings();
+    // A picture is fetched while the user looks at its item: bounded by what the item view would read, and a
+    // stalled server gives up soon.
+    seat.pictureSource.transfer.maxBytes = catalog::kMaxPictureFileSize;
+    seat.pictureSource.transfer.connectTimeoutMs = 10000;
+    seat.pictureSource.transfer.stallTimeoutMs = 10000;
+    seat.refreshCatalogFacts = [this] { m_tools->refreshCatalogFacts(); };
+    seat.threadStarted = [this](QThread* thread) { m_jobs->add(thread); };
+    seat.msg = [this](const QString& key) { return msg(key); };
+    seat.window = this;
+    m_seat = new CatalogSeat(std::move(seat), this);
+    m_presenter->setConnectionCheck([this] { return m_seat->connectionFailed(); });
+    m_seat->start();
     return true;
 }
 
@@ -372,6 +395,8 @@ void TfrmMain::FormClose()
     MIS->CloseMessages();
     LIS->ReleaseLanguage();
     // Threads still working with the connection must be done before it closes.
+    if (m_seat)
+        m_seat->stop();
     if (m_sync)
         m_sync->requestStopAndWait();
     m_jobs->stopAll();
@@ -380,15 +405,24 @@ void TfrmMain::FormClose()
     terminateApplication();
 }
 
-void TfrmMain::startCatalogSync()
+catalogsync::SyncSettings TfrmMain::syncSettings() const
 {
-    m_sync = new catalogsync::CatalogSync(this, m_stop);
     catalogsync::SyncSettings settings;
     settings.appDir = m_applicationDir;
     settings.catalog = m_catalogLocation;
     settings.catalogHost = catalogHost;
     settings.catalogPath = catalogPath;
     settings.catalogSeparator = catalogSeparator;
+    settings.transfer.stop = m_stop.token();
+    return settings;
+}
+
+void TfrmMain::startCatalogSync()
+{
+    m_sync = new catalogsync::CatalogSync(this, m_stop);
+    catalogsync::SyncSettings settings = syncSettings();
+    // Testing aid: the applying thread pauses in the middle of its work until the named file exists.
+    settings.pauseFile = qEnvironmentVariable("VELKORN_SYNC_PAUSE");
     catalogsync::CatalogSync::Hooks hooks;
     hooks.messageText = [this](const QString& key) { return msg(key); };
     hooks.showInformation = [](const QString& caption, const QString& text) {

@@ -24,7 +24,8 @@ class CatalogBrowser;
 } // namespace catalog
 namespace catalogsync {
 class CatalogSync;
-}
+struct SyncSettings;
+} // namespace catalogsync
 namespace i18n {
 class TLngINISupp;
 class TMsgINISupp;
@@ -33,6 +34,7 @@ class TMsgINISupp;
 namespace app {
 
 class BackgroundJobs;
+class CatalogSeat;
 class CodeSuggestions;
 class PictureBox;
 class ApplicationUpdate;
@@ -90,6 +92,9 @@ public:
     app::HistoryPresenter* history() const { return m_history; }
     // The catalog synchronisation started at start-up, if any.
     catalogsync::CatalogSync* catalogSync() const { return m_sync; }
+    // This window as a seat of a shared catalog (other seats' synchronisations, the connection, missing pictures);
+    // exists once the database is open.
+    app::CatalogSeat* seat() const { return m_seat; }
 
     // Replaceable in tests: the language dialog (defaults to the real dialog) and the start of the feed download
     // thread (defaults to the synchronisation module's thread).
@@ -150,6 +155,7 @@ private:
     void applyProfileScrollRule();
     void imageButtonClick(int number);
     void startCatalogSync();
+    catalogsync::SyncSettings syncSettings() const;
 
     QString m_applicationDir;
     catalog::CatalogLocation m_catalogLocation;
@@ -167,6 +173,7 @@ private:
     ApplicationUpdate* m_applicationUpdate = nullptr;
     app::ProfileScrollState m_profileScroll;
     catalogsync::CatalogSync* m_sync = nullptr;
+    app::CatalogSeat* m_seat = nullptr;
     std::unique_ptr<app::MainWindowLayout> m_layout;
     app::CatalogPresenter* m_presenter = nullptr;
     app::CatalogTools* m_tools = nullptr;

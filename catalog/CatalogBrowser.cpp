@@ -6,6 +6,8 @@
 #include "catalog/SearchCode.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QSqlDatabase>
 
 namespace catalog {
@@ -15,6 +17,8 @@ namespace {
 // List ready flag and item ready flag values kept in the queries' tags.
 constexpr int kNotReady = 0;
 constexpr int kReady = 1;
+// Picture places of the item view.
+constexpr int kPictureSlots = 3;
 
 } // namespace
 
@@ -96,12 +100,14 @@ void CatalogBrowser::followListProtocol(TQuery* list)
 {
     list->setBeforeOpen([](TQuery& q) { q.setTag(kNotReady); });
     list->setAfterOpen([this](TQuery& q) {
-        m_currentList = &q;
         q.setTag(kReady);
+        if (m_reloading)
+            return;
+        m_currentList = &q;
         emit listOpened(pageOf(&q));
     });
     list->setAfterScroll([this](TQuery& q) {
-        if (q.tag() != kReady)
+        if (q.tag() != kReady || m_reloading)
             return;
         handOver(q.field(QStringLiteral("ITEM_ID")));
     });
@@ -269,6 +275,69 @@ void CatalogBrowser::closeAll()
     emit allClosed();
 }
 
+void CatalogBrowser::reloadAll()
+{
+    const QVariant shown = qryItem->isActive() ? qryItem->param(QStringLiteral("item_id")) : QVariant();
+    // Ends the browsing snapshot, which was taken before the other seat's commit.
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (db.isOpen())
+        db.commit();
+    // Before the search list is read again: until the new index is ready, the search reads the database.
+    if (m_codeIndex)
+        m_codeIndex->rebuild();
+    {
+        const QScopedValueRollback<bool> quiet(m_reloading, true);
+        for (TQuery* list : {qryOEM, qryStyle, qrySearch, qryKullanim})
+            reloadList(list);
+    }
+    if (shown.isValid()) {
+        handOver(shown);
+        if (qryItem->isEmpty()) {
+            // The item is gone: the list's row in its place is shown instead, or nothing.
+            if (m_currentList && m_currentList->isActive() && m_currentList->recNo() >= 0) {
+                handOver(m_currentList->field(QStringLiteral("ITEM_ID")));
+            } else {
+                qryCodes->close();
+                qryPictures->close();
+                emit itemLoaded(itemDetails());
+                emit picturesLoaded({});
+            }
+        }
+    }
+    emit reloaded();
+}
+
+void CatalogBrowser::reloadList(TQuery* list)
+{
+    if (!list->isActive())
+        return;
+    const int row = list->recNo();
+    const QVariant item = row >= 0 ? list->field(QStringLiteral("ITEM_ID")) : QVariant();
+    list->open();
+    if (row < 0 || list->isEmpty())
+        return;
+    const int column = list->fieldIndex(QStringLiteral("ITEM_ID"));
+    for (int at = 0; at < list->recordCount(); ++at) {
+        if (list->value(at, column) == item) {
+            list->moveTo(at);
+            return;
+        }
+    }
+    list->moveTo(std::min(row, list->recordCount() - 1));
+}
+
+void CatalogBrowser::pictureArrived(const QString& pictureUrl)
+{
+    if (!qryPictures->isActive())
+        return;
+    for (int row = 0; row < qryPictures->recordCount(); ++row) {
+        if (qryPictures->value(row, 0).toString() == pictureUrl) {
+            qryPicturesAfterOpen();
+            return;
+        }
+    }
+}
+
 void CatalogBrowser::handOver(const QVariant& itemId)
 {
     qryItem->close();
@@ -299,7 +368,15 @@ void CatalogBrowser::qryPicturesAfterOpen()
     for (int row = 0; row < qryPictures->recordCount(); ++row)
         urls << qryPictures->value(row, 0).toString();
     // Missing, unsafe and unreadable files end the loading silently; loadPictureSlots reports no errors.
-    emit picturesLoaded(loadPictureSlots(m_imagesDir, urls));
+    const QVector<QImage> pictures = loadPictureSlots(m_imagesDir, urls);
+    emit picturesLoaded(pictures);
+    // The slots after the first file that could not be read stay empty; those files may only be missing here.
+    QStringList missing;
+    for (const QString& url : urls.mid(pictures.size(), kPictureSlots - pictures.size()))
+        if (!url.trimmed().isEmpty() && !QFileInfo::exists(QDir(m_imagesDir).filePath(url.trimmed())))
+            missing << url.trimmed();
+    if (!missing.isEmpty())
+        emit picturesMissing(missing);
 }
 
 ItemDetails CatalogBrowser::itemDetails() const

@@ -80,6 +80,13 @@ public:
     // What a committed synchronisation does to the view: every list and the item queries close, and the
     // connection's transaction is committed if it is still active.
     void closeAll();
+    // What a synchronisation that another seat committed does: the code index is rebuilt and every open list and the
+    // item are read again from the committed catalog, each list at the item it was on (or at the same place, when
+    // that item is gone), the item shown where it still exists. The user sees the same page, now up to date.
+    void reloadAll();
+    // A picture file that was missing has arrived in the images folder: the item shown gets its pictures again
+    // when it names that file.
+    void pictureArrived(const QString& pictureUrl);
 
     TQuery* currentList() const { return m_currentList; }
     ListPage currentGrid() const { return m_currentGrid; }
@@ -106,6 +113,10 @@ signals:
     void picturesLoaded(const QVector<QImage>& pictures);
     void listOpened(catalog::ListPage page);
     void allClosed();
+    // reloadAll() has read the lists and the item again.
+    void reloaded();
+    // The item shown names pictures (among those its slots would show) that the images folder lacks.
+    void picturesMissing(const QStringList& pictureUrls);
 
 private:
     TQuery* makeQuery(const char* name, const QStringList& sql);
@@ -114,6 +125,7 @@ private:
     void qryItemAfterScroll();
     void qryPicturesAfterOpen();
     void followListProtocol(TQuery* list);
+    void reloadList(TQuery* list);
     QString msg(const QString& key) const { return m_msg ? m_msg(key) : QString(); }
 
     QString m_connectionName;
@@ -125,6 +137,7 @@ private:
     TQuery* m_currentList = nullptr;
     QVector<QPointer<TQuery>> m_otherLists;
     ListPage m_currentGrid = ListPage::None;
+    bool m_reloading = false; // the lists are read again in place: no hand-overs, the current list stays
 };
 
 } // namespace catalog

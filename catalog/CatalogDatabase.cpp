@@ -36,6 +36,17 @@ QSqlQuery runQuery(const QSqlDatabase& db, const QString& sql, const QVariantLis
     return query;
 }
 
+QString probeConnection(const QSqlDatabase& db)
+{
+    if (!db.isOpen())
+        return QStringLiteral("Database not connected");
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("select 1 from rdb$database")) && query.next())
+        return {};
+    const QString failure = errorText(query.lastError());
+    return failure.isEmpty() ? QStringLiteral("no answer from the catalog") : failure;
+}
+
 namespace {
 
 // What every catalog has; a database without them is something else (another program's, a bare security database).

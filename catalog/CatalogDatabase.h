@@ -29,6 +29,10 @@ QSqlDatabase openDatabase(const QString& filePath, const QString& connectionName
 // Closes and removes the named connection; any transaction still open is committed first.
 void closeDatabase(const QString& connectionName);
 
+// Asks the catalog on an open connection the smallest question there is: empty when it answered, else the database
+// client's words (a server that is gone, a connection that broke).
+QString probeConnection(const QSqlDatabase& db);
+
 // The database client's text for the last failure of a query or connection.
 QString errorText(const class QSqlError& error);
 

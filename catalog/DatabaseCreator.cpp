@@ -1,13 +1,13 @@
 #include "catalog/DatabaseCreator.h"
 
 #include "catalog/CatalogDatabase.h"
+#include "catalog/EngineStatus.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <ibase.h>
 
 namespace catalog {
 
@@ -15,22 +15,8 @@ extern const char* const kSchemaScript; // generated from schema.sql at build ti
 
 namespace {
 
-QString statusText(const ISC_STATUS* status)
-{
-    QStringList parts;
-    char buffer[1024];
-    const ISC_STATUS* cursor = status;
-    while (fb_interpret(buffer, sizeof buffer, &cursor) > 0)
-        parts << QString::fromUtf8(buffer);
-    return parts.join(QLatin1Char('\n'));
-}
-
-bool failed(const ISC_STATUS* status)
-{
-    return status[0] == 1 && status[1] != 0;
-}
-
-QString attachSettingForcedWrites(const QString& absolute, bool forcedWrites, isc_db_handle* db)
+// Attaches as the catalog's owner asking for a property of the file (isc_dpb_force_write, isc_dpb_set_db_readonly).
+QString attachSetting(const QString& absolute, char setting, bool on, isc_db_handle* db)
 {
     ISC_STATUS_ARRAY status;
     const QByteArray path = absolute.toUtf8();
@@ -54,11 +40,11 @@ QString attachSettingForcedWrites(const QString& absolute, bool forcedWrites, is
                         'g',
                         'p',
                         'w',
-                        isc_dpb_force_write,
+                        setting,
                         1,
-                        char(forcedWrites ? 1 : 0)};
+                        char(on ? 1 : 0)};
     isc_attach_database(status, short(path.size()), path.constData(), db, short(sizeof dpb), dpb);
-    return failed(status) ? statusText(status) : QString();
+    return engineFailed(status) ? engineStatusText(status) : QString();
 }
 
 } // namespace
@@ -124,34 +110,35 @@ void createDatabase(const QString& filePath, bool forcedWrites)
                                   .arg(absolute)
                                   .toUtf8();
     isc_dsql_execute_immediate(status, &db, &trans, 0, create.constData(), 1, nullptr);
-    if (failed(status))
-        throw DatabaseError(statusText(status));
+    if (engineFailed(status))
+        throw DatabaseError(engineStatusText(status));
 
     QString failure;
     if (!forcedWrites) {
         // Forced writes are a property of the file; only an attachment that asks for it changes them.
         isc_detach_database(status, &db);
-        failure = failed(status) ? statusText(status) : attachSettingForcedWrites(absolute, false, &db);
+        failure =
+            engineFailed(status) ? engineStatusText(status) : attachSetting(absolute, isc_dpb_force_write, false, &db);
     }
     if (failure.isEmpty())
         isc_start_transaction(status, &trans, 1, &db, 0, nullptr);
-    if (!failure.isEmpty() || failed(status)) {
+    if (!failure.isEmpty() || engineFailed(status)) {
         if (failure.isEmpty())
-            failure = statusText(status);
+            failure = engineStatusText(status);
     } else {
         for (const QString& statement : schemaStatements()) {
             const QByteArray sql = statement.toUtf8();
             isc_dsql_execute_immediate(status, &db, &trans, 0, sql.constData(), 1, nullptr);
-            if (failed(status)) {
-                failure = statusText(status);
+            if (engineFailed(status)) {
+                failure = engineStatusText(status);
                 break;
             }
         }
         ISC_STATUS_ARRAY endStatus;
         if (failure.isEmpty()) {
             isc_commit_transaction(endStatus, &trans);
-            if (failed(endStatus))
-                failure = statusText(endStatus);
+            if (engineFailed(endStatus))
+                failure = engineStatusText(endStatus);
         } else {
             isc_rollback_transaction(endStatus, &trans);
         }
@@ -159,8 +146,8 @@ void createDatabase(const QString& filePath, bool forcedWrites)
 
     if (failure.isEmpty()) {
         isc_detach_database(status, &db);
-        if (failed(status))
-            throw DatabaseError(statusText(status));
+        if (engineFailed(status))
+            throw DatabaseError(engineStatusText(status));
         return;
     }
     // A half-built file is worse than none.
@@ -199,23 +186,23 @@ void executeSchemaStatement(const CatalogLocation& location, const QString& stat
     isc_db_handle db = 0;
     isc_tr_handle trans = 0;
     isc_attach_database(status, short(path.size()), path.constData(), &db, short(dpb.size()), dpb.constData());
-    if (failed(status))
-        throw DatabaseError(statusText(status));
+    if (engineFailed(status))
+        throw DatabaseError(engineStatusText(status));
     QString failure;
     isc_start_transaction(status, &trans, 1, &db, 0, nullptr);
-    if (failed(status)) {
-        failure = statusText(status);
+    if (engineFailed(status)) {
+        failure = engineStatusText(status);
     } else {
         const QByteArray sql = statement.toUtf8();
         isc_dsql_execute_immediate(status, &db, &trans, 0, sql.constData(), 1, nullptr);
         ISC_STATUS_ARRAY endStatus;
-        if (failed(status)) {
-            failure = statusText(status);
+        if (engineFailed(status)) {
+            failure = engineStatusText(status);
             isc_rollback_transaction(endStatus, &trans);
         } else {
             isc_commit_transaction(endStatus, &trans);
-            if (failed(endStatus))
-                failure = statusText(endStatus);
+            if (engineFailed(endStatus))
+                failure = engineStatusText(endStatus);
         }
     }
     ISC_STATUS_ARRAY detachStatus;
@@ -224,19 +211,33 @@ void executeSchemaStatement(const CatalogLocation& location, const QString& stat
         throw DatabaseError(failure);
 }
 
-void setForcedWrites(const QString& filePath, bool forcedWrites)
+namespace {
+
+void changeSetting(const QString& filePath, char setting, bool on)
 {
     const QString absolute = QFileInfo(filePath).absoluteFilePath();
     if (!QFileInfo(absolute).isFile())
         throw DatabaseError(QStringLiteral("Database file \"%1\" does not exist").arg(absolute));
     isc_db_handle db = 0;
-    const QString failure = attachSettingForcedWrites(absolute, forcedWrites, &db);
+    const QString failure = attachSetting(absolute, setting, on, &db);
     if (db) {
         ISC_STATUS_ARRAY status;
         isc_detach_database(status, &db);
     }
     if (!failure.isEmpty())
         throw DatabaseError(failure);
+}
+
+} // namespace
+
+void setForcedWrites(const QString& filePath, bool forcedWrites)
+{
+    changeSetting(filePath, isc_dpb_force_write, forcedWrites);
+}
+
+void setReadOnly(const QString& filePath, bool readOnly)
+{
+    changeSetting(filePath, isc_dpb_set_db_readonly, readOnly);
 }
 
 void recomputeIndexStatistics(const QSqlDatabase& db)

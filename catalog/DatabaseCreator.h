@@ -31,4 +31,8 @@ void executeSchemaStatement(const CatalogLocation& location, const QString& stat
 // Switches forced (synchronous) writes of an existing, unused file on or off.
 void setForcedWrites(const QString& filePath, bool forcedWrites);
 
+// Makes an existing, unused file read-only for the engine (as a catalog on a medium or share that must not change),
+// or writable again. A read-only catalog can be read by every seat; every change to it is refused.
+void setReadOnly(const QString& filePath, bool readOnly);
+
 } // namespace catalog

@@ -60,3 +60,11 @@ CREATE INDEX IX_ITEM_PICTURES_ITEM ON ITEM_PICTURES (ITEM_ID);
 CREATE INDEX IX_ITEM_TYPE ON ITEM (TYPE);
 CREATE INDEX IX_ITEM_VEHICLE1 ON ITEM (VEHICLE1);
 CREATE INDEX IX_ITEM_VEHICLE2 ON ITEM (VEHICLE2);
+
+/* The synchronisation's lease: a seat that applies a feed holds this table's one row locked in a transaction of its
+   own until its work is committed or rolled back, so that no other seat applies one at the same time. The row is
+   written only under the lock and never committed. */
+CREATE TABLE SYNC_LEASE (
+    ID INTEGER NOT NULL,
+    CONSTRAINT PK_SYNC_LEASE PRIMARY KEY (ID)
+);

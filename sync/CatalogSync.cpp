@@ -55,6 +55,7 @@ void CatalogSync::Thread1Terminate()
         }
         for (const char* name : kFeedFiles)
             QFile::remove(dir + QLatin1String(name)); // a file that cannot be removed is passed over
+        m_docs.askedFrom = m_thread1 ? m_thread1->askedFrom() : QDateTime();
     }
 
     TThread2::Hooks hooks;

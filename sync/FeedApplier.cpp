@@ -236,6 +236,13 @@ void FeedApplier::applyDeletions(const FeedDocument& doc, QString* lastDeleteTex
     }
 }
 
+QDateTime FeedApplier::lastUpdate(const QSqlDatabase& db)
+{
+    QSqlQuery query = catalog::runQuery(db, QStringLiteral("select last_update from params"));
+    const QDateTime value = query.next() ? naiveDateTime(query.value(0)) : QDateTime();
+    return value.isValid() ? value : zeroDateTime();
+}
+
 void FeedApplier::recordLastUpdate(const QDateTime& value)
 {
     Statement count(m_db, QStringLiteral("select count(*) from params"));

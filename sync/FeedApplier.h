@@ -33,6 +33,10 @@ public:
 
     Result apply(const FeedDocuments& docs);
 
+    // PARAMS.LAST_UPDATE as the feed requests use it: an empty one (or none) is the zero date-time. Throws
+    // DatabaseError.
+    static QDateTime lastUpdate(const QSqlDatabase& db);
+
 private:
     void applyItems(const FeedDocument& doc, QString* lastUpdateText, Result* result);
     void applyCodes(const FeedDocument& doc, Result* result);

@@ -2,6 +2,8 @@
 
 #include "sync/FeedDocument.h"
 
+#include <QDateTime>
+
 namespace catalogsync {
 
 // The four documents of one run, each present or absent (null): changed items, their codes, their pictures,
@@ -12,6 +14,10 @@ struct FeedDocuments
     FeedDocumentPtr xmlItemCode;
     FeedDocumentPtr xmlItemPictures;
     FeedDocumentPtr xmlItemDeleted;
+    // The LAST_UPDATE the documents were asked for; invalid when not known.
+    QDateTime askedFrom;
+
+    bool any() const { return xmlItem || xmlItemCode || xmlItemPictures || xmlItemDeleted; }
 };
 
 } // namespace catalogsync

@@ -21,4 +21,15 @@ public:
     SyncStopped() : std::runtime_error("synchronisation stopped") {}
 };
 
+// The feed was not applied because this seat may not write the catalog now (another seat is synchronising, or has
+// brought the catalog beyond this feed) or cannot write it at all. Nothing was changed; the update check follows.
+class SyncSkipped : public std::runtime_error
+{
+public:
+    SyncSkipped(const QString& why, bool cannotWrite) : std::runtime_error(why.toStdString()), cannotWrite(cannotWrite)
+    {
+    }
+    const bool cannotWrite;
+};
+
 } // namespace catalogsync

@@ -18,6 +18,9 @@ struct SyncSettings
     QString catalogSeparator = "/";   // between the path and a feed's relative path
     catalog::CatalogLocation catalog; // no path set: appDir + "KATALOG.GDB"
     TransferOptions transfer;         // the stop flag is set by CatalogSync
+    // Testing aid: when set, the applying thread pauses after its first record, holding the lease, until this file
+    // exists (VELKORN_SYNC_PAUSE).
+    QString pauseFile;
 
     catalog::CatalogLocation database() const
     {

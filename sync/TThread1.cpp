@@ -1,11 +1,9 @@
 #include "sync/TThread1.h"
 
+#include "sync/FeedApplier.h"
 #include "sync/FeedDate.h"
 
 #include "catalog/CatalogDatabase.h"
-
-#include <QSqlQuery>
-#include <QVariant>
 
 #include <stdexcept>
 
@@ -18,14 +16,14 @@ const char* const kConnection = "velkorn-sync-download";
 QDateTime readLastUpdate(const catalog::CatalogLocation& location)
 {
     QDateTime value;
-    {
-        QSqlDatabase db = catalog::openDatabase(location, QString::fromLatin1(kConnection));
-        QSqlQuery query(db);
-        if (query.exec(QStringLiteral("select last_update from params")) && query.next())
-            value = naiveDateTime(query.value(0));
+    try {
+        value = FeedApplier::lastUpdate(catalog::openDatabase(location, QString::fromLatin1(kConnection)));
+    } catch (...) {
+        catalog::closeDatabase(QString::fromLatin1(kConnection));
+        throw;
     }
     catalog::closeDatabase(QString::fromLatin1(kConnection));
-    return value.isValid() ? value : zeroDateTime(); // an empty LAST_UPDATE is the zero date-time
+    return value;
 }
 
 } // namespace
@@ -37,19 +35,20 @@ TThread1::TThread1(SyncSettings settings, QObject* parent) : QThread(parent), m_
 
 void TThread1::run()
 {
-    download(m_settings);
+    m_askedFrom = download(m_settings);
 }
 
-void TThread1::download(const SyncSettings& settings)
+QDateTime TThread1::download(const SyncSettings& settings)
 {
+    QDateTime lastUpdate;
     // The download never reports anything: an unreachable server, a broken transfer, a file that cannot be
     // written or a stop simply end it, and the run then brings no (or fewer) changes.
     try {
-        const QDateTime lastUpdate = readLastUpdate(settings.database());
+        lastUpdate = readLastUpdate(settings.database());
         if (settings.transfer.stopRequested())
-            return;
+            return lastUpdate;
         if (!UrlReachable(base::serverUrl(settings.catalogHost, settings.catalogPath), settings.transfer))
-            return;
+            return lastUpdate;
         for (int t = 1; t <= 4; ++t) {
             const QString url = settings.address(QStringLiteral("common/item.php?t=%1&ut=").arg(t)) +
                                 encodeQueryValue(FeedDateText(lastUpdate));
@@ -57,6 +56,7 @@ void TThread1::download(const SyncSettings& settings)
         }
     } catch (const std::exception&) {
     }
+    return lastUpdate;
 }
 
 } // namespace catalogsync

@@ -2,6 +2,7 @@
 
 #include "sync/SyncSettings.h"
 
+#include <QDateTime>
 #include <QThread>
 
 namespace catalogsync {
@@ -15,14 +16,19 @@ class TThread1 : public QThread
 public:
     explicit TThread1(SyncSettings settings, QObject* parent = nullptr);
 
-    // The run body, callable on any thread (the thread runs exactly this).
-    static void download(const SyncSettings& settings);
+    // The run body, callable on any thread (the thread runs exactly this). Returns the LAST_UPDATE the feed was
+    // asked for, invalid when it could not be read.
+    static QDateTime download(const SyncSettings& settings);
+
+    // What the finished run read from LAST_UPDATE (see download()).
+    QDateTime askedFrom() const { return m_askedFrom; }
 
 protected:
     void run() override;
 
 private:
     SyncSettings m_settings;
+    QDateTime m_askedFrom;
 };
 
 } // namespace catalogsync

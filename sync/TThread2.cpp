@@ -2,12 +2,17 @@
 
 #include "sync/FeedError.h"
 #include "sync/FeedValues.h"
+#include "sync/SyncLease.h"
 #include "sync/ThumbnailFolder.h"
 
 #include "catalog/CatalogDatabase.h"
+#include "catalog/CatalogWatch.h"
 
+#include <QFile>
 #include <QSqlError>
 
+#include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 namespace catalogsync {
@@ -15,6 +20,18 @@ namespace catalogsync {
 namespace {
 
 const char* const kConnection = "velkorn-sync-apply";
+
+// Testing aid (VELKORN_SYNC_PAUSE): holds the run in the middle of its work, lease and transaction open, until the
+// file named exists or a stop comes.
+void pauseForTesting(const SyncSettings& settings)
+{
+    if (settings.pauseFile.isEmpty())
+        return;
+    std::fprintf(stderr, "velkorn: synchronisation paused\n");
+    std::fflush(stderr);
+    while (!QFile::exists(settings.pauseFile) && !settings.transfer.stopRequested())
+        QThread::msleep(50);
+}
 
 } // namespace
 
@@ -26,31 +43,56 @@ TThread2::TThread2(SyncSettings settings, FeedDocuments docs, Hooks hooks, QObje
 
 FeedApplier::Result TThread2::applyFeed(const SyncSettings& settings, const FeedDocuments& docs)
 {
+    // Nothing to apply: the catalog is not touched, not even for the lease.
+    if (!docs.any())
+        return {};
     const QString connection = QString::fromLatin1(kConnection);
     FeedApplier::Result result;
     QString failure;
     bool failed = false;
     bool stopped = false;
+    std::optional<SyncSkipped> skipped;
     {
         // Our own connection and transaction: the window's connection is never written to or waited for.
         QSqlDatabase db = catalog::openDatabase(settings.database(), connection);
-        if (!db.transaction()) {
+        // Taken before the transaction begins, so that the transaction sees whatever the lease's last holder
+        // committed; given up when this block ends, after the commit.
+        const SyncLease lease(db);
+        if (!lease.held()) {
+            skipped.emplace(lease.refusal(), lease.cannotWrite());
+        } else if (!db.transaction()) {
             failed = true;
             failure = catalog::errorText(db.lastError());
         } else {
             try {
-                ThumbnailFolder thumbnails(settings);
-                FeedApplier applier(
-                    db, [&thumbnails](const QString& pic) { thumbnails.fetch(pic); },
-                    [&settings] { return settings.transfer.stopRequested(); });
-                result = applier.apply(docs);
-                // Nothing recorded means nothing to keep: LAST_UPDATE stays, so the next run asks again.
-                if (!result.recorded)
+                if (!SyncLease::feedFits(db, docs.askedFrom)) {
+                    skipped.emplace(QStringLiteral("another seat has synchronised the catalog since this feed was "
+                                                   "asked for"),
+                                    false);
                     db.rollback();
-                else if (!db.commit()) {
-                    failed = true;
-                    failure = catalog::errorText(db.lastError());
-                    db.rollback();
+                } else {
+                    ThumbnailFolder thumbnails(settings);
+                    int records = 0;
+                    FeedApplier applier(
+                        db, [&thumbnails](const QString& pic) { thumbnails.fetch(pic); },
+                        [&settings, &records] {
+                            if (++records == 2)
+                                pauseForTesting(settings);
+                            return settings.transfer.stopRequested();
+                        });
+                    result = applier.apply(docs);
+                    // Nothing recorded means nothing to keep: LAST_UPDATE stays, so the next run asks again.
+                    if (!result.recorded) {
+                        db.rollback();
+                    } else {
+                        // Every seat hears of the change once it is committed.
+                        catalog::CatalogWatch::announceChange(db);
+                        if (!db.commit()) {
+                            failed = true;
+                            failure = catalog::errorText(db.lastError());
+                            db.rollback();
+                        }
+                    }
                 }
             } catch (const SyncStopped&) {
                 stopped = true;
@@ -67,6 +109,8 @@ FeedApplier::Result TThread2::applyFeed(const SyncSettings& settings, const Feed
         throw SyncStopped();
     if (failed)
         throw std::runtime_error(failure.toStdString());
+    if (skipped)
+        throw *skipped;
     return result;
 }
 
@@ -82,6 +126,14 @@ void TThread2::run()
     } catch (const SyncStopped&) {
         m_outcome = QStringLiteral("stopped");
         return;
+    } catch (const SyncSkipped& e) {
+        // Another seat synchronises, or has: quietly on to the update check, with a line for whoever watches the
+        // seat's output. A catalog that this seat can never write is worth a warning, since it never gets newer here.
+        m_outcome = QStringLiteral("skipped: ") + QString::fromStdString(e.what());
+        if (e.cannotWrite)
+            qWarning("velkorn: the catalog cannot be synchronised: %s", e.what());
+        else
+            qInfo("velkorn: catalog feed skipped: %s", e.what());
     } catch (const std::exception& e) {
         m_outcome = QStringLiteral("failed: ") + QString::fromStdString(e.what());
         return;

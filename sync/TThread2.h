@@ -27,10 +27,12 @@ public:
 
     TThread2(SyncSettings settings, FeedDocuments docs, Hooks hooks, QObject* parent = nullptr);
 
-    // Steps 1 to 5 on the calling thread: returns what was committed, throws (after rolling back) on failure.
+    // Steps 1 to 5 on the calling thread, under the synchronisation's lease: returns what was committed; throws
+    // SyncSkipped when this seat may not apply the feed, and (after rolling back) anything else on failure.
     static FeedApplier::Result applyFeed(const SyncSettings& settings, const FeedDocuments& docs);
 
-    // How the last run ended: "committed", "unchanged", "failed: <reason>" or "stopped" (for tests and logs).
+    // How the last run ended: "committed", "unchanged", "skipped: <reason>", "failed: <reason>" or "stopped" (for
+    // tests and logs).
     QString outcome() const { return m_outcome; }
 
 protected:

@@ -78,18 +78,20 @@ ThumbnailFolder::ThumbnailFolder(const SyncSettings& settings)
 {
 }
 
-void ThumbnailFolder::fetch(const QString& pic)
+bool ThumbnailFolder::fetch(const QString& pic)
 {
     if (m_fetched.contains(pic))
-        return;
+        return false;
     m_fetched.insert(pic);
     PartFile part(createPartFile(m_folder));
     TransferOutcome outcome;
     m_downloader.DownloadToFile(m_settings.address(QStringLiteral("images/thumbs/") + encodeQueryValue(pic)),
                                 part.name(), &outcome);
     // An error page or a broken transfer is no picture: the old file stays.
-    if (outcome.succeeded())
-        part.replace(m_folder + pic);
+    if (!outcome.succeeded())
+        return false;
+    part.replace(m_folder + pic);
+    return true;
 }
 
 } // namespace catalogsync

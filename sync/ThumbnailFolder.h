@@ -17,9 +17,10 @@ class ThumbnailFolder
 public:
     explicit ThumbnailFolder(const SyncSettings& settings);
 
-    // `pic` is a plain file name (already checked). Throws std::runtime_error when the temporary file cannot be
-    // created or written or cannot take the target's place, and SyncStopped on a stop.
-    void fetch(const QString& pic);
+    // `pic` is a plain file name (already checked). True when a new picture took its place; false when the server
+    // gave none (or the name was fetched before in this run). Throws std::runtime_error when the temporary file cannot
+    // be created or written or cannot take the target's place, and SyncStopped on a stop.
+    bool fetch(const QString& pic);
 
 private:
     SyncSettings m_settings;

@@ -187,6 +187,14 @@ const Entry kEntries[] = {
     {"historyForward", "İleri", "Forward", "Vorwärts"},
     {"historyClear", "Geçmişi temizle", "Clear history", "Verlauf löschen"},
     {"historyEmpty", "Henüz ürün gösterilmedi", "No items shown yet", "Noch keine Artikel angezeigt"},
+    // A seat of a shared catalog.
+    {"catalogConnectionLost",
+     "Kataloğa bağlantı kesildi: %1. Bağlantı geri gelene kadar listeler ve ürünler okunamaz; program kendiliğinden "
+     "yeniden bağlanır.",
+     "The connection to the catalog has been lost: %1. Lists and items cannot be read until it is back; the program "
+     "reconnects by itself.",
+     "Die Verbindung zum Katalog ist unterbrochen: %1. Listen und Artikel können erst wieder gelesen werden, wenn sie "
+     "zurück ist; das Programm verbindet sich von selbst neu."},
 };
 
 } // namespace

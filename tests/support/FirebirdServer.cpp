@@ -85,14 +85,22 @@ FirebirdServer::FirebirdServer()
     QFile::setPermissions(m_dir.path() + QStringLiteral("/security3.fdb"), QFile::ReadOwner | QFile::WriteOwner);
     // Another process may take the free port between our look and the server's bind: then try another.
     for (int attempt = 0; attempt < 3 && m_port == 0; ++attempt)
-        start();
+        start(freeLoopbackPort());
     if (m_port == 0)
         throw std::runtime_error("the Firebird server did not start: " + m_process.readAll().toStdString());
 }
 
-void FirebirdServer::start()
+void FirebirdServer::restart()
 {
-    const int port = freeLoopbackPort();
+    const int port = m_port;
+    m_port = 0;
+    start(port);
+    if (m_port == 0)
+        throw std::runtime_error("the Firebird server did not start again: " + m_process.readAll().toStdString());
+}
+
+void FirebirdServer::start(int port)
+{
     const QString root = m_dir.path() + QStringLiteral("/root");
     QDir(root).removeRecursively();
     makeEngineRoot(root,

@@ -46,9 +46,11 @@ public:
 
     // Kills the server at once, as a power cut or a crash would.
     void kill();
+    // Starts it again after kill(), on the same port with the same catalogs, as a shop's server coming back.
+    void restart();
 
 private:
-    void start();
+    void start(int port);
 
     QTemporaryDir m_dir;
     QProcess m_process;

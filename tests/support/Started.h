@@ -44,6 +44,13 @@ public:
         output();
         return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
+    // Ends it at once (SIGKILL), as a power cut or a crash would, and waits until it is gone.
+    void kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+        output();
+    }
     // Asks for an orderly end (the program's close-down) and returns its exit code, -1 when it did not end so.
     int terminate()
     {

@@ -9,12 +9,14 @@
 #include "support/Finished.h"
 #include "support/FirebirdServer.h"
 #include "support/Started.h"
+#include "support/SyncTestSupport.h"
 #include "support/WaitUntil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -50,8 +52,47 @@ protected:
         }
     }
 
+    // The maker's server, offering one item newer than the shop's catalog with a code no seat knows yet.
+    void startMaker()
+    {
+        const QString master = m_root.path() + QStringLiteral("/master.gdb");
+        createMaster(master, {QStringLiteral("insert into item (id, total_weight, operation_pressure_default, "
+                                             "operation_pressure_max, operation_pressure_min, operation_space, "
+                                             "assembly_height, piston_type, loading_capacity, type, stud, "
+                                             "diameter_between_studs, bolt, diameter_between_bolts, update_time, "
+                                             "vehicle1, vehicle2) values (900001, 2.5, 6, 10, 0.5, 250, 300, 2, "
+                                             "'cap', 3, 2, 89, 2, 150, '2025-03-01 10:00:00', 4, 0)"),
+                              QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) "
+                                             "values (900001, 900001, 1, 'VK-SHOP-1', 'vkshop1')")});
+        m_maker = std::make_unique<ServerProcess>(master);
+    }
+
+    // A seat of the shop on its catalog, synchronising from the maker's server when it runs; `pauseFile` holds its
+    // synchronisation in the middle of applying until that file exists.
+    std::unique_ptr<Started> startSeat(const QString& name, const QString& pauseFile = {})
+    {
+        const ApplicationCopy copy(m_root.path() + QLatin1Char('/') + name);
+        QProcessEnvironment env = copy.environment();
+        env.insert(QStringLiteral("VELKORN_DATABASE"), m_written);
+        if (!m_password.isEmpty())
+            env.insert(QStringLiteral("VELKORN_DATABASE_PASSWORD"), m_password);
+        if (m_maker)
+            env.insert(QStringLiteral("VELKORN_CATALOG_HOST"), m_maker->host());
+        if (!pauseFile.isEmpty())
+            env.insert(QStringLiteral("VELKORN_SYNC_PAUSE"), pauseFile);
+        return std::make_unique<Started>(copy.program(), QStringList{}, env);
+    }
+
+    QString shopCodes() const
+    {
+        return queryValue(m_location, QStringLiteral("select count(*) from item_code where code = 'VK-SHOP-1'"));
+    }
+
+    QString pauseFile() const { return m_root.path() + QStringLiteral("/go-on"); }
+
     QTemporaryDir m_root;
     std::unique_ptr<FirebirdServer> m_server;
+    std::unique_ptr<ServerProcess> m_maker;
     QString m_written;  // the location as a seat's setting names it
     QString m_password; // empty: the default
     catalog::CatalogLocation m_location;
@@ -106,6 +147,81 @@ TEST_P(Seats, TwoProgramsAndTheLookupHaveTheCatalogOpenAtOnce)
     EXPECT_EQ(program2.terminate(), 0);
     for (Started* program : {&program1, &program2})
         EXPECT_FALSE(program->output().contains(QLatin1String("velkorn: message:"))) << qPrintable(program->output());
+}
+
+// Waits until the seat has written `text`, or has ended.
+bool says(Started& seat, const QString& text, int milliseconds = 30000)
+{
+    waitUntil([&] { return seat.output().contains(text) || !seat.running(); }, milliseconds);
+    return seat.output().contains(text);
+}
+
+// One synchronisation at a time: a seat started while another applies the feed leaves the catalog to it and goes on;
+// the committed change reaches every open seat within seconds, without a restart.
+TEST_P(Seats, OneSeatSynchronisesAndTheOthersHearOfIt)
+{
+    startMaker();
+    const auto first = startSeat(QStringLiteral("seat1"), pauseFile());
+    ASSERT_TRUE(says(*first, QStringLiteral("velkorn: synchronisation paused")))
+        << qPrintable(first->output() + m_maker->output());
+    const auto second = startSeat(QStringLiteral("seat2"));
+    ASSERT_TRUE(says(*second, QStringLiteral("velkorn: catalog feed skipped: another seat is synchronising")))
+        << qPrintable(second->output());
+    EXPECT_EQ(shopCodes(), "0");
+
+    writeFile(pauseFile(), "");
+    ASSERT_TRUE(waitUntil([&] { return shopCodes() == "1"; }, 30000)) << qPrintable(first->output());
+    const QString codes = queryValue(m_location, QStringLiteral("select count(*) from item_code"));
+    EXPECT_TRUE(says(*second, QStringLiteral("catalog read again; %1 codes in the search index").arg(codes), 5000))
+        << qPrintable(second->output());
+    EXPECT_TRUE(first->output().contains(QLatin1String("velkorn: message: ")));   // the user is told at seat 1 ...
+    EXPECT_FALSE(second->output().contains(QLatin1String("velkorn: message: "))); // ... and seat 2 stays quiet
+    EXPECT_EQ(first->terminate(), 0);
+    EXPECT_EQ(second->terminate(), 0);
+}
+
+// A seat killed in the middle of applying leaves the catalog as it was, and gives the synchronisation up with it.
+TEST_P(Seats, ASeatKilledWhileApplyingLeavesTheCatalogToTheNext)
+{
+    startMaker();
+    const QString before = queryValue(m_location, QStringLiteral("select last_update from params"));
+    const auto first = startSeat(QStringLiteral("seat1"), pauseFile());
+    ASSERT_TRUE(says(*first, QStringLiteral("velkorn: synchronisation paused"))) << qPrintable(first->output());
+    first->kill();
+    EXPECT_EQ(shopCodes(), "0");
+    EXPECT_EQ(queryValue(m_location, QStringLiteral("select last_update from params")), before);
+
+    const auto second = startSeat(QStringLiteral("seat2"));
+    EXPECT_TRUE(waitUntil([&] { return shopCodes() == "1" || !second->running(); }, 30000))
+        << qPrintable(second->output());
+    EXPECT_FALSE(second->output().contains(QLatin1String("skipped")));
+    EXPECT_EQ(second->terminate(), 0);
+}
+
+// The server stops while a seat is open and in the middle of its synchronisation: the user is told once, the window
+// still answers, the unfinished synchronisation is gone with the server, and the seat comes back with it.
+TEST_P(Seats, TheServerStoppedUnderARunningSeatIsSaidOnce)
+{
+    if (!m_server)
+        GTEST_SKIP() << "a catalog file has no server to stop";
+    startMaker();
+    const auto seat = startSeat(QStringLiteral("seat"), pauseFile());
+    ASSERT_TRUE(says(*seat, QStringLiteral("velkorn: synchronisation paused"))) << qPrintable(seat->output());
+    m_server->kill();
+    writeFile(pauseFile(), "");
+    ASSERT_TRUE(says(*seat, QStringLiteral("velkorn: message: "))) << qPrintable(seat->output());
+    QThread::msleep(3 * 2000); // a few more looks at the catalog
+    const QString said = seat->output();
+    EXPECT_EQ(said.count(QLatin1String("velkorn: message: ")), 1) << qPrintable(said);
+    EXPECT_TRUE(said.contains(QStringLiteral("The connection to the catalog has been lost: ") + m_written))
+        << qPrintable(said);
+    EXPECT_FALSE(said.contains(m_password));
+    EXPECT_FALSE(said.contains(QLatin1String("velkorn: catalog read again")));
+
+    m_server->restart();
+    EXPECT_TRUE(says(*seat, QStringLiteral("velkorn: catalog read again"))) << qPrintable(seat->output());
+    EXPECT_EQ(shopCodes(), "0");
+    EXPECT_EQ(seat->terminate(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalog, Seats, ::testing::Values("server", "file"));

@@ -3,7 +3,12 @@
 
 #include "support/SyncTestSupport.h"
 
+#include "sync/FeedError.h"
+#include "sync/SyncLease.h"
 #include "sync/TThread2.h"
+
+#include "catalog/CatalogDatabase.h"
+#include "catalog/DatabaseCreator.h"
 
 #include <gtest/gtest.h>
 
@@ -204,4 +209,43 @@ TEST_F(FeedApply, BadRecordsRollBackTheWholeRun)
         expectRolledBack(docs);
     }
     EXPECT_FALSE(QFile::exists(catalog.appDir() + "../evil.jpg"));
+}
+
+// One seat applies a feed at a time, and only a feed asked for at the catalog's present LAST_UPDATE. A catalog from
+// before there were several seats gets the lease's table; one that cannot be written says so instead of failing.
+TEST_F(FeedApply, OnlyTheLeaseHolderAppliesAFeedThatStillFits)
+{
+    FeedDocuments docs;
+    docs.xmlItemDeleted = doc("<item><id>3</id><delete_time>2009-01-01 10:00:00</delete_time></item>");
+    QString before = snapshot();
+    const auto skipped = [&](bool cannotWrite) {
+        try {
+            TThread2::applyFeed(settings, docs);
+        } catch (const SyncSkipped& e) {
+            EXPECT_EQ(e.cannotWrite, cannotWrite) << e.what();
+            return snapshot() == before;
+        }
+        return false;
+    };
+    {
+        const SyncLease otherSeat(catalog::openDatabase(catalog.file(), "other-seat"));
+        ASSERT_TRUE(otherSeat.held()) << qPrintable(otherSeat.refusal());
+        EXPECT_TRUE(skipped(false));
+    }
+    catalog::closeDatabase("other-seat");
+    docs.askedFrom = QDateTime(QDate(2008, 1, 1), QTime(0, 0)); // another seat has synchronised since
+    EXPECT_TRUE(skipped(false));
+
+    catalog.exec({"drop table sync_lease"});
+    docs.askedFrom = catalog.lastUpdate();
+    EXPECT_TRUE(TThread2::applyFeed(settings, docs).recorded);
+    EXPECT_EQ(catalog.column("select count(*) from rdb$relations where rdb$relation_name = 'SYNC_LEASE'"), "1");
+
+    catalog.exec({"drop table sync_lease"});
+    catalog::closeDatabase(catalog.connection);
+    catalog.connection.clear();
+    catalog::setReadOnly(catalog.file(), true);
+    docs.askedFrom = {};
+    before = snapshot();
+    EXPECT_TRUE(skipped(true));
 }

@@ -2,15 +2,18 @@
 // arrives must not break the run.
 
 #include "support/SyncTestSupport.h"
+#include "support/WaitUntil.h"
 
 #include "sync/CatalogSync.h"
 #include "sync/HttpTransfer.h"
+#include "sync/MissingPictures.h"
 #include "sync/TThread1.h"
 #include "sync/TThread2.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMutex>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -291,4 +294,55 @@ TEST(TransferFaults, NoApplyingThreadOnceTheWindowIsStopping)
     QCoreApplication::processEvents();
     EXPECT_FALSE(sync.thread2());
     EXPECT_TRUE(QFile::exists(catalog.appDir() + "item.xml")); // left for the next start
+}
+
+// A seat's images folder fills from the catalog server as items are shown, in the background and bounded: only a
+// whole 2xx answer becomes a picture; a missing one, a stalled one, an endless one and a name that could leave the
+// folder leave nothing; each name is asked for once.
+TEST(TransferFaults, MissingPicturesArriveOnlyWhole)
+{
+    QMutex mutex;
+    QStringList asked;
+    FaultServer server([&](int s, int, const std::atomic_bool& stop) {
+        const QByteArray line = readRequestLine(s);
+        {
+            const QMutexLocker lock(&mutex);
+            asked << QString::fromLatin1(line);
+        }
+        if (line.contains("/images/thumbs/good%201.jpg "))
+            sendAll(s, "HTTP/1.1 200 OK\r\nContent-Length: 6\r\nConnection: close\r\n\r\nJPEG-1");
+        else if (line.contains("stall.jpg"))
+            trickle(s, stop);
+        else if (line.contains("endless.jpg"))
+            for (int i = 0; i < 1000 && !stop; ++i)
+                sendAll(s, i ? QByteArray(64 * 1024, 'x') : "HTTP/1.1 200 OK\r\n\r\n");
+        else
+            sendAll(s, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    });
+    QTemporaryDir app;
+    QDir(app.path()).mkpath("images");
+    SyncSettings settings;
+    settings.appDir = app.path() + "/";
+    settings.catalogHost = server.host();
+    settings.transfer = quick();
+    settings.transfer.maxBytes = 1 << 20;
+    MissingPictures pictures(settings);
+    QSignalSpy arrived(&pictures, &MissingPictures::arrived);
+
+    pictures.fetch({"stall.jpg", "endless.jpg", "../evil.jpg", "none.jpg", "good 1.jpg", "stall.jpg"});
+    ASSERT_TRUE(arrived.wait(20000));
+    pictures.fetch({"good 1.jpg", "none.jpg", "last.jpg"});
+    const auto askedCount = [&] {
+        const QMutexLocker lock(&mutex);
+        return asked.size();
+    };
+    ASSERT_TRUE(waitUntil([&] { return askedCount() == 5; }, 10000));
+    QThread::msleep(300); // a name asked for twice would come now
+    EXPECT_EQ(askedCount(), 5) << qPrintable(asked.join('\n'));
+    EXPECT_EQ(arrived.size(), 1);
+    EXPECT_EQ(arrived.value(0).value(0).toString(), "good 1.jpg");
+    EXPECT_EQ(QDir(app.path() + "/images").entryList(QDir::Files), QStringList{"good 1.jpg"});
+    QFile good(app.path() + "/images/good 1.jpg");
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    EXPECT_EQ(good.readAll(), "JPEG-1");
 }

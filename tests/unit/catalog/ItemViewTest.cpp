@@ -149,8 +149,15 @@ TEST_F(ItemViewTest, PictureSlotsFillInOrderAndStopAtTheFirstBadFile)
     EXPECT_TRUE(pictures.isEmpty());
     show(2);
     EXPECT_EQ(pictureWidths(), (QList<int>{11, 12, 13}));
+    QStringList missing;
+    QObject::connect(&browser, &CatalogBrowser::picturesMissing, [&](const QStringList& names) { missing << names; });
     show(3);
     EXPECT_EQ(pictureWidths(), QList<int>{11});
+    // The missing file is asked for; when it arrives, the item still shown gets it without being opened again.
+    EXPECT_EQ(missing, QStringList{QStringLiteral("missing.jpg")});
+    catalog.writePicture(QStringLiteral("missing.jpg"), 16);
+    browser.pictureArrived(QStringLiteral("missing.jpg"));
+    EXPECT_EQ(pictureWidths(), (QList<int>{11, 16, 13}));
     show(4);
     EXPECT_EQ(pictureWidths(), QList<int>{15});
 }

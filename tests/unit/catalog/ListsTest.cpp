@@ -46,6 +46,20 @@ protected:
         return ids;
     }
 
+    // Statements committed by another connection, as another seat's synchronisation does.
+    void commitElsewhere(const QStringList& statements)
+    {
+        {
+            QSqlDatabase writer = catalog::openDatabase(catalog.databasePath(), QStringLiteral("writer"));
+            ASSERT_TRUE(writer.transaction());
+            QSqlQuery query(writer);
+            for (const QString& statement : statements)
+                ASSERT_TRUE(query.exec(statement)) << qPrintable(statement);
+            ASSERT_TRUE(writer.commit());
+        }
+        catalog::closeDatabase(QStringLiteral("writer"));
+    }
+
     TestCatalog catalog;
     CatalogBrowser browser{catalog.connectionName(), catalog.appDir(), [](const QString& key) { return key; }};
     QList<int> loaded;
@@ -247,23 +261,42 @@ TEST_F(ListsTest, ListsAfterCloseAllSeeRowsCommittedElsewhere)
 {
     browser.btnSTYLE1Click(2);
     ASSERT_EQ(rows(browser.qryStyle), QList<int>{4});
-    {
-        QSqlDatabase writer = catalog::openDatabase(catalog.databasePath(), QStringLiteral("writer"));
-        ASSERT_TRUE(writer.transaction());
-        QSqlQuery insert(writer);
-        ASSERT_TRUE(insert.exec(QStringLiteral("insert into item (id, type) values (9, 2)")));
-        ASSERT_TRUE(
-            insert.exec(QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) values "
-                                       "(900, 9, 1, 'VK-9', 'vk9')")));
-        ASSERT_TRUE(writer.commit());
-    }
-    catalog::closeDatabase(QStringLiteral("writer"));
+    commitElsewhere({QStringLiteral("insert into item (id, type) values (9, 2)"),
+                     QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) values "
+                                    "(900, 9, 1, 'VK-9', 'vk9')")});
 
     browser.closeAll();
     browser.btnSTYLE1Click(2);
     QList<int> ids = rows(browser.qryStyle);
     std::sort(ids.begin(), ids.end());
     EXPECT_EQ(ids, (QList<int>{4, 9}));
+}
+
+// Another seat's synchronisation: the list is read again and stays at the user's item; when that item is gone, the
+// list's row in its place is shown.
+TEST_F(ListsTest, ReloadKeepsTheListAtTheUsersItem)
+{
+    browser.btnSTYLE1Click(1);
+    const int at = rows(browser.qryStyle).indexOf(3);
+    ASSERT_GE(at, 0);
+    browser.qryStyle->moveTo(at);
+    ASSERT_EQ(browser.itemDetails().itemId, 3);
+    commitElsewhere({QStringLiteral("insert into item (id, type) values (9, 1)"),
+                     QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) values "
+                                    "(900, 9, 1, 'VK-9', 'vk9')")});
+    browser.reloadAll();
+    EXPECT_TRUE(rows(browser.qryStyle).contains(9));
+    EXPECT_EQ(browser.currentList(), browser.qryStyle);
+    EXPECT_EQ(rows(browser.qryStyle).value(browser.qryStyle->recNo()), 3);
+    EXPECT_EQ(browser.itemDetails().itemId, 3);
+
+    commitElsewhere(
+        {QStringLiteral("delete from item_code where item_id = 3"), QStringLiteral("delete from item where id = 3")});
+    const int row = browser.qryStyle->recNo();
+    browser.reloadAll();
+    EXPECT_FALSE(rows(browser.qryStyle).contains(3));
+    EXPECT_EQ(browser.itemDetails().itemId,
+              rows(browser.qryStyle).value(std::min(row, browser.qryStyle->recordCount() - 1)));
 }
 
 // The window makes its components before start-up connects the database.
