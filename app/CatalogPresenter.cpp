@@ -9,6 +9,8 @@
 #include "catalog/BackgroundCodeIndex.h"
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
+#include "catalog/LookupChannel.h"
+#include "catalog/LookupService.h"
 #include "catalog/QueryTableModel.h"
 #include "widgets/MessageBox.h"
 
@@ -73,6 +75,10 @@ void CatalogPresenter::bind(const QString& connectionName, const catalog::Catalo
     m_codeIndex->threadStarted = threadStarted;
     m_browser->setCodeIndex(m_codeIndex);
     m_codeIndex->rebuild();
+    // velkorn-lookup asks this index while the window is open, unless another program of the catalog answers it.
+    auto* lookups = new catalog::LookupService(this);
+    lookups->follow(m_codeIndex);
+    lookups->start(catalog::lookupchannel::socketPath(location));
     m_suggestions = CodeSuggestions::forIndex(m_window, m_codeIndex, {m_layout.edtSearch, m_layout.dxEdit1});
     connect(m_suggestions, &CodeSuggestions::itemChosen, this, &CatalogPresenter::openItem);
 }

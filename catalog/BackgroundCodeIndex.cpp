@@ -33,6 +33,7 @@ void BackgroundCodeIndex::rebuild()
         if (thread)
             thread->requestInterruption();
     m_threads.removeAll(nullptr);
+    emit rebuilding();
 
     const quint64 generation = ++m_generation;
     const CatalogLocation location = m_location;

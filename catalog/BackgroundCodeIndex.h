@@ -37,6 +37,8 @@ public:
     std::function<void(QThread*)> threadStarted;
 
 signals:
+    // The index in hand was dropped for a rebuild; ready() follows when the new one is built.
+    void rebuilding();
     void ready();
     // The build could not read the catalog; searches keep using the database.
     void failed(const QString& message);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstdlib>
@@ -46,6 +47,25 @@ QString makePrivateDir(const QString& fallbackBase, const QString& prefix)
     if (!::mkdtemp(pattern.data()))
         return {};
     return withSlash(QFile::decodeName(pattern));
+}
+
+QString privateFolder(const QString& name)
+{
+    QString base = runtimeDir();
+    if (base.isEmpty()) {
+        base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        if (base.isEmpty() || !QDir().mkpath(base))
+            return {};
+    }
+    const QByteArray path = QFile::encodeName(withSlash(base) + name);
+    if (::mkdir(path.constData(), S_IRWXU) != 0 && errno != EEXIST)
+        return {};
+    // Whatever lay there before counts only as the folder made here would be.
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+        (st.st_mode & 077) != 0)
+        return {};
+    return withSlash(QFile::decodeName(path));
 }
 
 bool writeNewFile(const QString& path, const QByteArray& bytes)

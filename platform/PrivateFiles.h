@@ -12,6 +12,12 @@ namespace platform {
 // fallbackBase. Answers its path with a trailing '/', or empty when it cannot be made.
 QString makePrivateDir(const QString& fallbackBase, const QString& prefix);
 
+// A folder of this user under a lasting name that only this user can enter (mode 0700), made when missing:
+// $XDG_RUNTIME_DIR/name when that is a private folder of this user, otherwise name in this user's cache folder.
+// Answers its path with a trailing '/', or empty when it cannot be made or is a link, or someone else's, or open
+// to others.
+QString privateFolder(const QString& name);
+
 // Creates the file with the bytes, readable and writable by this user only; fails when anything already
 // exists under the name, a symbolic link included, so nothing is ever written through a planted link.
 bool writeNewFile(const QString& path, const QByteArray& bytes);

@@ -1,9 +1,9 @@
 // velkorn-lookup: looks codes up in the catalog by the rule of the program's code search, for dealers' order
-// systems and scripts; also while the program has the catalog open. The catalog is the seat's own (the program's
-// settings) unless --catalog names a file or a server database ("host[/port]:path"). One line per hit: matching
-// code, its code type, the item's own code, item id. With --stdin the codes come one per line on standard input.
-// With --datasheet CODE --out FILE.pdf it writes the item's datasheet in the chosen language instead; --item ID
-// chooses among the items a shared code names.
+// systems and scripts; also while the program has the catalog open, which then answers a few codes from its own code
+// index (catalog/LookupService.h). The catalog is the seat's own (the program's settings) unless --catalog names a
+// file or a server database ("host[/port]:path"). One line per hit: matching code, its code type, the item's own
+// code, item id. With --stdin the codes come one per line on standard input. With --datasheet CODE --out FILE.pdf it
+// writes the item's datasheet in the chosen language instead; --item ID chooses among the items a shared code names.
 // Exit status 0 with hits (or the datasheet written), 1 without (no such item, or a choice to make), 2 on errors.
 
 #include "base/IniFile.h"
@@ -11,6 +11,7 @@
 #include "catalog/CatalogLocation.h"
 #include "catalog/CodeIndex.h"
 #include "catalog/ItemSheet.h"
+#include "catalog/LookupChannel.h"
 #include "catalog/SearchCode.h"
 #include "datasheet/Datasheet.h"
 #include "i18n/texts/BuiltInTexts.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
@@ -27,6 +29,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,7 +53,11 @@ const char* const kUsage = "usage: velkorn-lookup [--catalog FILE|HOST[/PORT]:PA
 // Up to this many codes are looked up in the codes that match them; more read the whole index once.
 const int kFewCodes = 8;
 // From this many codes on, the index first lists where each piece of the codes is; fewer search faster without.
+// Fewer are asked of an open program first, whose index has no such list.
 const int kManyCodes = 100;
+// How long an open program has to answer: its searches take a millisecond or so each.
+const int kAskMs = 300;
+const int kAskMsPerCode = 5;
 
 // The tool's own few messages; the language files hold none for it. Code type names come from the catalog, which
 // has one name per type for every language, as the program's search results show them.
@@ -188,6 +195,39 @@ QStringList readCodes(QStringList codes, bool fromStandardInput)
     return codes;
 }
 
+// Searches the codes in the catalog itself. False (said on standard error) when it cannot be read.
+bool searchCatalog(const catalog::CatalogLocation& location, const QString& language, const QStringList& searched,
+                   const QStringList& distinct, QVector<QVector<catalog::CodeHit>>* answers)
+{
+    catalog::CodeIndex index;
+    const QString connection = QStringLiteral("velkorn-lookup");
+    try {
+        const QSqlDatabase db = catalog::openDatabase(location, connection);
+        index = distinct.size() <= kFewCodes ? catalog::CodeIndex::loadMatching(db, distinct)
+                                             : catalog::CodeIndex::load(db);
+    } catch (const catalog::DatabaseError& e) {
+        catalog::closeDatabase(connection);
+        fail(text(language, Text::Unreadable).arg(location.displayName(), e.message()));
+        return false;
+    }
+    catalog::closeDatabase(connection);
+    if (distinct.size() >= kManyCodes)
+        index.addPieceTable();
+
+    // A batch is searched on every core; the answers are written in the order of the codes.
+    std::vector<std::thread> workers;
+    const int threads = std::max(1, std::min(QThread::idealThreadCount(), int(searched.size())));
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            for (int i = t; i < searched.size(); i += threads)
+                if (!searched.at(i).isEmpty())
+                    (*answers)[i] = index.search(searched.at(i));
+        });
+    for (std::thread& worker : workers)
+        worker.join();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -276,32 +316,23 @@ int main(int argc, char** argv)
     QStringList distinct = searched;
     distinct.removeAll(QString());
     distinct.removeDuplicates();
-    catalog::CodeIndex index;
-    const QString connection = QStringLiteral("velkorn-lookup");
-    try {
-        const QSqlDatabase db = catalog::openDatabase(location, connection);
-        index = distinct.size() <= kFewCodes ? catalog::CodeIndex::loadMatching(db, distinct)
-                                             : catalog::CodeIndex::load(db);
-    } catch (const catalog::DatabaseError& e) {
-        catalog::closeDatabase(connection);
-        return fail(text(language, Text::Unreadable).arg(location.displayName(), e.message()));
-    }
-    catalog::closeDatabase(connection);
-    if (distinct.size() >= kManyCodes)
-        index.addPieceTable();
-
-    // A batch is searched on every core; the answers are written in the order of the codes.
+    // While a program has the catalog open, its code index answers at once; when anything is amiss there (no program,
+    // its index not built yet, no answer in time, an answer that does not add up) the catalog is read as ever.
     QVector<QVector<catalog::CodeHit>> answers(given.size());
-    std::vector<std::thread> workers;
-    const int threads = std::max(1, std::min(QThread::idealThreadCount(), int(given.size())));
-    for (int t = 0; t < threads; ++t)
-        workers.emplace_back([&, t] {
-            for (int i = t; i < given.size(); i += threads)
-                if (!searched.at(i).isEmpty())
-                    answers[i] = index.search(searched.at(i));
-        });
-    for (std::thread& worker : workers)
-        worker.join();
+    std::optional<catalog::lookupchannel::Answers> fromProgram;
+    if (!distinct.isEmpty() && distinct.size() < kManyCodes)
+        fromProgram = catalog::lookupchannel::ask(catalog::lookupchannel::socketPath(location), distinct,
+                                                  kAskMs + kAskMsPerCode * int(distinct.size()));
+    if (fromProgram) {
+        QHash<QString, int> at;
+        for (int i = 0; i < distinct.size(); ++i)
+            at.insert(distinct.at(i), i);
+        for (int i = 0; i < given.size(); ++i)
+            if (!searched.at(i).isEmpty())
+                answers[i] = fromProgram->at(at.value(searched.at(i)));
+    } else if (!searchCatalog(location, language, searched, distinct, &answers)) {
+        return 2;
+    }
 
     int hits = 0;
     QByteArray out;

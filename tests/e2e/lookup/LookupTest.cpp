@@ -1,9 +1,15 @@
 #include "catalog/CatalogDatabase.h"
 #include "catalog/SearchCode.h"
 
-#include "support/ApplicationCopy.h"
+#include "catalog/LookupChannel.h"
 
+#include "support/ApplicationCopy.h"
+#include "support/Started.h"
+#include "support/WaitUntil.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -58,13 +64,39 @@ protected:
         ASSERT_FALSE(otherCode.isEmpty());
     }
 
+    // Gives item 2 item 1's other code too; answers item 2's own code.
+    QString shareOtherCodeWithItemTwo()
+    {
+        QString secondOwnCode;
+        {
+            QSqlDatabase db = catalog::openDatabase(catalogPath, QStringLiteral("lookup-test"));
+            QSqlQuery q(db);
+            EXPECT_TRUE(q.exec(QStringLiteral("select code from item_code where item_id = 2 and code_type_id = 1")));
+            EXPECT_TRUE(q.next());
+            secondOwnCode = q.value(0).toString();
+            EXPECT_TRUE(q.prepare(QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) "
+                                                 "select max(id) + 1, 2, 2, ?, ? from item_code")));
+            q.addBindValue(otherCode);
+            q.addBindValue(catalog::normaliseSearchText(otherCode));
+            EXPECT_TRUE(q.exec());
+        }
+        catalog::closeDatabase(QStringLiteral("lookup-test"));
+        EXPECT_FALSE(secondOwnCode.isEmpty());
+        return secondOwnCode;
+    }
+
+    // Qt's warning about a missing runtime directory would mix into the command's own messages.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = copy->environment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        return environment;
+    }
+
     LookupRun run(const QStringList& arguments, const QByteArray& input = {})
     {
         QProcess p;
-        // Qt's warning about a missing runtime directory would mix into the command's own messages.
-        QProcessEnvironment environment = copy->environment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        p.setProcessEnvironment(environment);
+        p.setProcessEnvironment(environment());
         p.start(program, arguments);
         p.write(input);
         p.closeWriteChannel();
@@ -213,20 +245,7 @@ TEST_F(LookupTest, WritesTheDatasheetOfTheItemACodeNames)
 TEST_F(LookupTest, DatasheetOfASharedCodeAsksWhichItem)
 {
     readItemOne();
-    QString secondOwnCode;
-    {
-        QSqlDatabase db = catalog::openDatabase(catalogPath, QStringLiteral("lookup-test"));
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("select code from item_code where item_id = 2 and code_type_id = 1")));
-        ASSERT_TRUE(q.next());
-        secondOwnCode = q.value(0).toString();
-        ASSERT_TRUE(q.prepare(QStringLiteral("insert into item_code (id, item_id, code_type_id, code, search_code) "
-                                             "select max(id) + 1, 2, 2, ?, ? from item_code")));
-        q.addBindValue(otherCode);
-        q.addBindValue(catalog::normaliseSearchText(otherCode));
-        ASSERT_TRUE(q.exec());
-    }
-    catalog::closeDatabase(QStringLiteral("lookup-test"));
+    const QString secondOwnCode = shareOtherCodeWithItemTwo();
 
     const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
     LookupRun r = run({QStringLiteral("--datasheet"), otherCode, QStringLiteral("--out"), pdf});
@@ -246,6 +265,49 @@ TEST_F(LookupTest, DatasheetOfASharedCodeAsksWhichItem)
              QStringLiteral("--item=2"), QStringLiteral("--out"), dir.filePath(QStringLiteral("other.pdf"))});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.errors, QStringLiteral("velkorn-lookup: Artikel 2 hat die Nummer %1 nicht\n").arg(ownCode));
+}
+
+// A dealer's system looks codes up all day while the program is open at the counter; the program answers them from
+// its code index instead of a second database engine starting up for each. The answer must be the catalog's own:
+// the same lines in the same order for a code with hits, a piece of a code, a shared code and a code nobody has.
+TEST_F(LookupTest, TheOpenProgramAnswersAsTheCatalogWould)
+{
+    readItemOne();
+    shareOtherCodeWithItemTwo();
+    const QStringList codes{QStringLiteral("--json"), ownCode, otherCode.toLower(), ownCode.left(4),
+                            QStringLiteral("no-such-code-zz")};
+    const LookupRun fromCatalog = run(codes);
+    ASSERT_EQ(fromCatalog.exitCode, 0) << qPrintable(fromCatalog.errors);
+
+    Started program(copy->program(), {}, environment());
+    const QString folder = dir.filePath(QStringLiteral("velkorn-lookup"));
+    QString socket;
+    const bool ready = waitUntil(
+        [&] {
+            const QStringList found = QDir(folder).entryList({QStringLiteral("catalog-*")}, QDir::System);
+            socket = found.isEmpty() ? QString() : folder + QLatin1Char('/') + found.first();
+            return (!socket.isEmpty() && catalog::lookupchannel::ask(socket, {QStringLiteral("x")}, 1000)) ||
+                   !program.running();
+        },
+        60000);
+    ASSERT_TRUE(ready && program.running()) << qPrintable(program.output());
+    for (const QString& privateToUser : {folder, socket})
+        EXPECT_EQ(int(QFileInfo(privateToUser).permissions() & QFileDevice::Permissions(0x0077)), 0);
+
+    // With the catalog file taken away, only the program can answer.
+    const QString away = catalogPath + QStringLiteral(".away");
+    ASSERT_TRUE(QFile::rename(catalogPath, away));
+    QFile garbage(catalogPath);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(20000, 'x')) == 20000);
+    garbage.close();
+    const LookupRun fromProgram = run(codes);
+    ASSERT_TRUE(QFile::remove(catalogPath) && QFile::rename(away, catalogPath));
+    EXPECT_EQ(fromProgram.exitCode, 0) << qPrintable(fromProgram.errors);
+    EXPECT_EQ(fromProgram.lines, fromCatalog.lines);
+    EXPECT_TRUE(fromProgram.errors.isEmpty()) << qPrintable(fromProgram.errors);
+
+    EXPECT_EQ(program.terminate(), 0);
+    EXPECT_FALSE(QFile::exists(socket));
 }
 
 } // namespace

@@ -50,6 +50,13 @@ TEST(PrivateFiles, FoldersAreFreshAndOwnerOnlyAndUseOnlyAPrivateRuntimeDir)
         EXPECT_TRUE(a.startsWith(runtime + "/velkorn-upd-")) << a.toStdString();
         EXPECT_NE(a, b);
         EXPECT_EQ(QFile::permissions(a) & QFile::Permissions(0x7077), ownerOnly);
+        // A lasting folder keeps its name; one that others were let into is not used.
+        const QString lasting = platform::privateFolder("velkorn-run");
+        EXPECT_EQ(lasting, runtime + "/velkorn-run/");
+        EXPECT_EQ(QFile::permissions(lasting) & QFile::Permissions(0x7077), ownerOnly);
+        EXPECT_EQ(platform::privateFolder("velkorn-run"), lasting);
+        QFile::setPermissions(lasting, ownerOnly | QFile::ExeOther);
+        EXPECT_TRUE(platform::privateFolder("velkorn-run").isEmpty());
     }
     // A runtime folder that others can enter, one that is a link, or a relative one, is not used.
     QFile::setPermissions(runtime, ownerOnly | QFile::ReadOther | QFile::ExeOther);
