@@ -100,6 +100,10 @@ void TWebUpdateWizard::Execute()
     if (onFormReady)
         onFormReady(form);
     form.exec();
+    // The application's exit (a termination signal during a transfer) ends the loop without the wizard closing
+    // the session; close it here, or the control file and its signature stay in the temporary folder.
+    if (!form.isClosed())
+        engine->CloseSession();
 }
 
 } // namespace wizard
