@@ -4,6 +4,7 @@
 #include "catalog/CatalogBrowser.h"
 #include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogWatch.h"
+#include "catalog/ServerDeadline.h"
 #include "sync/MissingPictures.h"
 #include "widgets/MessageBox.h"
 
@@ -67,8 +68,13 @@ bool CatalogSeat::connectionFailed()
         return true;
     // A connection that this program closed is not lost; the failure is shown as it is.
     const QSqlDatabase db = QSqlDatabase::database(m_parts.connectionName, false);
-    if (!db.isOpen() || catalog::probeConnection(db).isEmpty())
+    if (!db.isOpen())
         return false;
+    {
+        const catalog::ServerDeadline deadline(db, catalog::CatalogWatch::AnswerDeadline);
+        if (catalog::probeConnection(db).isEmpty())
+            return false;
+    }
     loseConnection();
     return true;
 }

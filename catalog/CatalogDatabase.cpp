@@ -1,5 +1,7 @@
 #include "catalog/CatalogDatabase.h"
 
+#include "catalog/ServerDeadline.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
@@ -95,8 +97,10 @@ QSqlDatabase openDatabase(const CatalogLocation& location, const QString& connec
             db.setUserName(location.user());
             db.setPassword(location.password());
             if (db.open()) {
-                if (isCatalog(db))
+                if (isCatalog(db)) {
+                    ServerDeadline::watchConnection(db, connectionName);
                     return db;
+                }
                 failure = QStringLiteral("not a Velkorn catalog");
                 db.close();
             } else {
@@ -119,6 +123,8 @@ void closeDatabase(const QString& connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))
         return;
+    // Before the handle it watches goes.
+    ServerDeadline::forgetConnection(connectionName);
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
         if (db.isOpen()) {

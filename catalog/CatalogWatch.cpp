@@ -1,6 +1,7 @@
 #include "catalog/CatalogWatch.h"
 
 #include "catalog/CatalogDatabase.h"
+#include "catalog/ServerDeadline.h"
 
 #include <QAtomicInteger>
 #include <QSqlDriver>
@@ -28,7 +29,15 @@ public:
     {
         QString failure;
         if (m_open) {
-            failure = probeConnection(QSqlDatabase::database(m_connection, false));
+            const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+            {
+                const ServerDeadline deadline(db, CatalogWatch::AnswerDeadline);
+                failure = probeConnection(db);
+                // A server that does not answer in time will not answer the program's other connections either:
+                // whatever waits on it is given up too, and the window says the catalog is lost.
+                if (deadline.broken())
+                    ServerDeadline::breakAll(ServerDeadline::serverOf(db));
+            }
             if (failure.isEmpty()) {
                 emit m_watch->probed(true, {});
                 return;

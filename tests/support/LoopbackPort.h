@@ -19,15 +19,26 @@ inline int freeLoopbackPort()
     return bound ? ntohs(addr.sin_port) : 0;
 }
 
-// Something accepts connections on the loopback port.
-inline bool acceptsOnLoopback(int port)
+// A connection to the loopback port, or -1 when nothing accepts it.
+inline int connectToLoopback(int port)
 {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = htons(static_cast<unsigned short>(port));
-    const bool connected = ::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(s);
-    return connected;
+    if (::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(s);
+        return -1;
+    }
+    return s;
+}
+
+// Something accepts connections on the loopback port.
+inline bool acceptsOnLoopback(int port)
+{
+    const int s = connectToLoopback(port);
+    if (s >= 0)
+        ::close(s);
+    return s >= 0;
 }

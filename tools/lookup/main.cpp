@@ -13,6 +13,7 @@
 #include "catalog/ItemSheet.h"
 #include "catalog/LookupChannel.h"
 #include "catalog/SearchCode.h"
+#include "catalog/ServerDeadline.h"
 #include "datasheet/Datasheet.h"
 #include "i18n/texts/BuiltInTexts.h"
 #include "platform/EngineConfiguration.h"
@@ -50,6 +51,9 @@ const char* const kUsage = "usage: velkorn-lookup [--catalog FILE|HOST[/PORT]:PA
                            "       velkorn-lookup [--catalog FILE|HOST[/PORT]:PATH] [--lang tr|en|de] --datasheet CODE "
                            "[--item ID] --out FILE.pdf";
 
+// A catalog server that has not answered the lookup's reads by then is taken for out of reach, as a network fallen
+// silent would otherwise hold a dealer's system for the quarter of an hour of the system's own retries.
+const int kCatalogDeadline = 60000;
 // Up to this many codes are looked up in the codes that match them; more read the whole index once.
 const int kFewCodes = 8;
 // From this many codes on, the index first lists where each piece of the codes is; fewer search faster without.
@@ -140,6 +144,7 @@ int writeDatasheet(const catalog::CatalogLocation& location, const QString& lang
     const QString connection = QStringLiteral("velkorn-lookup");
     try {
         const QSqlDatabase db = catalog::openDatabase(location, connection);
+        const catalog::ServerDeadline deadline(db, kCatalogDeadline);
         QVector<int> itemIds = catalog::itemIdsForCode(db, code);
         if (chosenItem > 0)
             itemIds = itemIds.contains(chosenItem) ? QVector<int>{chosenItem} : QVector<int>{};
@@ -203,6 +208,7 @@ bool searchCatalog(const catalog::CatalogLocation& location, const QString& lang
     const QString connection = QStringLiteral("velkorn-lookup");
     try {
         const QSqlDatabase db = catalog::openDatabase(location, connection);
+        const catalog::ServerDeadline deadline(db, kCatalogDeadline);
         index = distinct.size() <= kFewCodes ? catalog::CodeIndex::loadMatching(db, distinct)
                                              : catalog::CodeIndex::load(db);
     } catch (const catalog::DatabaseError& e) {

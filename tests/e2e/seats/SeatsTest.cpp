@@ -2,12 +2,16 @@
 // on a Firebird server started for the test or in one file that the embedded engines share; and catalog locations
 // that cannot work, each answered by the program's start-up error and by the lookup naming the location, never the
 // password.
+#include "catalog/CatalogDatabase.h"
 #include "catalog/CatalogLocation.h"
+#include "catalog/CatalogWatch.h"
+#include "catalog/ServerDeadline.h"
 
 #include "support/ApplicationCopy.h"
 #include "support/CatalogProbe.h"
 #include "support/Finished.h"
 #include "support/FirebirdServer.h"
+#include "support/FreezingProxy.h"
 #include "support/Started.h"
 #include "support/SyncTestSupport.h"
 #include "support/WaitUntil.h"
@@ -21,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -224,7 +229,78 @@ TEST_P(Seats, TheServerStoppedUnderARunningSeatIsSaidOnce)
     EXPECT_EQ(seat->terminate(), 0);
 }
 
+// The network to the server falls silent in the middle of a synchronisation: no reset, no answer, as when the server
+// is switched off. The seat says so once within seconds, not after the system's quarter of an hour of retries, gives
+// up the synchronisation waiting on it, comes back with the network and ends when asked.
+TEST_P(Seats, ANetworkFallenSilentIsSaidWithinSecondsAndTheSeatComesBack)
+{
+    if (!m_server)
+        GTEST_SKIP() << "a catalog file has no network";
+    FreezingProxy network(m_server->port());
+    m_written.replace(QStringLiteral("/%1:").arg(m_server->port()), QStringLiteral("/%1:").arg(network.port));
+    startMaker();
+    const auto seat = startSeat(QStringLiteral("seat"), pauseFile());
+    ASSERT_TRUE(says(*seat, QStringLiteral("velkorn: synchronisation paused"))) << qPrintable(seat->output());
+    network.freeze();
+    writeFile(pauseFile(), "");
+    const int said = catalog::CatalogWatch::ProbeInterval + catalog::CatalogWatch::AnswerDeadline;
+    ASSERT_TRUE(says(*seat, QStringLiteral("velkorn: message: "), said + 5000)) << qPrintable(seat->output());
+    EXPECT_TRUE(seat->output().contains(QStringLiteral("The connection to the catalog has been lost: ") + m_written))
+        << qPrintable(seat->output());
+
+    network.thaw();
+    EXPECT_TRUE(says(*seat, QStringLiteral("velkorn: catalog read again"))) << qPrintable(seat->output());
+    EXPECT_EQ(seat->output().count(QLatin1String("velkorn: message: ")), 1) << qPrintable(seat->output());
+    EXPECT_EQ(seat->terminate(), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Catalog, Seats, ::testing::Values("server", "file"));
+
+// A deadline ends a call that a silent server keeps waiting, and breakAll() one that has no limit of its own; the
+// connection is of no further use, and a connection to a local file is never touched.
+TEST(ServerDeadline, EndsWaitsOnASilentServerOnly)
+{
+    FirebirdServer server;
+    const QString shop = server.addCatalog(QStringLiteral("shop.gdb"), ApplicationCopy::distFile("KATALOG.GDB"));
+    FreezingProxy network(server.port());
+    catalog::CatalogLocation location =
+        catalog::CatalogLocation::parse(QStringLiteral("127.0.0.1/%1:%2").arg(network.port).arg(shop), QString());
+    location.setPassword(FirebirdServer::password());
+    {
+        const QSqlDatabase limited = catalog::openDatabase(location, QStringLiteral("limited"));
+        const QSqlDatabase open = catalog::openDatabase(location, QStringLiteral("open"));
+        ASSERT_TRUE(catalog::probeConnection(limited).isEmpty());
+        ASSERT_TRUE(catalog::probeConnection(open).isEmpty());
+        const QString local = ApplicationCopy::distFile("KATALOG.GDB");
+        const QSqlDatabase file =
+            catalog::openDatabase(catalog::CatalogLocation::localFile(local), QStringLiteral("file"));
+        EXPECT_TRUE(catalog::ServerDeadline::serverOf(file).isEmpty());
+
+        network.freeze();
+        {
+            const catalog::ServerDeadline deadline(limited, 500);
+            EXPECT_FALSE(catalog::probeConnection(limited).isEmpty());
+            EXPECT_TRUE(deadline.broken());
+        }
+        // The other connection waits until the server is found silent.
+        std::thread finder([&] {
+            QThread::msleep(300);
+            catalog::ServerDeadline::breakAll(catalog::ServerDeadline::serverOf(open));
+        });
+        EXPECT_FALSE(catalog::probeConnection(open).isEmpty());
+        finder.join();
+        {
+            const catalog::ServerDeadline deadline(file, 1);
+            QThread::msleep(50);
+            EXPECT_TRUE(catalog::probeConnection(file).isEmpty());
+            EXPECT_FALSE(deadline.broken());
+        }
+        network.thaw();
+        EXPECT_FALSE(catalog::probeConnection(limited).isEmpty());
+    }
+    for (const char* name : {"limited", "open", "file"})
+        catalog::closeDatabase(QString::fromLatin1(name));
+}
 
 // Locations a shop's administrator may get wrong. Each ends the program at start-up with the catalog database error,
 // which now names the location, and makes the lookup say the same on one line; neither ever shows the password.
