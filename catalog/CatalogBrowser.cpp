@@ -268,7 +268,7 @@ void CatalogBrowser::closeAll()
     // synchronisation's commit on this connection has already ended it.
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (db.isOpen())
-        db.commit();
+        commitTransaction(db);
     // The index was read before the commit.
     if (m_codeIndex)
         m_codeIndex->rebuild();
@@ -281,7 +281,7 @@ void CatalogBrowser::reloadAll()
     // Ends the browsing snapshot, which was taken before the other seat's commit.
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (db.isOpen())
-        db.commit();
+        commitTransaction(db);
     // Before the search list is read again: until the new index is ready, the search reads the database.
     if (m_codeIndex)
         m_codeIndex->rebuild();

@@ -4,9 +4,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <memory>
 
 namespace catalog {
 
@@ -50,6 +55,55 @@ QString probeConnection(const QSqlDatabase& db)
 }
 
 namespace {
+
+// Statements kept for runPrepared(), by connection and text. A prepared statement carries the transaction it was
+// prepared in: it is dropped when that transaction ends by commitTransaction() and when the connection closes, before
+// its driver goes. Each connection's statements are used only on that connection's thread; the lock guards the table.
+constexpr int kMaxPreparedPerConnection = 64;
+QMutex g_preparedMutex;
+QHash<QString, QHash<QString, QSqlQuery*>> g_prepared;
+
+QSqlQuery* keptStatement(const QString& connectionName, const QString& sql)
+{
+    const QMutexLocker lock(&g_preparedMutex);
+    return g_prepared.value(connectionName).value(sql);
+}
+
+void keepStatement(const QString& connectionName, const QString& sql, QSqlQuery* query)
+{
+    QHash<QString, QSqlQuery*> dropped;
+    {
+        const QMutexLocker lock(&g_preparedMutex);
+        QHash<QString, QSqlQuery*>& kept = g_prepared[connectionName];
+        // Lists whose text changes with every search would grow it without end.
+        if (kept.size() >= kMaxPreparedPerConnection)
+            dropped.swap(kept);
+        kept.insert(sql, query);
+    }
+    qDeleteAll(dropped);
+}
+
+void dropStatement(const QString& connectionName, const QString& sql)
+{
+    QSqlQuery* query = nullptr;
+    {
+        const QMutexLocker lock(&g_preparedMutex);
+        auto it = g_prepared.find(connectionName);
+        if (it != g_prepared.end())
+            query = it->take(sql);
+    }
+    delete query;
+}
+
+void dropStatements(const QString& connectionName)
+{
+    QHash<QString, QSqlQuery*> dropped;
+    {
+        const QMutexLocker lock(&g_preparedMutex);
+        dropped = g_prepared.take(connectionName);
+    }
+    qDeleteAll(dropped);
+}
 
 // What every catalog has; a database without them is something else (another program's, a bare security database).
 bool isCatalog(const QSqlDatabase& db)
@@ -123,8 +177,9 @@ void closeDatabase(const QString& connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))
         return;
-    // Before the handle it watches goes.
+    // Before the handle they hold goes.
     ServerDeadline::forgetConnection(connectionName);
+    dropStatements(connectionName);
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
         if (db.isOpen()) {
@@ -134,6 +189,36 @@ void closeDatabase(const QString& connectionName)
         }
     }
     QSqlDatabase::removeDatabase(connectionName);
+}
+
+QSqlQuery& runPrepared(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
+{
+    const QString connection = db.connectionName();
+    auto execute = [&values](QSqlQuery& query) {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values.at(i));
+        return query.exec();
+    };
+    if (QSqlQuery* kept = keptStatement(connection, sql)) {
+        if (execute(*kept))
+            return *kept;
+        // Its transaction was ended by someone else, or the statement broke: prepared anew below, and a failure
+        // that is the connection's own comes again there.
+        dropStatement(connection, sql);
+    }
+    auto query = std::make_unique<QSqlQuery>(db);
+    query->setForwardOnly(true);
+    if (!query->prepare(sql) || !execute(*query))
+        throw DatabaseError(errorText(query->lastError()));
+    QSqlQuery& kept = *query;
+    keepStatement(connection, sql, query.release());
+    return kept;
+}
+
+bool commitTransaction(QSqlDatabase& db)
+{
+    dropStatements(db.connectionName());
+    return db.commit();
 }
 
 } // namespace catalog

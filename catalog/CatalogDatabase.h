@@ -39,4 +39,13 @@ QString errorText(const class QSqlError& error);
 // A forward-only query of `sql` with the values bound in order, executed; throws DatabaseError when it fails.
 QSqlQuery runQuery(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
+// The same, for a statement that one connection runs again and again (a list, the item and its codes and pictures):
+// prepared once in the connection's transaction and executed again with new values. The query belongs to the
+// connection; read its rows before the next call with the same `sql` and never keep it. Throws DatabaseError.
+QSqlQuery& runPrepared(const QSqlDatabase& db, const QString& sql, const QVariantList& values);
+
+// Ends the connection's transaction with a commit (the next statement starts a new one); false when the driver refused
+// (no transaction was open). The statements prepared in it are dropped.
+bool commitTransaction(QSqlDatabase& db);
+
 } // namespace catalog

@@ -93,14 +93,10 @@ void TQuery::open()
         // Every query runs in the connection's one transaction, started by the first open and kept until a
         // commit; a second start while one is active is refused by the driver and changes nothing.
         db.transaction();
-        QSqlQuery query(db);
-        query.setForwardOnly(true);
-        if (!query.prepare(statement))
-            throw DatabaseError(errorText(query.lastError()));
+        QVariantList values;
         for (const QString& name : names)
-            query.addBindValue(m_params.value(name.toUpper()));
-        if (!query.exec())
-            throw DatabaseError(errorText(query.lastError()));
+            values << m_params.value(name.toUpper());
+        QSqlQuery& query = runPrepared(db, statement, values);
         const QSqlRecord record = query.record();
         for (int i = 0; i < record.count(); ++i)
             fieldNames << record.fieldName(i);
@@ -111,8 +107,10 @@ void TQuery::open()
                 row[i] = query.value(i);
             rows.append(std::move(row));
         }
-        if (query.lastError().isValid())
-            throw DatabaseError(errorText(query.lastError()));
+        const QSqlError failure = query.lastError();
+        query.finish();
+        if (failure.isValid())
+            throw DatabaseError(errorText(failure));
     }
 
     emit rowsAboutToBeReplaced();

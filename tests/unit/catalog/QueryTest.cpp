@@ -161,3 +161,36 @@ TEST_F(QueryTest, ThrowingCalcFieldsLeavesTheQueryClosedAndViewsConsistent)
     query.open();
     EXPECT_EQ(model.rowCount(), 3);
 }
+
+// An open prepares its statement once per transaction and runs it again with new values; a row another connection
+// commits is seen once this connection's transaction has ended, by commitTransaction() or by anyone's commit.
+TEST_F(QueryTest, OpenedAgainWithNewValuesAndAfterTheTransactionEnds)
+{
+    auto commitElsewhere = [this](int id) {
+        {
+            QSqlDatabase other = catalog::openDatabase(catalog.databasePath(), QStringLiteral("other"));
+            catalog::runQuery(other, QStringLiteral("insert into item_code_type (code_type_id, type) values (?, ?)"),
+                              {id, QStringLiteral("Type %1").arg(id)});
+            catalog::commitTransaction(other);
+        }
+        catalog::closeDatabase(QStringLiteral("other"));
+    };
+    query.open();
+    EXPECT_EQ(query.recordCount(), 3);
+    query.setParam(QStringLiteral("low"), 3);
+    query.open();
+    EXPECT_EQ(query.recordCount(), 1);
+
+    commitElsewhere(4);
+    query.open();
+    EXPECT_EQ(query.recordCount(), 1) << "the transaction's snapshot";
+    QSqlDatabase db = catalog.db();
+    ASSERT_TRUE(db.commit());
+    query.open();
+    EXPECT_EQ(query.recordCount(), 2);
+
+    commitElsewhere(5);
+    ASSERT_TRUE(catalog::commitTransaction(db));
+    query.open();
+    EXPECT_EQ(query.recordCount(), 3);
+}
