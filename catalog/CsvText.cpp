@@ -11,10 +11,13 @@ QChar csvSeparatorFor(const QLocale& locale)
 
 namespace {
 
-QString csvField(const QString& text, QChar separator)
+// Either separator is quoted, not only the one in use: a reader tells the separator from the first line, and a
+// comma in a field of a semicolon file (or a lone column) would otherwise decide it.
+QString csvField(const QString& text)
 {
-    const bool quoted = text.contains(separator) || text.contains(QLatin1Char('"')) ||
-                        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
+    const bool quoted = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char(';')) ||
+                        text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\n')) ||
+                        text.contains(QLatin1Char('\r')) ||
                         (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
     if (!quoted)
         return text;
@@ -32,7 +35,7 @@ QByteArray csvDocument(const QList<QStringList>& rows, QChar separator)
         QStringList fields;
         fields.reserve(row.size());
         for (const QString& cell : row)
-            fields << csvField(cell, separator);
+            fields << csvField(cell);
         text += fields.join(separator) + QLatin1String("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
@@ -57,17 +60,32 @@ int firstLineNotUtf8(const QByteArray& bytes)
     return 0;
 }
 
-// The separator of a file: the first ';' or ',' outside quotes on its first line decides.
+// The separator of a file: the first ';' or ',' outside quotes on the line of its first record decides. Blank lines
+// and quotes count as the reader takes them: a quote opens a field only at its start.
 QChar separatorOf(const QString& text)
 {
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && (text.at(i) == QLatin1Char('\n') ||
+                     (text.at(i) == QLatin1Char('\r') && (i + 1 == n || text.at(i + 1) == QLatin1Char('\n')))))
+        ++i;
     bool quoted = false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"'))
-            quoted = !quoted;
-        else if (!quoted && (c == QLatin1Char('\n') || c == QLatin1Char(',')))
-            break;
-        else if (!quoted && c == QLatin1Char(';'))
+    bool fieldStart = true;
+    for (; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"') && i + 1 < n && text.at(i + 1) == QLatin1Char('"'))
+                ++i; // a quote in the field
+            else if (c == QLatin1Char('"'))
+                quoted = false;
+        } else if (c == QLatin1Char(',') || c == QLatin1Char(';')) {
             return c;
+        } else if (c == QLatin1Char('\n')) {
+            break;
+        } else {
+            quoted = fieldStart && c == QLatin1Char('"');
+            fieldStart = false;
+        }
     }
     return QLatin1Char(',');
 }

@@ -13,8 +13,8 @@ namespace catalog {
 QChar csvSeparatorFor(const QLocale& locale);
 
 // A table as a CSV file for spreadsheet programs: UTF-8 with a byte order mark (without it they read the text in
-// the machine's code page), CR LF line ends, and a field in double quotes (its quotes doubled) when it holds the
-// separator, a quote, a line break or blanks at either end.
+// the machine's code page), CR LF line ends, and a field in double quotes (its quotes doubled) when it holds a
+// comma or a semicolon (either separator), a quote, a line break or blanks at either end.
 QByteArray csvDocument(const QList<QStringList>& rows, QChar separator);
 
 // One record of a CSV file: its fields, and the line of the file it starts on (from 1).
@@ -34,9 +34,9 @@ struct CsvRead
 };
 
 // Reads a file by the rules csvDocument writes: UTF-8 with or without the byte order mark, CR LF or LF line ends,
-// fields separated by ';' when the first line has one outside quotes, else by ','; a field in double quotes holds
-// separators, line breaks and doubled quotes. Blank lines are skipped. Text that is not UTF-8, a quote that is never
-// closed and text after a closing quote are faults.
+// fields separated by ';' when the first record's line has one outside quotes before any ',', else by ','; a field
+// in double quotes holds separators, line breaks and doubled quotes. Blank lines are skipped. Text that is not UTF-8,
+// a quote that is never closed and text after a closing quote are faults.
 CsvRead readCsvDocument(const QByteArray& bytes);
 
 } // namespace catalog

@@ -137,11 +137,15 @@ std::optional<Answers> decodeAnswer(const QByteArray& body, int texts)
         count != quint32(texts))
         return std::nullopt;
     Answers answers(texts);
+    // The program refuses an answer of more rows; a claim of more, or of more than the bytes left hold, reserves
+    // nothing.
+    qint64 rowsLeft = kMaxRows;
     for (QVector<CodeHit>& hits : answers) {
         quint32 rows = 0;
         in >> rows;
-        if (in.status() != QDataStream::Ok || rows > quint32(body.size() / kLeastHitBytes))
+        if (in.status() != QDataStream::Ok || rows > rowsLeft || rows > in.device()->bytesAvailable() / kLeastHitBytes)
             return std::nullopt;
+        rowsLeft -= rows;
         hits.resize(int(rows));
         for (CodeHit& hit : hits) {
             qint32 itemId = 0;

@@ -50,7 +50,8 @@ std::optional<QStringList> decodeRequest(const QByteArray& body);
 
 QByteArray encodeAnswer(const Answers& answers);
 QByteArray encodeRefusal(Status status);
-// The answers to `texts` texts; nothing for a refusal or a body that is not a whole answer of this version.
+// The answers to `texts` texts; nothing for a refusal or a body that is not a whole answer of this version within
+// the limits.
 std::optional<Answers> decodeAnswer(const QByteArray& body, int texts);
 
 // Asks the program serving at `path`; nothing when none answers within `timeoutMs`, it refuses, or what it sends is

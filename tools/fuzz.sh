@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(feed rtf picture ini control szdd cab)
+[ ${#targets[@]} -gt 0 ] || targets=(feed rtf picture ini control szdd cab lookup csv)
 jobs=$(nproc)
 
 bash tools/setup.sh

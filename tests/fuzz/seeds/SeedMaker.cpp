@@ -1,11 +1,16 @@
 // velkorn-fuzz-seeds OUT_DIR DIST_DIR: writes the seed corpus of every fuzz target, one folder per target, from
 // the project's own generators and writers: feeds the catalog server writes for a generated catalog, the
-// artwork's rich texts and pictures, the language files, control files, SZDD images and cabinets.
+// artwork's rich texts and pictures, the language files, control files, SZDD images and cabinets, the lookup
+// socket's requests and answers for that catalog's codes, and import files as velkorn-publish reads them.
 #include "CabWriter.h"
 #include "DemoCatalog.h"
 #include "MasterCatalog.h"
 
 #include "assets/Assets.h"
+#include "catalog/CatalogDatabase.h"
+#include "catalog/CodeIndex.h"
+#include "catalog/CsvText.h"
+#include "catalog/LookupChannel.h"
 #include "update/archive/Szdd.h"
 
 #include <QBuffer>
@@ -14,6 +19,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -39,6 +45,66 @@ QByteArray readFile(const QString& path)
     return file.readAll();
 }
 
+// The lookup target's first byte chooses the side: even for a request, odd for an answer to as many texts as it
+// claims. The texts: a whole search code, a piece of one, a wildcard, and one no item has.
+void lookupSeeds(const QString& catalogFile)
+{
+    namespace channel = catalog::lookupchannel;
+    const QString connection = QStringLiteral("fuzz-seeds");
+    catalog::CodeIndex index;
+    QStringList texts;
+    {
+        const QSqlDatabase db = catalog::openDatabase(catalogFile, connection);
+        index = catalog::CodeIndex::load(db);
+        QSqlQuery q = catalog::runQuery(db, QStringLiteral("select first 1 search_code from item_code order by id"));
+        if (q.next())
+            texts << q.value(0).toString();
+    }
+    catalog::closeDatabase(connection);
+    if (texts.isEmpty())
+        throw std::runtime_error("the generated catalog has no codes");
+    texts << texts.first().left(3) << QStringLiteral("1_") << QStringLiteral("nosuchcode");
+    channel::Answers answers;
+    for (const QString& text : texts)
+        answers << index.search(text, 20);
+    const auto seed = [](const QString& name, char side, const QByteArray& body) {
+        writeSeed(QStringLiteral("lookup"), name, side + body);
+    };
+    seed(QStringLiteral("request.bin"), '\0', channel::encodeRequest(texts));
+    seed(QStringLiteral("request-one.bin"), '\0', channel::encodeRequest({texts.first()}));
+    seed(QStringLiteral("answer.bin"), '\1', channel::encodeAnswer(answers));
+    seed(QStringLiteral("answer-none.bin"), '\1', channel::encodeAnswer({{}}));
+    seed(QStringLiteral("not-ready.bin"), '\1', channel::encodeRefusal(channel::Status::NotReady));
+    seed(QStringLiteral("too-large.bin"), '\1', channel::encodeRefusal(channel::Status::TooLarge));
+}
+
+// Import files as the maker's tests write them with the export's writer, and as a spreadsheet program saves them.
+void csvSeeds()
+{
+    const QStringList items =
+        QStringLiteral("ID TOTAL_WEIGHT OPERATION_PRESSURE_DEFAULT OPERATION_PRESSURE_MAX OPERATION_PRESSURE_MIN "
+                       "OPERATION_SPACE ASSEMBLY_HEIGHT PISTON_TYPE LOADING_CAPACITY TYPE VEHICLE1 VEHICLE2")
+            .split(QLatin1Char(' '));
+    const auto seed = [](const QString& name, const QByteArray& bytes) {
+        writeSeed(QStringLiteral("csv"), name, bytes);
+    };
+    seed(QStringLiteral("items.csv"),
+         catalog::csvDocument({items,
+                               {"3", "9,75", "6", "10", "0,5", "250", "300", "2", "2 000 kg", "3", "4", ""},
+                               {"401", "4.5", "5", "8", "0,5", "200", "310", "1", "Yük; 900", "1", "1", "2"}},
+                              QLatin1Char(';')));
+    seed(QStringLiteral("codes.csv"), catalog::csvDocument({{"ITEM_ID", "CODE_TYPE_ID", "CODE"},
+                                                            {"401", "1", "VK 401-A"},
+                                                            {"401", "4", "OEM; 401/7"},
+                                                            {"7", "9", " XR-77 \"B\""}},
+                                                           QLatin1Char(';')));
+    seed(QStringLiteral("pictures.csv"),
+         catalog::csvDocument({{"ITEM_ID", "PICTURE_URL"}, {"401", "new 401.jpg"}, {"5", "two\r\nlines.jpg"}},
+                              QLatin1Char(',')));
+    seed(QStringLiteral("deleted.csv"), "ID\n9\n\n12\n");
+    seed(QStringLiteral("spreadsheet.csv"), "ID;TOTAL_WEIGHT;TYPE\r\n3;1,5;2\r\n\"4\";\"2\";\"\"\r\n");
+}
+
 // A generated catalog with a changed copy, so that all four feeds (items, codes, pictures, deletions) have
 // records.
 void feedSeeds()
@@ -51,6 +117,7 @@ void feedSeeds()
     options.items = 4;
     options.forcedWrites = false;
     catalog::generateDemoCatalog(options);
+    lookupSeeds(source);
     makeChangedCopy(source, master, 2);
     MasterCatalog catalog(master);
     const QDateTime since(QDate(1990, 1, 1), QTime(0, 0));
@@ -163,6 +230,7 @@ int main(int argc, char** argv)
         pictureAndRtfSeeds();
         iniAndControlSeeds(distDir);
         archiveSeeds(distDir);
+        csvSeeds();
         feedSeeds();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "velkorn-fuzz-seeds: %s\n", e.what());

@@ -140,6 +140,10 @@ TEST_F(LookupServiceTest, OddClientsAndAnswersAreRefused)
     QByteArray claimsMany = channel::encodeAnswer({{}});
     claimsMany.replace(claimsMany.size() - 4, 4, QByteArray("\x7f\xff\xff\xff", 4));
     EXPECT_FALSE(channel::decodeAnswer(claimsMany, 1));
+    // Rows the program would have refused to send, though all there.
+    const QVector<CodeHit> half(channel::kMaxRows / 2);
+    EXPECT_TRUE(channel::decodeAnswer(channel::encodeAnswer({half, half}), 2));
+    EXPECT_FALSE(channel::decodeAnswer(channel::encodeAnswer({half, half + QVector<CodeHit>(1)}), 2));
 }
 
 } // namespace

@@ -119,18 +119,21 @@ TEST(CsvText, QuotesOnlyWhatWouldBreakTheFieldsAndStartsWithAByteOrderMark)
                                                             "\"a,b\",\"say \"\"hi\"\"\"\r\n"
                                                             "\" x\",\"two\nlines\"\r\n"
                                                             "Ölçü,\r\n"));
-    EXPECT_EQ(catalog::csvDocument({{"a;b", "a,b"}}, ';').mid(3), QByteArray("\"a;b\";a,b\r\n"));
+    // Either separator is quoted, so that the other one in the first line cannot pass for the separator.
+    EXPECT_EQ(catalog::csvDocument({{"a;b", "a,b"}}, ';').mid(3), QByteArray("\"a;b\";\"a,b\"\r\n"));
     // Where the comma is the decimal separator, spreadsheets split fields at semicolons.
     EXPECT_EQ(catalog::csvSeparatorFor(QLocale(QLocale::German)), QChar(';'));
     EXPECT_EQ(catalog::csvSeparatorFor(QLocale(QLocale::Turkish)), QChar(';'));
     EXPECT_EQ(catalog::csvSeparatorFor(QLocale(QLocale::English, QLocale::UnitedStates)), QChar(','));
 }
 
-// What the export writes reads back field for field, with the line each record starts on; files from elsewhere may
-// lack the byte order mark and end lines with LF alone. Faults name their line.
+// What the export writes reads back field for field, with the line each record starts on, whichever separator its
+// first line holds in a field; files from elsewhere may lack the byte order mark and end lines with LF alone. Faults
+// name their line.
 TEST(CsvText, ReadsWhatTheExportWritesAndNamesTheLineOfAFault)
 {
-    const QList<QStringList> rows{{"Code", "Name"}, {"a;b", "say \"hi\""}, {" x", "two\r\nlines"}, {"Ölçü", ""}};
+    const QList<QStringList> rows{
+        {"Code, mm", "Name; long"}, {"a;b", "say \"hi\""}, {" x", "two\r\nlines"}, {"Ölçü", ""}};
     for (const QChar separator : {QChar(','), QChar(';')}) {
         const catalog::CsvRead read = catalog::readCsvDocument(catalog::csvDocument(rows, separator));
         EXPECT_EQ(read.errorLine, 0);
@@ -143,11 +146,20 @@ TEST(CsvText, ReadsWhatTheExportWritesAndNamesTheLineOfAFault)
         }
         EXPECT_EQ(fields, rows);
         EXPECT_EQ(lines, QList<int>({1, 2, 3, 5}));
+        const catalog::CsvRead column = catalog::readCsvDocument(catalog::csvDocument({{"ID"}, {"1,5"}}, separator));
+        ASSERT_EQ(column.records.size(), 2);
+        EXPECT_EQ(column.records[1].fields, QStringList({"1,5"}));
     }
     const catalog::CsvRead plain = catalog::readCsvDocument("ID;W\n\n1;2,5\n2;\n");
     ASSERT_EQ(plain.records.size(), 3);
     EXPECT_EQ(plain.records[1].line, 3);
     EXPECT_EQ(plain.records[2].fields, QStringList({"2", ""}));
+    // The line of the first record decides the separator; a quote inside a field opens nothing.
+    EXPECT_EQ(catalog::readCsvDocument("\r\n\nID;W\n").separator, QChar(';'));
+    const catalog::CsvRead inch = catalog::readCsvDocument("W 2\"in,kg\n\"x;y\",1\n");
+    EXPECT_EQ(inch.separator, QChar(','));
+    ASSERT_EQ(inch.records.size(), 2);
+    EXPECT_EQ(inch.records[1].fields, QStringList({"x;y", "1"}));
 
     struct Fault
     {
