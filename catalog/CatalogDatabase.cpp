@@ -60,6 +60,8 @@ namespace {
 // prepared in: it is dropped when that transaction ends by commitTransaction() and when the connection closes, before
 // its driver goes. Each connection's statements are used only on that connection's thread; the lock guards the table.
 constexpr int kMaxPreparedPerConnection = 64;
+// How long the end of a connection (its commit and detach) may wait for a server.
+constexpr int kCloseDeadline = 5000;
 QMutex g_preparedMutex;
 QHash<QString, QHash<QString, QSqlQuery*>> g_prepared;
 
@@ -177,17 +179,19 @@ void closeDatabase(const QString& connectionName)
 {
     if (!QSqlDatabase::contains(connectionName))
         return;
-    // Before the handle they hold goes.
-    ServerDeadline::forgetConnection(connectionName);
-    dropStatements(connectionName);
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        // A server fallen silent is not waited for at the end either.
+        const ServerDeadline deadline(db, kCloseDeadline);
+        // Before the connection they belong to closes.
+        dropStatements(connectionName);
         if (db.isOpen()) {
             // Shutdown keeps what the session wrote, like the original connection did.
             db.commit();
             db.close();
         }
     }
+    ServerDeadline::forgetConnection(connectionName);
     QSqlDatabase::removeDatabase(connectionName);
 }
 

@@ -1,5 +1,7 @@
 #include "catalog/ServerDeadline.h"
 
+#include "catalog/CatalogLocation.h"
+
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QVariant>
@@ -56,6 +58,17 @@ public:
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_waiting.erase(id);
+    }
+
+    void renew(quint64 id, Clock::time_point until)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const auto it = m_waiting.find(id);
+        if (it == m_waiting.end())
+            return;
+        it->second.until = until;
+        it->second.limited = true;
+        m_changed.notify_one();
     }
 
     bool broken(quint64 id)
@@ -151,16 +164,33 @@ ServerDeadline::~ServerDeadline()
         Watchdog::instance().remove(m_id);
 }
 
+void ServerDeadline::renew(int milliseconds)
+{
+    if (m_id != 0)
+        Watchdog::instance().renew(m_id, Clock::now() + std::chrono::milliseconds(milliseconds));
+}
+
 bool ServerDeadline::broken() const
 {
     return m_id != 0 && Watchdog::instance().broken(m_id);
 }
 
+namespace {
+QString serverKey(const QString& host, int port, const QString& path)
+{
+    return host.isEmpty() ? QString() : QStringLiteral("%1/%2:%3").arg(host).arg(port).arg(path);
+}
+} // namespace
+
 QString ServerDeadline::serverOf(const QSqlDatabase& db)
 {
-    if (db.hostName().isEmpty())
-        return {};
-    return QStringLiteral("%1/%2:%3").arg(db.hostName()).arg(db.port()).arg(db.databaseName());
+    return serverKey(db.hostName(), db.port(), db.databaseName());
+}
+
+QString ServerDeadline::serverOf(const CatalogLocation& location)
+{
+    // As openDatabase() names the connection.
+    return location.isServer() ? serverKey(location.host(), location.port(), location.path()) : QString();
 }
 
 void ServerDeadline::breakAll(const QString& server)

@@ -6,6 +6,8 @@ class QSqlDatabase;
 
 namespace catalog {
 
+class CatalogLocation;
+
 // Bounds how long a catalog server that no longer answers may keep a thread waiting. A network that drops packets
 // without a word (a server switched off, a cable pulled) leaves the engine's client waiting for an answer as long
 // as the system's TCP retries last, a quarter of an hour. While a ServerDeadline is alive on the thread that owns
@@ -25,8 +27,11 @@ public:
 
     // The link was ended by the deadline or by breakAll().
     bool broken() const;
-    // "host/port:path" of a server connection, empty for a local file.
+    // Sets the limit anew, `milliseconds` from now: a heartbeat that ends the link when its owner stops beating.
+    void renew(int milliseconds);
+    // "host/port:path" of a server connection, empty for a local file; the same for the location it was opened on.
     static QString serverOf(const QSqlDatabase& db);
+    static QString serverOf(const CatalogLocation& location);
     // Ends the link of every connection to `server` that is under a ServerDeadline now or open through
     // openDatabase(): the server has been found not to answer. Any thread.
     static void breakAll(const QString& server);

@@ -11,8 +11,9 @@
 #include <vector>
 
 // A network between a client and a loopback server that can fall silent, as a switched-off server or a pulled cable
-// is to a shop's seats: it forwards every connection to `targetPort` until freeze(), then holds every byte in both
-// directions and every new connection without a word (no reset, no close) until thaw().
+// is to a shop's seats: it forwards every connection to `targetPort` until freeze(), then holds every byte of the
+// connections it has in both directions without a word (no reset, no close) until thaw(). A new connection meanwhile
+// is refused at once, as the system refuses one to a host that is gone.
 class FreezingProxy
 {
 public:
@@ -40,22 +41,19 @@ public:
 private:
     void run()
     {
-        std::vector<int> waiting; // taken while frozen, joined to the server once thawed
         while (!m_stop) {
             std::vector<pollfd> fds{{m_listener, POLLIN, 0}};
-            if (!m_frozen) {
-                for (const int client : waiting)
-                    join(client);
-                waiting.clear();
+            if (!m_frozen)
                 for (const auto& [from, to] : m_peer)
                     fds.push_back({from, POLLIN, 0});
-            }
             if (::poll(fds.data(), fds.size(), 20) <= 0)
                 continue;
             if (fds[0].revents & POLLIN) {
                 const int client = ::accept(m_listener, nullptr, nullptr);
-                if (client >= 0)
-                    (m_frozen ? waiting.push_back(client) : join(client));
+                if (client >= 0 && m_frozen)
+                    refuse(client);
+                else if (client >= 0)
+                    join(client);
             }
             for (size_t i = 1; i < fds.size() && !m_frozen; ++i) {
                 if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
@@ -69,8 +67,13 @@ private:
                     drop(fds[i].fd);
             }
         }
-        for (const int client : waiting)
-            ::close(client);
+    }
+
+    static void refuse(int client)
+    {
+        const linger reset{1, 0};
+        ::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(client);
     }
 
     void join(int client)

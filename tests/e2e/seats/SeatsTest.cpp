@@ -252,6 +252,14 @@ TEST_P(Seats, ANetworkFallenSilentIsSaidWithinSecondsAndTheSeatComesBack)
     EXPECT_TRUE(says(*seat, QStringLiteral("velkorn: catalog read again"))) << qPrintable(seat->output());
     EXPECT_EQ(seat->output().count(QLatin1String("velkorn: message: ")), 1) << qPrintable(seat->output());
     EXPECT_EQ(seat->terminate(), 0);
+
+    // Closed while the network is silent, before anything has noticed: within the answer deadlines, not the
+    // system's retries.
+    const auto closing = startSeat(QStringLiteral("closing"));
+    ASSERT_TRUE(waitUntil([&] { return attachedProcesses(m_location).contains(closing->pid()); }, 40000));
+    QThread::msleep(4000); // its start-up done
+    network.freeze();
+    EXPECT_EQ(closing->terminate(), 0) << qPrintable(closing->output());
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalog, Seats, ::testing::Values("server", "file"));
