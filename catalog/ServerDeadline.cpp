@@ -31,8 +31,8 @@ struct Waiting
 };
 
 // One thread for the whole process that ends the links whose time is up. An entry lives exactly as long as its
-// ServerDeadline, and both the deadline's end and the break take the same lock, so a link is only ever ended while
-// its owner is still inside the call the deadline guards: the handle is valid then.
+// ServerDeadline, which ends while its connection is open or, in closeDatabase(), right after the close (the client
+// library answers a handle that has ended with an error); removing an entry and ending a link take the same lock.
 class Watchdog
 {
 public:
