@@ -1,8 +1,12 @@
 #include "MasterPool.h"
 
-#include <algorithm>
+#include "catalog/ServerDeadline.h"
 
-MasterPool::MasterPool(catalog::CatalogLocation location, int connections) : m_location(std::move(location))
+#include <algorithm>
+#include <optional>
+
+MasterPool::MasterPool(catalog::CatalogLocation location, int connections, int jobDeadline)
+    : m_location(std::move(location)), m_jobDeadline(jobDeadline)
 {
     for (int i = 0; i < std::max(1, connections); ++i)
         m_threads.emplace_back([this, i] { work(i); });
@@ -66,7 +70,14 @@ void MasterPool::work(int index)
                 openFailure = std::current_exception();
             }
         }
-        if (!job(master.get(), openFailure))
+        bool keep = false;
+        {
+            std::optional<catalog::ServerDeadline> deadline;
+            if (master)
+                deadline.emplace(QSqlDatabase::database(name, false), m_jobDeadline);
+            keep = job(master.get(), openFailure);
+        }
+        if (!keep)
             master.reset();
     }
     master.reset();

@@ -19,13 +19,17 @@
 // Connections to the master catalog for the server's request threads, without one lock around them all. A Qt SQL
 // connection belongs to the thread that opened it, so the pool is a set of threads, each with its own connection
 // (a MasterCatalog), that take jobs from one queue: a request thread hands its job over and waits for the result.
-// A connection that failed is opened again for the next job, so a restarted database server costs one answer.
+// A connection that failed is opened again for the next job, so a restarted database server costs one answer. A job
+// that a master on a server fallen silent keeps waiting longer than the job deadline fails like a lost connection
+// (catalog::ServerDeadline), rather than holding its thread for the quarter of an hour of the system's retries.
 class MasterPool
 {
 public:
+    static constexpr int DefaultJobDeadline = 60000;
+
     // Starts `connections` threads and opens the first connection; throws catalog::DatabaseError when the master
     // cannot be opened.
-    MasterPool(catalog::CatalogLocation location, int connections);
+    MasterPool(catalog::CatalogLocation location, int connections, int jobDeadline = DefaultJobDeadline);
     ~MasterPool();
     MasterPool(const MasterPool&) = delete;
     MasterPool& operator=(const MasterPool&) = delete;
@@ -73,6 +77,7 @@ private:
     void work(int index);
 
     catalog::CatalogLocation m_location;
+    int m_jobDeadline;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;
