@@ -19,10 +19,13 @@ inline int freeLoopbackPort()
     return bound ? ntohs(addr.sin_port) : 0;
 }
 
-// A connection to the loopback port, or -1 when nothing accepts it.
-inline int connectToLoopback(int port)
+// A connected blocking socket to the loopback port, or -1 when nothing accepts it; `receiveBuffer` > 0 shrinks the
+// client's window before it connects.
+inline int connectToLoopback(int port, int receiveBuffer = 0)
 {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0)
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

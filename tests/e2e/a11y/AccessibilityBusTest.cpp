@@ -102,6 +102,20 @@ private:
     QDBusConnection m_bus;
 };
 
+// The first line of what `process` prints that matches `pattern`, its first group; empty when none comes in time.
+QString printedLine(Started& process, const QString& pattern, int milliseconds)
+{
+    const QRegularExpression line(pattern, QRegularExpression::MultilineOption);
+    QString found;
+    waitUntil(
+        [&] {
+            found = line.match(process.output()).captured(1);
+            return !found.isEmpty() || !process.running();
+        },
+        milliseconds);
+    return found;
+}
+
 // The German program as Orca sees it: the picture buttons, which show no words, are push buttons named and
 // described in German, and no button, box, list or choice is without a name.
 TEST(AccessibilityBus, ScreenReadersNameEveryControlInTheChosenLanguage)
@@ -113,14 +127,7 @@ TEST(AccessibilityBus, ScreenReadersNameEveryControlInTheChosenLanguage)
     Started xserver(QStringLiteral(VELKORN_XVFB),
                     {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x900x24"},
                     QProcessEnvironment::systemEnvironment());
-    const QRegularExpression displayLine(QStringLiteral("^(\\d+)$"), QRegularExpression::MultilineOption);
-    QString display;
-    waitUntil(
-        [&] {
-            display = displayLine.match(xserver.output()).captured(1);
-            return !display.isEmpty() || !xserver.running();
-        },
-        20000);
+    const QString display = printedLine(xserver, QStringLiteral("^(\\d+)$"), 20000);
     ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start: " << qPrintable(xserver.output());
     const ApplicationCopy copy(root.path() + QStringLiteral("/app"),
                                {QStringLiteral("KATALOG.GDB"), QStringLiteral("translations/qtbase_de.qm")});
@@ -135,14 +142,7 @@ TEST(AccessibilityBus, ScreenReadersNameEveryControlInTheChosenLanguage)
     Started sessionBus(QStringLiteral(VELKORN_DBUS_DAEMON),
                        {"--session", "--nofork", "--nopidfile", "--print-address=1"}, env);
     // The address is a line of its own among the daemon's warnings.
-    const QRegularExpression addressLine(QStringLiteral("^(unix:\\S+)$"), QRegularExpression::MultilineOption);
-    QString sessionAddress;
-    waitUntil(
-        [&] {
-            sessionAddress = addressLine.match(sessionBus.output()).captured(1);
-            return !sessionAddress.isEmpty() || !sessionBus.running();
-        },
-        10000);
+    const QString sessionAddress = printedLine(sessionBus, QStringLiteral("^(unix:\\S+)$"), 10000);
     ASSERT_FALSE(sessionAddress.isEmpty()) << qPrintable(sessionBus.output());
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionAddress);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/LoopbackPort.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QMap>
@@ -22,23 +24,6 @@ struct Response
     QByteArray body;
     QByteArray header(const char* name) const { return headers.value(QByteArray(name).toLower()); }
 };
-
-// A connected blocking socket, or -1; `receiveBuffer` > 0 shrinks the client's window before it connects.
-inline int connectTo(int port, int receiveBuffer = 0)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (receiveBuffer > 0)
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<unsigned short>(port));
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 inline bool sendAll(int fd, const QByteArray& bytes)
 {
@@ -115,7 +100,7 @@ inline int connectionState(int fd)
 // One request on a connection of its own.
 inline Response exchange(int port, const QByteArray& request, int milliseconds = 10000)
 {
-    const int fd = connectTo(port);
+    const int fd = connectToLoopback(port);
     if (fd < 0)
         return {};
     Response response;

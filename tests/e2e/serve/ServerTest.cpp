@@ -142,12 +142,12 @@ TEST_F(Serving, IdleAndSlowClientsDoNotKeepTheOthersWaiting)
     const int idleCount = int(std::min<rlim_t>(3000, files.rlim_cur - 200));
     std::vector<int> idle;
     for (int i = 0; i < idleCount; ++i) {
-        const int fd = rawhttp::connectTo(port());
+        const int fd = connectToLoopback(port());
         ASSERT_GE(fd, 0) << "connection " << i;
         idle.push_back(fd);
     }
     // The slow reader asks for 24 MB with a window of a few KB and then reads one byte a second.
-    const int slow = rawhttp::connectTo(port(), 4096);
+    const int slow = connectToLoopback(port(), 4096);
     ASSERT_TRUE(rawhttp::sendAll(slow, rawhttp::get("/images/thumbs/large.jpg")));
     int state = 0;
     EXPECT_TRUE(rawhttp::receive(slow, 5000, state, 1).startsWith("H"));
@@ -178,11 +178,11 @@ TEST_F(Serving, IdleAndSlowClientsDoNotKeepTheOthersWaiting)
 // refused, and the server ends with 0 within 5 s.
 TEST_F(Serving, TerminationFinishesRequestsInFlightAndEnds)
 {
-    const int keptAlive = rawhttp::connectTo(port());
+    const int keptAlive = connectToLoopback(port());
     ASSERT_TRUE(rawhttp::sendAll(keptAlive, rawhttp::get("/")));
     ASSERT_EQ(rawhttp::readResponse(keptAlive).status, 200);
 
-    const int download = rawhttp::connectTo(port());
+    const int download = connectToLoopback(port());
     ASSERT_TRUE(rawhttp::sendAll(download, rawhttp::get("/images/thumbs/large.jpg")));
     int state = 0;
     QByteArray received = rawhttp::receive(download, 5000, state);
@@ -199,7 +199,7 @@ TEST_F(Serving, TerminationFinishesRequestsInFlightAndEnds)
     EXPECT_EQ(received.size() - received.indexOf("\r\n\r\n") - 4, m_large.size());
     rawhttp::receive(keptAlive, 1000, state);
     EXPECT_EQ(state, 0);
-    EXPECT_EQ(rawhttp::connectTo(port()), -1);
+    EXPECT_EQ(connectToLoopback(port()), -1);
     EXPECT_EQ(m_server->stop(5000 - int(sinceSignal.elapsed())), 0) << m_server->output().toStdString();
     EXPECT_LT(sinceSignal.elapsed(), 5000);
     ::close(download);
